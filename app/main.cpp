@@ -1,0 +1,24 @@
+#include <cstdio>
+#include <exception>
+#include <new>
+
+#include <opencv2/core.hpp>
+
+#include "app/run.h"
+#include "app/standard_streams.h"
+#include "icon/icon_file.h"
+
+int main(int argc, char** argv) {
+  GuardStandardStreams();
+  QuietImageLibrary();
+  try {
+    return RunVexlor(argc, argv);
+  } catch (const cv::Exception& e) {
+    std::fprintf(stderr, "vexlor: image library error: %s\n", e.err.c_str());
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "vexlor: out of memory\n");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "vexlor: %s\n", e.what());
+  }
+  return kExitOutputFailed;
+}

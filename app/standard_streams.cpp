@@ -1,0 +1,48 @@
+#include "app/standard_streams.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+bool stdout_was_closed = false;
+
+bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1 || errno != EBADF; }
+
+}  // namespace
+
+void GuardStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (IsOpen(fd)) continue;
+    if (fd == STDOUT_FILENO) stdout_was_closed = true;
+    // open() returns the lowest free number, which is `fd` itself.
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) ::close(opened);
+  }
+  // A run prints a few kilobytes at most. Holding them until the final
+  // flush lets StandardOutputFailure() see the reason of a failed write,
+  // which an earlier, automatic flush would lose.
+  if (!::isatty(STDOUT_FILENO)) {
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  }
+}
+
+std::string StandardOutputFailure(bool printed) {
+  if (!printed) return "";
+  if (stdout_was_closed) return std::strerror(EBADF);
+  // Flushing std::cout flushes stdout, which the two share.
+  errno = 0;
+  std::cout.flush();
+  const int flushError = errno;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) || std::cout.fail()) {
+    const int reason = errno != 0 ? errno : flushError;
+    return reason != 0 ? std::strerror(reason) : "write error";
+  }
+  return "";
+}

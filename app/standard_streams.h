@@ -1,0 +1,18 @@
+#ifndef VEXLOR_APP_STANDARD_STREAMS_H_
+#define VEXLOR_APP_STANDARD_STREAMS_H_
+
+#include <string>
+
+// Guards the three standard descriptors for the whole run. A descriptor that
+// the caller closed is reopened on /dev/null, so that no file the run opens
+// later can take its number and receive console text. Whether standard
+// output was closed is remembered for StandardOutputFailure().
+void GuardStandardStreams();
+
+// After the run's console output: flushes standard output and returns a
+// one-line reason when some of it could not be written (closed, full, or a
+// broken pipe), or an empty string when all went well. `printed` says whether
+// the run printed anything at all.
+std::string StandardOutputFailure(bool printed);
+
+#endif  // VEXLOR_APP_STANDARD_STREAMS_H_

@@ -1,0 +1,56 @@
+#include "report/record_format.h"
+
+#include <charconv>
+#include <cstdint>
+#include <vector>
+
+#include "descriptors/descriptors.h"
+
+namespace {
+
+// Longest "%g" output of a double: sign, 6 digits, point, "e-308".
+constexpr int kMaxGeneralChars = 16;
+
+void AppendTokens(std::string& out, const std::vector<double>& values) {
+  for (double value : values) {
+    AppendGeneral(out, value);
+    out.push_back(' ');
+  }
+}
+
+void AppendTokens(std::string& out, const std::vector<std::uint32_t>& values) {
+  char digits[16];
+  for (std::uint32_t value : values) {
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+    out.push_back(' ');
+  }
+}
+
+}  // namespace
+
+void AppendGeneral(std::string& out, double value) {
+  char digits[kMaxGeneralChars + 8];
+  // to_chars with a precision formats exactly as printf("%.6g") in the "C"
+  // locale does.
+  const auto result = std::to_chars(digits, digits + sizeof digits, value,
+                                    std::chars_format::general, 6);
+  out.append(digits, result.ptr);
+}
+
+std::string FormatRecord(const Descriptors& d, bool tinyInt) {
+  std::string out;
+  out.reserve(tinyInt ? 4 * record_token_count : 10 * record_token_count);
+  if (tinyInt) {
+    AppendTokens(out, d.recDescInt);
+    AppendTokens(out, d.groupDescInt);
+    AppendTokens(out, d.recWeightsInt);
+    AppendTokens(out, d.groupRangesInt);
+  } else {
+    AppendTokens(out, d.recDesc);
+    AppendTokens(out, d.groupDesc);
+    AppendTokens(out, d.recWeights);
+    AppendTokens(out, d.groupRanges);
+  }
+  return out;
+}
