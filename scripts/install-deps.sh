@@ -1,0 +1,27 @@
+#!/bin/bash
+# Installs the Debian 12 packages that vexlor needs.
+#   install-deps.sh          what building and running the tool needs
+#   install-deps.sh test     that, plus what the test suite needs
+# Packages already present are not installed again. Needs root (or sudo).
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-highgui-dev
+  libxcb1-dev
+)
+if [ "${1:-}" = "test" ]; then
+  packages+=(googletest libgtest-dev python3 python3-opencv)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ "${#missing[@]}" -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
