@@ -41,7 +41,9 @@ bool ShowProcessedIcon(const cv::Mat& icon, std::string* error) {
   *error = WhyNoWindow();
   if (!error->empty()) return false;
   try {
-    cv::namedWindow(kWindowName, cv::WINDOW_AUTOSIZE);
+    // Without GUI_NORMAL the Qt backend adds a toolbar and a status bar, and
+    // the window no longer takes the size of the image.
+    cv::namedWindow(kWindowName, cv::WINDOW_AUTOSIZE | cv::WINDOW_GUI_NORMAL);
     cv::imshow(kWindowName, icon);
     cv::waitKey(0);
     cv::destroyWindow(kWindowName);

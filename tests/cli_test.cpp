@@ -98,6 +98,14 @@ TEST_F(CliTest, AnIconThatCannotBeLoadedIsRecordedAsBadIcon) {
       << "the overwrite run left no newline: the first append adds one";
 }
 
+TEST_F(CliTest, AnImageTheLibraryRefusesIsABadIconNotACrash) {
+  // Its header declares 100000 x 100000 pixels, beyond the library's limit.
+  const ProgramResult r = Run({"-I", TestDataPath("hostile/huge-header.png")});
+  EXPECT_EQ(r.exit_status, 255);
+  EXPECT_EQ(r.out + r.err, "");
+  EXPECT_EQ(Results(), "Bad Icon");
+}
+
 TEST_F(CliTest, CompleteRunWritesOneRecordAndPrintsNothing) {
   WriteFile(dir_ / "results.txt", "old\n");
   const ProgramResult r = Run({"-I", kIcon});

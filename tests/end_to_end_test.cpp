@@ -2,6 +2,8 @@
 // derived independently of the tool (tests/reference/vexlor_reference.py
 // wrote the files in tests/data/expected).
 
+#include <cctype>
+
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
@@ -13,6 +15,8 @@ struct Case {
   std::vector<std::string> options;
   std::string expected;  // file in tests/data/expected
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.expected; }
 
 class EndToEnd : public testing::TestWithParam<Case> {};
 
@@ -47,7 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"audio-card.png", {"-B", "2", "-TI", "0"}, "audio-card.blur2-double.txt"},
         Case{"package-256.png", {"-PR", "1"}, "package-256.tiny.txt"},
         Case{"package-256.png", {"-TI", "0"}, "package-256.double.txt"},
-        Case{"package-256.png", {"-TI", "0", "-B", "2"}, "package-256.blur2-double.txt"}));
+        Case{"package-256.png", {"-TI", "0", "-B", "2"}, "package-256.blur2-double.txt"}),
+    [](const testing::TestParamInfo<Case>& info) {
+      std::string name = info.param.expected.substr(0, info.param.expected.size() - 4);
+      for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      return name;
+    });
 
 TEST(EveryFormat, IsMeasured) {
   TempDir dir;
