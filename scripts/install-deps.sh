@@ -8,10 +8,10 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-highgui-dev
-  libxcb1-dev
+  libxcb1-dev libcli11-dev
 )
 if [ "${1:-}" = "test" ]; then
-  packages+=(googletest libgtest-dev python3 python3-opencv)
+  packages+=(googletest libgtest-dev python3 python3-opencv parallel)
 fi
 
 missing=()

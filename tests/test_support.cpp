@@ -1,6 +1,7 @@
 #include "tests/test_support.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,9 +94,11 @@ ProgramResult RunProgram(const std::string& program,
     ::_exit(127);
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  struct rusage usage {};
+  while (::wait4(pid, &status, 0, &usage) < 0) {
   }
   ProgramResult result;
+  result.max_rss_kb = usage.ru_maxrss;
   result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status)
                                          : 128 + WTERMSIG(status);
   result.out = ReadFile(outPath);
@@ -106,6 +109,11 @@ ProgramResult RunProgram(const std::string& program,
 ProgramResult RunVexlorBinary(const std::vector<std::string>& args,
                               const ProgramSetup& setup) {
   return RunProgram(VEXLOR_BINARY, args, setup);
+}
+
+ProgramResult RunBatchBinary(const std::vector<std::string>& args,
+                             const ProgramSetup& setup) {
+  return RunProgram(VEXLOR_BATCH_BINARY, args, setup);
 }
 
 std::vector<std::string> Tokens(const std::string& text) {

@@ -33,6 +33,7 @@ struct ProgramResult {
   int exit_status = -1;  // as the shell reports it: -1 reads 255
   std::string out;
   std::string err;
+  long max_rss_kb = 0;  // peak resident memory of the process
 };
 
 struct ProgramSetup {
@@ -54,6 +55,10 @@ ProgramResult RunProgram(const std::string& program,
 // The vexlor binary under test.
 ProgramResult RunVexlorBinary(const std::vector<std::string>& args,
                               const ProgramSetup& setup = {});
+
+// The vexlor-batch binary under test.
+ProgramResult RunBatchBinary(const std::vector<std::string>& args,
+                             const ProgramSetup& setup = {});
 
 // Splits `text` at blanks, dropping empty pieces.
 std::vector<std::string> Tokens(const std::string& text);

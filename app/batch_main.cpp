@@ -1,0 +1,26 @@
+#include <cstdio>
+#include <exception>
+
+#include <opencv2/core.hpp>
+
+#include "app/batch_options.h"
+#include "app/standard_streams.h"
+#include "batch/batch_run.h"
+#include "icon/icon_file.h"
+
+int main(int argc, char** argv) {
+  GuardStandardStreams();
+  QuietImageLibrary();
+  // The batch runs its own worker per core; the library's threads inside
+  // each small image would only compete with them.
+  cv::setNumThreads(0);
+  int exitCode = kBatchSuccess;
+  const std::optional<BatchOptions> options = ParseBatchOptions(argc, argv, &exitCode);
+  if (!options) return exitCode;
+  try {
+    return RunBatch(*options);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "vexlor-batch: %s\n", e.what());
+    return kBatchFailed;
+  }
+}

@@ -1,0 +1,60 @@
+#include "app/batch_options.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+#include <CLI/CLI.hpp>
+
+#include "icon/icon_process.h"
+
+std::optional<BatchOptions> ParseBatchOptions(int argc, const char* const* argv,
+                                              int* exit_code) {
+  BatchOptions o;
+  o.jobs = std::max(1u, std::thread::hardware_concurrency());
+
+  CLI::App app(
+      "Measures many icons in one process. Reads icon paths from LIST (one per line) and\n"
+      "writes one line per path, in the same order: the line that\n"
+      "`vexlor -I PATH -A 1` with the same settings appends (\"Bad Icon\" for a path\n"
+      "that is no readable image).",
+      "vexlor-batch");
+  app.add_option("LIST", o.list, "File of icon paths; - or absent: standard input");
+  app.add_flag("-0,--null", o.null_separated,
+               "Paths in LIST end with a NUL byte instead of a newline");
+  CLI::Option* output =
+      app.add_option("-o,--output", o.output, "Write to FILE, replacing it (default: standard output)")
+          ->option_text("FILE");
+  app.add_flag("-a,--append", o.append,
+               "Append to the --output file instead of replacing it")
+      ->needs(output);
+  bool doubles = false;
+  app.add_flag("--double", doubles, "Write the double form instead of TinyInt (vexlor -TI 0)");
+  app.add_option("--blur", o.settings.blur_size,
+                 "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
+      ->check(CLI::Range(0, kMaxBlurSize));
+  app.add_option("--red", o.settings.c[2], "Red channel factor (vexlor -cR)");
+  app.add_option("--green", o.settings.c[1], "Green channel factor (vexlor -cG)");
+  app.add_option("--blue", o.settings.c[0], "Blue channel factor (vexlor -cB)");
+  app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
+      ->check(CLI::Range(1u, 1024u));
+  app.add_flag("-q,--quiet", o.quiet, "No progress display on standard error");
+  app.set_version_flag("--version", std::string("vexlor-batch ") + VEXLOR_VERSION);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    *exit_code = app.exit(e);
+    return std::nullopt;
+  } catch (const CLI::CallForVersion& e) {
+    *exit_code = app.exit(e);
+    return std::nullopt;
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "vexlor-batch: %s\nRun 'vexlor-batch --help' for the options.\n",
+                 e.what());
+    *exit_code = kBatchBadOptions;
+    return std::nullopt;
+  }
+  o.settings.tiny_int = !doubles;
+  return o;
+}
