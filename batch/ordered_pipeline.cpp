@@ -1,7 +1,6 @@
 #include "batch/ordered_pipeline.h"
 
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,12 +13,13 @@ struct State {
   explicit State(std::size_t window) : slots(window), done(window, false) {}
 
   std::mutex mutex;
-  std::condition_variable changed;
-  std::deque<std::pair<std::size_t, std::string>> queue;  // read, not taken
+  std::condition_variable resultReady;  // the result the emitter waits for
+  std::condition_variable spaceFree;    // the window has room again
   std::vector<std::string> slots;
   std::vector<bool> done;
   std::size_t read = 0;     // items read so far
   std::size_t emitted = 0;  // items emitted so far
+  unsigned workersWaitingForSpace = 0;
   bool endOfInput = false;
   bool stopping = false;
 };
@@ -27,81 +27,78 @@ struct State {
 }  // namespace
 
 std::size_t OrderedPipeline::Run() const {
+  if (jobs <= 1) return RunOnThisThread();
   const std::size_t slotCount = window == 0 ? 1 : window;
   State s(slotCount);
 
-  std::thread reader([&] {
+  // Each worker reads its own next item (under the lock, so items keep
+  // their order), works on it unlocked, and files the result in its slot.
+  auto workLoop = [&] {
+    std::unique_lock lock(s.mutex);
     for (;;) {
-      {
-        std::unique_lock lock(s.mutex);
-        s.changed.wait(lock, [&] { return s.stopping || s.read - s.emitted < slotCount; });
-        if (s.stopping) break;
+      while (!s.stopping && !s.endOfInput && s.read - s.emitted >= slotCount) {
+        ++s.workersWaitingForSpace;
+        s.spaceFree.wait(lock);
+        --s.workersWaitingForSpace;
       }
+      if (s.stopping || s.endOfInput) break;
       std::optional<std::string> item = next();
-      std::lock_guard lock(s.mutex);
       if (!item) {
         s.endOfInput = true;
-        s.changed.notify_all();
+        s.resultReady.notify_all();
+        s.spaceFree.notify_all();
         break;
       }
-      s.queue.emplace_back(s.read++, std::move(*item));
-      s.changed.notify_all();
+      const std::size_t number = s.read++;
+      lock.unlock();
+      std::string result = work(*item);
+      lock.lock();
+      s.slots[number % slotCount] = std::move(result);
+      s.done[number % slotCount] = true;
+      if (number == s.emitted) s.resultReady.notify_one();
     }
-  });
-
+  };
   std::vector<std::thread> workers;
-  for (unsigned i = 0; i < (jobs == 0 ? 1 : jobs); ++i) {
-    workers.emplace_back([&] {
-      for (;;) {
-        std::pair<std::size_t, std::string> item;
-        {
-          std::unique_lock lock(s.mutex);
-          s.changed.wait(lock, [&] { return s.stopping || !s.queue.empty() || s.endOfInput; });
-          if (s.stopping || s.queue.empty()) break;
-          item = std::move(s.queue.front());
-          s.queue.pop_front();
-        }
-        std::string result = work(item.second);
-        std::lock_guard lock(s.mutex);
-        s.slots[item.first % slotCount] = std::move(result);
-        s.done[item.first % slotCount] = true;
-        s.changed.notify_all();
-      }
-    });
-  }
+  for (unsigned i = 0; i < jobs; ++i) workers.emplace_back(workLoop);
 
+  std::unique_lock lock(s.mutex);
   for (;;) {
-    std::string result;
-    {
-      std::unique_lock lock(s.mutex);
-      const std::size_t slot = s.emitted % slotCount;
-      if (!s.done[slot] && !(s.endOfInput && s.emitted == s.read)) {
-        lock.unlock();
-        idle();
-        lock.lock();
-      }
-      s.changed.wait(lock, [&] { return s.done[slot] || (s.endOfInput && s.emitted == s.read); });
-      if (!s.done[slot]) break;  // everything read has been emitted
-      result = std::move(s.slots[slot]);
-      s.slots[slot] = std::string();
-      s.done[slot] = false;
+    const std::size_t slot = s.emitted % slotCount;
+    if (!s.done[slot]) {
+      if (s.endOfInput && s.emitted == s.read) break;
+      lock.unlock();
+      idle();
+      lock.lock();
+      s.resultReady.wait(lock, [&] {
+        return s.done[slot] || (s.endOfInput && s.emitted == s.read);
+      });
+      if (!s.done[slot]) break;
     }
+    std::string result = std::move(s.slots[slot]);
+    s.done[slot] = false;
+    lock.unlock();
     const bool goOn = emit(std::move(result));
-    std::lock_guard lock(s.mutex);
+    lock.lock();
     ++s.emitted;
-    s.changed.notify_all();
-    if (!goOn) {
-      s.stopping = true;
-      break;
-    }
+    if (s.workersWaitingForSpace > 0) s.spaceFree.notify_one();
+    if (!goOn) break;
   }
-
-  {
-    std::lock_guard lock(s.mutex);
-    s.stopping = true;
-    s.changed.notify_all();
-  }
-  reader.join();
+  s.stopping = true;
+  s.spaceFree.notify_all();
+  lock.unlock();
   for (std::thread& worker : workers) worker.join();
   return s.emitted;
+}
+
+std::size_t OrderedPipeline::RunOnThisThread() const {
+  // One worker: reading, working and emitting in turn is already in order,
+  // and costs no hand-over between threads.
+  std::size_t emitted = 0;
+  while (std::optional<std::string> item = next()) {
+    std::string result = work(*item);
+    ++emitted;
+    if (!emit(std::move(result))) break;
+  }
+  idle();
+  return emitted;
 }

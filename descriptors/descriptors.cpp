@@ -1,19 +1,42 @@
 #include "descriptors/descriptors.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "descriptors/cell_tables.h"
 #include "descriptors/gradient_maps.h"
 #include "descriptors/invariant.h"
 #include "descriptors/lab_icon.h"
+#include "descriptors/orientation_bins.h"
 #include "descriptors/tiny_int.h"
 
 namespace {
 
 constexpr int cell_size = 15;
 constexpr double cell_area = 225.0;
-constexpr std::uint32_t kBinDegrees = 45;
-constexpr double kLabZero = 128.0;
+constexpr int kLabZero = 128;
+
+// Sums of the positive and of the negative deviations from 128 of L, a and b
+// over the `side` x `side` square at (`top`, `left`) of `lab`. With S the
+// sum of the deviations and A the sum of their sizes, the positive ones add
+// up to (A + S) / 2 and the negative ones to (A - S) / 2, exactly.
+void LabSignSums(const cv::Mat& lab, int top, int left, int side, double sums[6]) {
+  int sum[3] = {}, size[3] = {};
+  for (int k = top; k < top + side; ++k) {
+    const uchar* pixel = lab.ptr<uchar>(k) + 3 * left;
+    for (int t = 0; t < side; ++t, pixel += 3) {
+      for (int c = 0; c < 3; ++c) {
+        const int v = pixel[c] - kLabZero;
+        sum[c] += v;
+        size[c] += v < 0 ? -v : v;
+      }
+    }
+  }
+  for (int c = 0; c < 3; ++c) {
+    sums[2 * c] = (size[c] + sum[c]) / 2;
+    sums[2 * c + 1] = (size[c] - sum[c]) / 2;
+  }
+}
 
 }  // namespace
 
@@ -51,7 +74,25 @@ void Descriptors::ResetVectors() {
 
 void Descriptors::CalcDescriptors(const cv::Mat& icon) {
   const cv::Mat imgLab = NormaliseToLab(icon);
-  CalcFromWorkingImages(imgLab, ComputeGradientMaps(imgLab));
+  ResetVectors();
+  // The gradient maps are not stored: each pixel's gradient is taken from
+  // the lightness plane where the cell stage needs it. Same numbers, one
+  // pass, and the orientation of each (dx, dy) is worked out only once.
+  ScanCells(imgLab, [&imgLab](int k) {
+    // Working-area row k is row k+1 of the icon; 3 channels, L first.
+    const uchar* above = imgLab.ptr<uchar>(k);
+    const uchar* row = imgLab.ptr<uchar>(k + 1);
+    const uchar* below = imgLab.ptr<uchar>(k + 2);
+    return [above, row, below](int t) {
+      const int x = 3 * (t + 1);
+      const int dx = row[x + 3] - row[x - 3];
+      const int dy = below[x] - above[x];
+      if ((dx | dy) == 0) return Gradient{0.0, 0u};  // flat: no vote at all
+      // dx*dx + dy*dy is exact in int as in double; the map stores a float.
+      const double m = static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+      return Gradient{m, m == 0 ? 0u : GradientDegrees(dx, dy)};
+    };
+  });
 }
 
 void Descriptors::CalcFromWorkingImages(const cv::Mat& lab,
@@ -61,14 +102,21 @@ void Descriptors::CalcFromWorkingImages(const cv::Mat& lab,
   CV_Assert(maps.magnitude.type() == CV_32FC1 &&
             maps.orientation.type() == CV_32FC1);
   ResetVectors();
-  ScanCells(lab, maps);
-}
-
-void Descriptors::ScanCells(const cv::Mat& lab, const GradientMaps& maps) {
-  // Everything below reads the working area: (k, t) is pixel (k+1, t+1).
-  const cv::Mat labArea = lab(Region);
   const cv::Mat magnitudeArea = maps.magnitude(Region);
   const cv::Mat orientationArea = maps.orientation(Region);
+  ScanCells(lab, [&](int k) {
+    const float* magnitude = magnitudeArea.ptr<float>(k);
+    const float* orientation = orientationArea.ptr<float>(k);
+    return [magnitude, orientation](int t) {
+      return Gradient{magnitude[t], WholeDegrees(orientation[t])};
+    };
+  });
+}
+
+template <typename RowGradients>
+void Descriptors::ScanCells(const cv::Mat& lab, RowGradients rowGradients) {
+  // Everything below reads the working area: (k, t) is pixel (k+1, t+1).
+  const cv::Mat labArea = lab(Region);
   const int width = lab.cols;
   const int height = lab.rows;
 
@@ -78,55 +126,38 @@ void Descriptors::ScanCells(const cv::Mat& lab, const GradientMaps& maps) {
       if ((cx == 0 || cx == 3) && (cy == 0 || cy == 3)) continue;
       ++cellNum;
 
-      // [bin][channel slot]; only slot 0, the lightness, is ever filled.
-      double hist_sift[DESC_NUM_BINS_DERIVATIVES][3] = {};
-      // L+, L-, a+, a-, b+, b-.
-      double hist_Lab[DESC_NUM_LAB_SUMS] = {};
-
+      // The lightness orientation histogram, one sum per bin.
+      double hist_sift[DESC_NUM_BINS_DERIVATIVES] = {};
       for (int k = cell_size * cy; k <= cell_size * cy + cell_size - 1; ++k) {
-        const float* orientationRow = orientationArea.ptr<float>(k);
-        const float* magnitudeRow = magnitudeArea.ptr<float>(k);
-        const uchar* labRow = labArea.ptr<uchar>(k);
+        const auto gradientAt = rowGradients(k);
         for (int t = cell_size * cx; t <= cell_size * cx + cell_size - 1; ++t) {
           if (k<0 || k>width || t<0 || t>height) [[unlikely]]
             std::printf("BAD: trying to read from index (%d,%d)\n", k, t);
           DESCRIPTORS_INVARIANT(!(k<0 || k>width || t<0 || t>height));
 
           // Orientation vote, shared linearly between a bin and the next.
-          double sample_orien = static_cast<double>(orientationRow[t]) + CV_PI;
-          while (sample_orien < 0) sample_orien += 2 * CV_PI;
-          while (sample_orien >= 2 * CV_PI) sample_orien -= 2 * CV_PI;
-          if (!(sample_orien >= 0 && sample_orien < 2 * CV_PI)) [[unlikely]]
-            std::printf("BAD: %f\n", sample_orien);
-          DESCRIPTORS_INVARIANT(sample_orien>=0 && sample_orien<2*CV_PI);
-
-          const auto sample_orien_d =
-              static_cast<std::uint32_t>(sample_orien * 180.0 / CV_PI);
-          DESCRIPTORS_INVARIANT(sample_orien_d<360);
-          const std::uint32_t bin = sample_orien_d / kBinDegrees;
-          const double position = sample_orien_d / static_cast<double>(kBinDegrees);
-          DESCRIPTORS_INVARIANT(bin<DESC_NUM_BINS_DERIVATIVES);
-          // A multiple of 1/45: the fraction comes from whole degrees.
-          const double frac = position - bin;
-          const std::uint32_t nextBin = (bin + 1) % DESC_NUM_BINS_DERIVATIVES;
-          const double m = magnitudeRow[t];
-          hist_sift[bin][0] = m * (1 - frac) + hist_sift[bin][0];
-          hist_sift[nextBin][0] = m * frac + hist_sift[nextBin][0];
-
-          // Lab sign sums around the neutral value.
-          const uchar* pixel = labRow + 3 * t;
-          for (int c = 0; c < 3; ++c) {
-            const double v = pixel[c] - kLabZero;
-            hist_Lab[2 * c] += v > 0 ? v : 0;
-            hist_Lab[2 * c + 1] += v < 0 ? -v : 0;
+          // A zero magnitude would add +0.0 to both bins: nothing changes.
+          const Gradient g = gradientAt(t);
+          if (g.magnitude != 0) {
+            const DegreeShare& share = ShareOfDegrees(g.degrees);
+            hist_sift[share.bin] = g.magnitude * share.keep + hist_sift[share.bin];
+            hist_sift[share.nextBin] = g.magnitude * share.pass + hist_sift[share.nextBin];
           }
+
         }
       }
+
+      // L+, L-, a+, a-, b+, b-: the positive and negative deviations from the
+      // neutral value. Sums of whole numbers this small are exact in any
+      // order, so integer sums give the very doubles that summing doubles
+      // pixel by pixel would give.
+      double hist_Lab[DESC_NUM_LAB_SUMS];
+      LabSignSums(labArea, cell_size * cy, cell_size * cx, cell_size, hist_Lab);
 
       for (std::uint32_t b = 0; b < DESC_NUM_BINS_DERIVATIVES; ++b) {
         const std::uint32_t descIndex = (cellNum - 1) * 8 + b;
         DESCRIPTORS_INVARIANT(descIndex < derivative_desc_length);
-        recDesc[descIndex] = hist_sift[b][0] / cell_area;
+        recDesc[descIndex] = hist_sift[b] / cell_area;
         recDescInt[descIndex] = TinyInt(8.0 * recDesc[descIndex]);
         recWeights[descIndex] = weightParams[0];
         recWeightsInt[descIndex] = weightParams[0] * 2 / 8;

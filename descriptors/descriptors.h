@@ -65,9 +65,19 @@ class Descriptors {
   std::uint32_t weightParams[7];
 
  private:
+  // The lightness gradient at one working-area pixel: its magnitude as the
+  // map stores it (single precision) and the whole degrees of its orientation.
+  struct Gradient {
+    double magnitude;
+    std::uint32_t degrees;
+  };
+
   void ResetVectors();
   // Writes all 168 rectangle entries and, through GroupStep, the group ones.
-  void ScanCells(const cv::Mat& lab, const GradientMaps& maps);
+  // `rowGradients(k)` gives a function of t that gives the Gradient at
+  // working-area pixel (k, t).
+  template <typename RowGradients>
+  void ScanCells(const cv::Mat& lab, RowGradients rowGradients);
   // Pools bin `bin` of cell `cellNum` (1..12), whose value is `r`.
   void GroupStep(std::uint32_t cellNum, std::uint32_t bin, double r);
 };

@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages that vexlor needs.
 #   install-deps.sh          what building and running the tool needs
 #   install-deps.sh test     that, plus what the test suite needs
+#   install-deps.sh bench    that, plus what bench/run_benchmark.sh needs
 # Packages already present are not installed again. Needs root (or sudo).
 set -euo pipefail
 
@@ -10,9 +11,10 @@ packages=(
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-highgui-dev
   libxcb1-dev libcli11-dev
 )
-if [ "${1:-}" = "test" ]; then
-  packages+=(googletest libgtest-dev python3 python3-opencv parallel)
-fi
+case "${1:-}" in
+  test) packages+=(googletest libgtest-dev python3 python3-opencv parallel) ;;
+  bench) packages+=(time bc) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
