@@ -309,6 +309,29 @@ TEST(Descriptors, AllTinyIntValuesLieInByteRange) {
     for (std::uint32_t value : *v) EXPECT_LE(value, 255u);
 }
 
+TEST(Descriptors, GradientsFromTheIconAgreeWithTheStoredMaps) {
+  // CalcDescriptors takes each gradient straight from the lightness plane;
+  // going through the stored single-precision maps must give the same bits.
+  cv::RNG rng(7);
+  for (int round = 0; round < 20; ++round) {
+    cv::Mat icon(20 + round * 7, 90 - round * 3, CV_8UC3);
+    if (round % 2 == 0) {
+      rng.fill(icon, cv::RNG::UNIFORM, 0, 256);
+    } else {  // few levels: long runs of equal pixels and extreme steps
+      rng.fill(icon, cv::RNG::UNIFORM, 0, 3);
+      icon *= 127;
+    }
+    const Descriptors direct(icon);
+    Descriptors viaMaps(icon);
+    const cv::Mat lab = NormaliseToLab(icon);
+    viaMaps.CalcFromWorkingImages(lab, ComputeGradientMaps(lab));
+    ASSERT_EQ(direct.recDesc, viaMaps.recDesc) << round;
+    ASSERT_EQ(direct.groupDesc, viaMaps.groupDesc) << round;
+    ASSERT_EQ(direct.recDescInt, viaMaps.recDescInt) << round;
+    ASSERT_EQ(direct.groupDescInt, viaMaps.groupDescInt) << round;
+  }
+}
+
 TEST(NormaliseToLab, ConvertsA62By62IconWithoutResampling) {
   cv::Mat icon(62, 62, CV_8UC3);
   cv::randu(icon, cv::Scalar::all(0), cv::Scalar::all(256));
