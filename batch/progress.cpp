@@ -18,7 +18,8 @@ Progress::Progress(std::FILE* terminal, bool enabled, long long total)
       enabled_(enabled),
       total_(total),
       start_(std::chrono::steady_clock::now()),
-      lastDraw_(start_) {}
+      // The first draw waits half a second, for a rate worth showing.
+      lastDraw_(start_ + std::chrono::milliseconds(400)) {}
 
 std::string Progress::Line(long long done, long long bad, long long total, double seconds) {
   const double rate = seconds > 0 ? done / seconds : 0;
