@@ -10,6 +10,7 @@
 #include "batch/ordered_pipeline.h"
 #include "batch/path_reader.h"
 #include "batch/progress.h"
+#include "descriptors/lab_icon.h"
 #include "report/output_file.h"
 
 namespace {
@@ -61,6 +62,7 @@ int RunBatch(const BatchOptions& options) {
                    : -1;
   Progress progress(stderr, showProgress, total);
 
+  PrepareLabConversion();
   PathReader reader(list.get(), options.null_separated);
   bool writeFailed = false;
   long long done = 0, bad = 0;

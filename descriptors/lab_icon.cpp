@@ -14,3 +14,9 @@ cv::Mat NormaliseToLab(const cv::Mat& icon) {
   cv::cvtColor(imgTemp, imgLab, cv::COLOR_BGR2Lab);
   return imgLab;
 }
+
+void PrepareLabConversion() {
+  const cv::Mat pixel(1, 1, CV_8UC3, cv::Scalar(0, 0, 0));
+  cv::Mat lab;
+  cv::cvtColor(pixel, lab, cv::COLOR_BGR2Lab);
+}

@@ -13,4 +13,10 @@ inline constexpr int kNormalisedSide = 62;
 // converted. `icon` is not changed.
 cv::Mat NormaliseToLab(const cv::Mat& icon);
 
+// The image library builds its Lab conversion tables on first use without a
+// lock: threads converting their first icons at the same time would race to
+// build them, and could read a table another thread is still filling. Call
+// this once on one thread before NormaliseToLab runs on several.
+void PrepareLabConversion();
+
 #endif  // VEXLOR_DESCRIPTORS_LAB_ICON_H_
