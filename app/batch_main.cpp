@@ -17,10 +17,11 @@ int main(int argc, char** argv) {
   int exitCode = kBatchSuccess;
   const std::optional<BatchOptions> options = ParseBatchOptions(argc, argv, &exitCode);
   if (!options) return exitCode;
+  const StandardErrorSilenced decoderChatter;
   try {
-    return RunBatch(*options);
+    return RunBatch(*options, decoderChatter.original());
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "vexlor-batch: %s\n", e.what());
+    std::fprintf(decoderChatter.original(), "vexlor-batch: %s\n", e.what());
     return kBatchFailed;
   }
 }

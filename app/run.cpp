@@ -45,7 +45,11 @@ int RunVexlor(int argc, const char* const* argv) {
   }
 
   std::clock_t t0 = std::clock();
-  cv::Mat dst_img = LoadIcon(options.img_path);
+  cv::Mat dst_img;
+  {
+    const StandardErrorSilenced decoderChatter;
+    dst_img = LoadIcon(options.img_path);
+  }
   std::string error;
   if (dst_img.empty()) {
     if (!WriteMessageToFile(options.results_path, options.append_results,

@@ -46,3 +46,33 @@ std::string StandardOutputFailure(bool printed) {
   }
   return "";
 }
+
+StandardErrorSilenced::StandardErrorSilenced() {
+  std::fflush(stderr);
+  const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  saved_ = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+  if (null < 0 || saved_ < 0) {
+    if (null >= 0) ::close(null);
+    if (saved_ >= 0) ::close(saved_);
+    saved_ = -1;
+    return;
+  }
+  ::dup2(null, STDERR_FILENO);
+  ::close(null);
+  const int forMessages = ::fcntl(saved_, F_DUPFD_CLOEXEC, 3);
+  std::FILE* stream = forMessages >= 0 ? ::fdopen(forMessages, "w") : nullptr;
+  if (stream != nullptr) {
+    std::setvbuf(stream, nullptr, _IOLBF, 0);
+    original_ = stream;
+  } else if (forMessages >= 0) {
+    ::close(forMessages);
+  }
+}
+
+StandardErrorSilenced::~StandardErrorSilenced() {
+  if (saved_ < 0) return;
+  std::fflush(stderr);
+  if (original_ != stderr) std::fclose(original_);
+  ::dup2(saved_, STDERR_FILENO);
+  ::close(saved_);
+}

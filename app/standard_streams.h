@@ -1,6 +1,7 @@
 #ifndef VEXLOR_APP_STANDARD_STREAMS_H_
 #define VEXLOR_APP_STANDARD_STREAMS_H_
 
+#include <cstdio>
 #include <string>
 
 // Guards the three standard descriptors for the whole run. A descriptor that
@@ -14,5 +15,23 @@ void GuardStandardStreams();
 // broken pipe), or an empty string when all went well. `printed` says whether
 // the run printed anything at all.
 std::string StandardOutputFailure(bool printed);
+
+// Points standard error at /dev/null while it lives. Image decoders print
+// their own complaints there (libpng, GDAL, ...) about files that the tools
+// already report in their own way ("Bad Icon"). original() writes to where
+// standard error went before, for the tools' own messages.
+class StandardErrorSilenced {
+ public:
+  StandardErrorSilenced();
+  ~StandardErrorSilenced();
+  StandardErrorSilenced(const StandardErrorSilenced&) = delete;
+  StandardErrorSilenced& operator=(const StandardErrorSilenced&) = delete;
+
+  std::FILE* original() const { return original_; }
+
+ private:
+  int saved_ = -1;
+  std::FILE* original_ = stderr;
+};
 
 #endif  // VEXLOR_APP_STANDARD_STREAMS_H_

@@ -20,12 +20,14 @@ namespace {
 // one file from interleaving.
 constexpr size_t kFlushBytes = 1 << 16;
 
-void Report(const std::string& what) {
-  std::fprintf(stderr, "vexlor-batch: %s\n", what.c_str());
+void Report(std::FILE* messages, const std::string& what) {
+  std::fprintf(messages, "vexlor-batch: %s\n", what.c_str());
 }
 
-void ReportList(const char* problem, const std::string& list, const char* reason) {
-  std::fprintf(stderr, "vexlor-batch: cannot %s list '%s': %s\n", problem, list.c_str(), reason);
+void ReportList(std::FILE* messages, const char* problem, const std::string& list,
+                const char* reason) {
+  std::fprintf(messages, "vexlor-batch: cannot %s list '%s': %s\n", problem, list.c_str(),
+               reason);
 }
 
 using FileOwner = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -37,10 +39,10 @@ FileOwner OpenList(const std::string& list) {
 
 }  // namespace
 
-int RunBatch(const BatchOptions& options) {
+int RunBatch(const BatchOptions& options, std::FILE* messages) {
   FileOwner list = OpenList(options.list);
   if (!list) {
-    ReportList("open", options.list, std::strerror(errno));
+    ReportList(messages, "open", options.list, std::strerror(errno));
     return kBatchFailed;
   }
 
@@ -49,18 +51,17 @@ int RunBatch(const BatchOptions& options) {
   if (options.output.empty()) {
     out.Adopt(STDOUT_FILENO, "standard output");
   } else if (!out.Open(options.output.c_str(), options.append, &error)) {
-    Report(error);
+    Report(messages, error);
     return kBatchFailed;
   }
   std::string pending;
-  if (options.append && out.EndsInsideLine()) pending.push_back('\n');
 
-  const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO);
+  const bool showProgress = !options.quiet && ::isatty(::fileno(messages));
   const long long total =
       showProgress ? CountPaths(options.list == "-" ? "/dev/stdin" : options.list.c_str(),
                                 options.null_separated)
                    : -1;
-  Progress progress(stderr, showProgress, total);
+  Progress progress(messages, showProgress, total);
 
   PrepareLabConversion();
   PathReader reader(list.get(), options.null_separated);
@@ -69,7 +70,7 @@ int RunBatch(const BatchOptions& options) {
   auto flush = [&] {
     if (pending.empty() || writeFailed) return;
     if (!out.Write(pending, &error)) {
-      Report(error);
+      Report(messages, error);
       writeFailed = true;
     }
     pending.clear();
@@ -95,12 +96,12 @@ int RunBatch(const BatchOptions& options) {
 
   flush();
   if (!writeFailed && !out.Close(&error)) {
-    Report(error);
+    Report(messages, error);
     writeFailed = true;
   }
   progress.Finish(done, bad);
   if (reader.failed()) {
-    ReportList("read", options.list, std::strerror(reader.error()));
+    ReportList(messages, "read", options.list, std::strerror(reader.error()));
     return kBatchFailed;
   }
   return writeFailed ? kBatchFailed : kBatchSuccess;

@@ -1,6 +1,7 @@
 #ifndef VEXLOR_BATCH_BATCH_RUN_H_
 #define VEXLOR_BATCH_BATCH_RUN_H_
 
+#include <cstdio>
 #include <string>
 
 #include "batch/icon_record.h"
@@ -24,7 +25,8 @@ struct BatchOptions {
 // Measures every icon the list names and writes one line per path, in list
 // order: the line `vexlor -I PATH -A 1` with the same settings would append.
 // With `append`, a newline comes first when the output file does not end in
-// one. Reports failures on standard error and returns an exit code.
-int RunBatch(const BatchOptions& options);
+// one. Reports failures and shows progress on `messages` (standard error, or
+// where it went), and returns an exit code.
+int RunBatch(const BatchOptions& options, std::FILE* messages);
 
 #endif  // VEXLOR_BATCH_BATCH_RUN_H_

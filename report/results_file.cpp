@@ -8,15 +8,8 @@ bool WriteRecordToFile(const char* path, bool append, std::string_view record,
                        std::string* error) {
   OutputFile file;
   if (!file.Open(path, append, error)) return false;
-  std::string text;
-  if (append) {
-    text.reserve(record.size() + 2);
-    if (file.EndsInsideLine()) text.push_back('\n');
-    text.append(record);
-    text.push_back('\n');
-  } else {
-    text.assign(record);
-  }
+  std::string text(record);
+  if (append) text.push_back('\n');
   const bool written = file.Write(text, error);
   // Report the first failure, but always close.
   std::string closeError;

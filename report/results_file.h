@@ -15,7 +15,8 @@
 // Overwrite mode: the file is created or truncated and holds only the record,
 // with no newline.
 //
-// The file is never locked. Returns false with a one-line reason in `*error`
+// Appends hold an advisory lock while they check and write (see
+// output_file.h); the file is otherwise open to everyone. Returns false with a one-line reason in `*error`
 // when the file cannot be opened, written or closed.
 bool WriteRecordToFile(const char* path, bool append, std::string_view record,
                        std::string* error);

@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages that vexlor needs.
 #   install-deps.sh          what building and running the tool needs
 #   install-deps.sh test     that, plus what the test suite needs
+#   install-deps.sh sanitize that, plus clang for the sanitizer build and fuzzers
 #   install-deps.sh bench    that, plus what bench/run_benchmark.sh needs
 # Packages already present are not installed again. Needs root (or sudo).
 set -euo pipefail
@@ -12,7 +13,10 @@ packages=(
   libxcb1-dev libcli11-dev
 )
 case "${1:-}" in
-  test) packages+=(googletest libgtest-dev python3 python3-opencv parallel) ;;
+  test) packages+=(googletest libgtest-dev python3 python3-opencv parallel
+                   xvfb xauth xdotool imagemagick) ;;
+  sanitize) packages+=(googletest libgtest-dev python3 python3-opencv parallel
+                       xvfb xauth xdotool imagemagick clang libclang-rt-14-dev) ;;
   bench) packages+=(time bc) ;;
 esac
 

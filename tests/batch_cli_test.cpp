@@ -11,6 +11,10 @@ class BatchTest : public testing::Test {
  protected:
   BatchTest() {
     WriteFile(dir_ / "text.png", "not an image");
+    // A PNG whose data is damaged: its decoder complains on standard error.
+    std::string damaged = ReadFile(TestDataPath("calculator.png"));
+    for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 32; ++i) damaged[i] ^= 0x55;
+    WriteFile(dir_ / "damaged.png", damaged);
     std::filesystem::create_directory(dir_.path() / "folder.png");
     std::filesystem::copy_file(TestDataPath("calculator.png"), dir_ / "new\nline.png");
     for (const char* name :
@@ -20,6 +24,7 @@ class BatchTest : public testing::Test {
           "calculator-palette.png", "audio-card.tiff", "wide-1x300.png"})
       icons_.push_back(TestDataPath(name));
     icons_.push_back(dir_ / "text.png");
+    icons_.push_back(dir_ / "damaged.png");
     icons_.push_back(dir_ / "folder.png");
     icons_.push_back("");
     icons_.push_back(TestDataPath("calculator.png"));  // the same icon twice
@@ -52,7 +57,7 @@ TEST_F(BatchTest, WritesWhatALoopOfVexlorRunsAppends) {
   struct Settings {
     std::vector<std::string> batch, vexlor;
   };
-  const std::vector<std::string> plain(icons_.begin(), icons_.begin() + 16);
+  const std::vector<std::string> plain(icons_.begin(), icons_.begin() + 17);
   for (const Settings& s :
        {Settings{{}, {}}, Settings{{"--double"}, {"-TI", "0"}},
         Settings{{"--blur", "2", "--red", "0.5", "--green", "3", "--blue", "-1"},

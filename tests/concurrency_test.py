@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""Many processes appending to one results file at the same moment.
+
+8 vexlor processes append 100 records each, and 4 vexlor-batch processes
+append 1500 each, all to the same file at once. Every line must be one whole
+record (416 tokens, each followed by a blank) or "Bad Icon", and every record
+written must be there: the lines are compared, as a multiset, with the
+records each icon gives alone.
+
+Usage: concurrency_test.py VEXLOR VEXLOR_BATCH DATA_DIR
+"""
+import collections
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+
+PROCESSES, RUNS_EACH = 8, 100
+BATCHES, BATCH_LINES = 4, 1500
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def check_lines(text, expected, what):
+    if not text.endswith("\n"):
+        fail(f"{what}: the file does not end with a newline")
+    lines = text[:-1].split("\n")
+    for n, line in enumerate(lines):
+        if line == "Bad Icon":
+            continue
+        if not line.endswith(" ") or len(line.split(" ")) != 417 or "  " in line:
+            fail(f"{what}: line {n + 1} is no whole record: {line[:80]!r}...")
+    got = collections.Counter(lines)
+    if got != expected:
+        missing = expected - got
+        extra = got - expected
+        fail(f"{what}: {sum(missing.values())} records missing, {sum(extra.values())} unexpected")
+    print(f"PASS: {what}: {len(lines)} whole records, none lost")
+
+
+def main():
+    vexlor, batch, data = sys.argv[1:4]
+    icons = [os.path.join(data, name) for name in (
+        "calculator.png", "audio-card.jpg", "package-256.png", "one-pixel.png")]
+    icons.append(os.path.join(data, "missing.png"))
+    with tempfile.TemporaryDirectory() as work:
+        # Each icon's line on its own, in both forms.
+        alone = {}
+        for icon in icons:
+            for form in ("1", "0"):
+                path = os.path.join(work, "alone.txt")
+                subprocess.run([vexlor, "-I", icon, "-TI", form, "-A", "1", "-R", path], check=False)
+                alone[icon, form] = open(path).read()[:-1]
+                os.remove(path)
+
+        shared = os.path.join(work, "shared.txt")
+        expected = collections.Counter()
+
+        def appender(p):
+            for i in range(RUNS_EACH):
+                icon, form = icons[(p + i) % len(icons)], str(i % 2)
+                subprocess.run([vexlor, "-I", icon, "-TI", form, "-A", "1", "-R", shared])
+
+        for p in range(PROCESSES):
+            for i in range(RUNS_EACH):
+                expected[alone[icons[(p + i) % len(icons)], str(i % 2)]] += 1
+        threads = [threading.Thread(target=appender, args=(p,)) for p in range(PROCESSES)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        check_lines(open(shared).read(), expected, f"{PROCESSES} vexlor processes")
+
+        shared = os.path.join(work, "shared-batch.txt")
+        expected = collections.Counter()
+        batches = []
+        for b in range(BATCHES):
+            paths = [icons[(b + i) % len(icons)] for i in range(BATCH_LINES)]
+            form = "0" if b % 2 else "1"
+            expected.update(alone[p, form] for p in paths)
+            listing = os.path.join(work, f"list{b}.txt")
+            with open(listing, "w") as f:
+                f.write("".join(p + "\n" for p in paths))
+            args = [batch, "-q", "-j", "2", "-a", "-o", shared, listing]
+            if form == "0":
+                args.insert(1, "--double")
+            batches.append(subprocess.Popen(args))
+        for process in batches:
+            if process.wait() != 0:
+                fail("a vexlor-batch process failed")
+        check_lines(open(shared).read(), expected, f"{BATCHES} vexlor-batch processes")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,89 @@
+// Fuzz target: arbitrary bytes through the whole measuring path of one icon.
+// The first bytes choose the distortion, the rest is the image file:
+//   byte 0: blur size 0..7; bytes 1..3: blue, green, red factors;
+//   byte 4: TinyInt (bit 0); bytes 5..: the encoded image.
+// Every decodable image must give a well-formed record in both forms.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include <opencv2/core.hpp>
+
+#include "descriptors/descriptors.h"
+#include "icon/icon_file.h"
+#include "icon/icon_process.h"
+#include "report/record_format.h"
+
+namespace {
+
+constexpr size_t kOptionBytes = 5;
+
+// A factor from one byte: a spread of ordinary values, plus the extremes a
+// command line can carry (atof gives NaN, infinities and huge numbers).
+double Factor(std::uint8_t b) {
+  switch (b) {
+    case 250: return std::numeric_limits<double>::quiet_NaN();
+    case 251: return std::numeric_limits<double>::infinity();
+    case 252: return -std::numeric_limits<double>::infinity();
+    case 253: return 1e300;
+    case 254: return -1e300;
+    case 255: return 1.0;
+    default: return (b - 50) / 25.0;
+  }
+}
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+size_t CountTokens(const std::string& record) {
+  size_t tokens = 0;
+  for (size_t i = 0; i < record.size(); ++i) {
+    Check(record[i] != '\n');
+    if (record[i] == ' ') {
+      Check(i > 0 && record[i - 1] != ' ');
+      ++tokens;
+    }
+  }
+  Check(!record.empty() && record.back() == ' ');
+  return tokens;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  QuietImageLibrary();
+  // Keep single inputs from asking the decoders for gigabytes.
+  setenv("OPENCV_IO_MAX_IMAGE_PIXELS", "4000000", 1);
+  cv::setNumThreads(0);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  if (size < kOptionBytes) return 0;
+  const int blur = data[0] % 8;
+  const double c[3] = {Factor(data[1]), Factor(data[2]), Factor(data[3])};
+  const bool tinyInt = (data[4] & 1) != 0;
+
+  const cv::Mat encoded(1, static_cast<int>(size - kOptionBytes), CV_8U,
+                        const_cast<std::uint8_t*>(data + kOptionBytes));
+  cv::Mat icon = DecodeIcon(encoded);
+  if (icon.empty()) return 0;
+  Check(icon.type() == CV_8UC3);
+  const cv::Size size0 = icon.size();
+
+  IconProcess(icon, blur, c);
+  Check(icon.size() == size0 && icon.type() == CV_8UC3);
+
+  const Descriptors d(icon);
+  Check(d.recDesc.size() == rec_desc_length && d.groupDesc.size() == group_desc_length);
+  for (std::uint32_t v : d.recDescInt) Check(v <= 255);
+  for (std::uint32_t v : d.groupDescInt) Check(v <= 255);
+  for (double v : d.recDesc) Check(v >= 0 && v <= 255);
+  Check(CountTokens(FormatRecord(d, tinyInt)) == record_token_count);
+  Check(CountTokens(FormatRecord(d, !tinyInt)) == record_token_count);
+  return 0;
+}

@@ -1,0 +1,79 @@
+#!/usr/bin/python3
+"""Writes the seed corpora of the fuzz targets.
+
+Usage: make_seed_corpus.py OUT_DIR
+Writes OUT_DIR/icon (option bytes + small images of every format the image
+library writes, at several sizes, made from the shipped test icons and from
+synthetic patterns) and OUT_DIR/arguments (NUL-separated argument vectors).
+"""
+import os
+import sys
+
+import cv2
+import numpy as np
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DATA = os.path.join(HERE, "..", "data")
+
+# blur, blue, green, red factor bytes, TinyInt bit (see icon_fuzzer.cpp).
+OPTIONS = [bytes([0, 255, 255, 255, 1]), bytes([1, 62, 255, 100, 0]),
+           bytes([3, 250, 251, 254, 1]), bytes([2, 0, 253, 25, 0])]
+
+FORMATS = [".png", ".jpg", ".bmp", ".tiff", ".webp", ".ppm", ".pgm", ".pbm", ".sr",
+           ".ras", ".hdr", ".exr", ".jp2", ".pfm", ".pxm", ".pnm"]
+
+ARGUMENTS = [
+    ["vexlor", "-I", "icon.png"],
+    ["vexlor", "-I", "icon.png", "-R", "out.txt", "-A", "1", "-TI", "0"],
+    ["vexlor", "-I", "icon.png", "-B", "2", "-cR", "0.5", "-cG", "1e400", "-cB", "nan"],
+    ["vexlor", "-I", "a", "-SI", "no", "-SF", "1", "-PR", "1", "-PI", "1"],
+    ["vexlor", "-B", "1", "-B", "3", "-I", "x", "word", "-I"],
+    ["vexlor", "-I", "a", "-B", "-7"],
+    ["vexlor", "-R", "-B", "-I", "a.png"],
+    ["vexlor-batch", "--double", "--blur", "2", "-j", "3", "-o", "out", "-a", "list"],
+    ["vexlor-batch", "-0", "-q", "--red", "0.5", "--green", "2", "--blue", "-1", "-"],
+    ["vexlor-batch", "--jobs", "0", "--frobnicate"],
+]
+
+
+def icons():
+    """Small images: real icons at a few sizes, and synthetic patterns."""
+    real = [cv2.imread(os.path.join(DATA, name), cv2.IMREAD_COLOR)
+            for name in ("calculator.png", "audio-card.png")]
+    for icon in real:
+        for size in ((1, 1), (3, 2), (16, 16), (62, 62), (70, 40)):
+            yield cv2.resize(icon, size, interpolation=cv2.INTER_AREA)
+    ramp = np.tile(np.arange(0, 256, 4, dtype=np.uint8), (64, 1))
+    yield cv2.merge([ramp, ramp.T.copy(), 255 - ramp])
+    yield np.zeros((5, 5, 3), np.uint8)
+    yield np.full((62, 61, 3), 255, np.uint8)
+
+
+def main():
+    out = sys.argv[1]
+    os.makedirs(os.path.join(out, "icon"), exist_ok=True)
+    os.makedirs(os.path.join(out, "arguments"), exist_ok=True)
+    count = 0
+    for i, icon in enumerate(icons()):
+        for ext in FORMATS:
+            image = icon
+            if ext in (".hdr", ".exr", ".pfm"):
+                image = icon.astype(np.float32) / 255
+            try:
+                ok, encoded = cv2.imencode(ext, image)
+            except cv2.error:
+                continue
+            if not ok:
+                continue
+            options = OPTIONS[(i + count) % len(OPTIONS)]
+            with open(os.path.join(out, "icon", f"{i:02d}{ext}"), "wb") as f:
+                f.write(options + encoded.tobytes())
+            count += 1
+    for i, argv in enumerate(ARGUMENTS):
+        with open(os.path.join(out, "arguments", f"{i:02d}"), "wb") as f:
+            f.write(b"\0".join(a.encode() for a in argv))
+    print(f"{count} icon seeds, {len(ARGUMENTS)} argument seeds in {out}")
+
+
+if __name__ == "__main__":
+    main()
