@@ -36,8 +36,11 @@ def start_xvfb():
     return server, ":" + number
 
 
-def find_window(env, deadline):
+def find_window(env, run, deadline):
     while time.time() < deadline:
+        if run.poll() is not None:
+            fail(f"vexlor ended (exit code {run.returncode}) before its window appeared: "
+                 f"{run.stderr.read().decode()[-2000:]}")
         found = subprocess.run(["xdotool", "search", "--name", "^ProcessedIcon$"],
                                env=env, capture_output=True, text=True)
         ids = found.stdout.split()
@@ -62,7 +65,7 @@ def main():
                 [vexlor, "-I", icon, "-SF", "1", "-SI", saved, "-B", "1", "-cR", "0.5",
                  "-cB", "1.5", "-R", results, "-A", "1"],
                 env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            window = find_window(env, time.time() + 30)
+            window = find_window(env, run, time.time() + 60)
 
             # The window is painted once it is mapped; give it a moment.
             expected = None
