@@ -1,5 +1,6 @@
 #include "batch/batch_run.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,12 +38,25 @@ FileOwner OpenList(const std::string& list) {
   return FileOwner(std::fopen(list.c_str(), "rb"), std::fclose);
 }
 
+// Whether `path` names the file open as `fd`: writing there would destroy the
+// list before it is read.
+bool SameFile(int fd, const std::string& path) {
+  struct stat open, named;
+  return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options, std::FILE* messages) {
   FileOwner list = OpenList(options.list);
   if (!list) {
     ReportList(messages, "open", options.list, std::strerror(errno));
+    return kBatchFailed;
+  }
+
+  if (!options.output.empty() && SameFile(fileno(list.get()), options.output)) {
+    Report(messages, "the output '" + options.output + "' is the list itself");
     return kBatchFailed;
   }
 

@@ -167,6 +167,11 @@ TEST_F(BatchTest, FailuresToReadOrWriteAreReported) {
   fullStdout.stdout_path = "/dev/full";
   EXPECT_EQ(RunBatchBinary({dir_ / "list.txt"}, fullStdout).exit_status, 2);
 
+  const ProgramResult itself = RunBatchBinary({"-o", dir_ / "list.txt", dir_ / "list.txt"});
+  EXPECT_EQ(itself.exit_status, 2);
+  EXPECT_NE(itself.err.find("is the list itself"), std::string::npos) << itself.err;
+  EXPECT_EQ(ReadFile(dir_ / "list.txt"), ListOf({TestDataPath("calculator.png")}));
+
   const ProgramResult folderList = RunBatchBinary({dir_.path().string()});
   EXPECT_EQ(folderList.exit_status, 2);
   EXPECT_NE(folderList.err.find("cannot read list"), std::string::npos) << folderList.err;
