@@ -3,7 +3,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 #include <opencv2/highgui.hpp>
