@@ -53,7 +53,7 @@ int RunVexlor(int argc, const char* const* argv) {
   std::string error;
   if (dst_img.empty()) {
     if (!WriteMessageToFile(options.results_path, options.append_results,
-                            "Bad Icon", &error))
+                            kBadIcon, &error))
       ReportFailure("results file: " + error);
     return kExitBadIcon;
   }

@@ -7,12 +7,14 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "batch/ordered_pipeline.h"
 #include "batch/path_reader.h"
 #include "batch/progress.h"
 #include "descriptors/lab_icon.h"
 #include "report/output_file.h"
+#include "report/results_file.h"
 
 namespace {
 
@@ -97,7 +99,7 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   };
   pipeline.emit = [&](std::string&& line) {
     ++done;
-    if (line == "Bad Icon\n") ++bad;
+    if (std::string_view(line).substr(0, line.size() - 1) == kBadIcon) ++bad;
     pending += line;
     if (pending.size() >= kFlushBytes) flush();
     progress.Update(done, bad);

@@ -1,6 +1,5 @@
 #include "descriptors/descriptors.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "descriptors/cell_tables.h"
@@ -88,9 +87,7 @@ void Descriptors::CalcDescriptors(const cv::Mat& icon) {
       const int dx = row[x + 3] - row[x - 3];
       const int dy = below[x] - above[x];
       if ((dx | dy) == 0) return Gradient{0.0, 0u};  // flat: no vote at all
-      // dx*dx + dy*dy is exact in int as in double; the map stores a float.
-      const double m = static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-      return Gradient{m, m == 0 ? 0u : GradientDegrees(dx, dy)};
+      return Gradient{StoredMagnitude(dx, dy), GradientDegrees(dx, dy)};
     };
   });
 }
@@ -143,7 +140,6 @@ void Descriptors::ScanCells(const cv::Mat& lab, RowGradients rowGradients) {
             hist_sift[share.bin] = g.magnitude * share.keep + hist_sift[share.bin];
             hist_sift[share.nextBin] = g.magnitude * share.pass + hist_sift[share.nextBin];
           }
-
         }
       }
 

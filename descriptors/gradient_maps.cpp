@@ -1,7 +1,5 @@
 #include "descriptors/gradient_maps.h"
 
-#include <cmath>
-
 #include "descriptors/lab_icon.h"
 
 GradientMaps ComputeGradientMaps(const cv::Mat& lab) {
@@ -24,11 +22,8 @@ GradientMaps ComputeGradientMaps(const cv::Mat& lab) {
     for (int x = 1; x < kNormalisedSide - 1; ++x) {
       const double dx = lightness(y, x + 1) - lightness(y, x - 1);
       const double dy = lightness(y + 1, x) - lightness(y - 1, x);
-      magnitude[x] = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-      double theta = std::atan2(dy, dx);
-      // Keeps orientations in [-pi, pi): a gradient pointing left is -pi.
-      if (theta == CV_PI) theta = -CV_PI;
-      orientation[x] = static_cast<float>(theta);
+      magnitude[x] = StoredMagnitude(dx, dy);
+      orientation[x] = StoredOrientation(dx, dy);
     }
   }
   return maps;

@@ -1,10 +1,10 @@
 #include "descriptors/orientation_bins.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include <opencv2/core.hpp>
 
+#include "descriptors/gradient_maps.h"
 #include "descriptors/invariant.h"
 
 std::uint32_t WholeDegrees(float orientation) {
@@ -23,10 +23,7 @@ namespace orientation_bins_internal {
 std::array<std::atomic<std::uint16_t>, kDifferences * kDifferences> known_degrees{};
 
 std::uint32_t WorkOutGradientDegrees(int dx, int dy) {
-  double theta = std::atan2(static_cast<double>(dy), static_cast<double>(dx));
-  // Keeps orientations in [-pi, pi): a gradient pointing left is -pi.
-  if (theta == CV_PI) theta = -CV_PI;
-  const std::uint32_t degrees = WholeDegrees(static_cast<float>(theta));
+  const std::uint32_t degrees = WholeDegrees(StoredOrientation(dx, dy));
   known_degrees[(dy + kMaxDifference) * kDifferences + (dx + kMaxDifference)].store(
       static_cast<std::uint16_t>(degrees + 1), std::memory_order_relaxed);
   return degrees;

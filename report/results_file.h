@@ -16,10 +16,14 @@
 // with no newline.
 //
 // Appends hold an advisory lock while they check and write (see
-// output_file.h); the file is otherwise open to everyone. Returns false with a one-line reason in `*error`
-// when the file cannot be opened, written or closed.
+// output_file.h); the file is otherwise open to everyone. Returns false with
+// a one-line reason in `*error` when the file cannot be opened, written or
+// closed.
 bool WriteRecordToFile(const char* path, bool append, std::string_view record,
                        std::string* error);
+
+// The record that stands for an icon that cannot be loaded.
+inline constexpr const char* kBadIcon = "Bad Icon";
 
 // Writes `message` as a record of its own, as WriteRecordToFile does. Used
 // for "Bad Icon" when the icon cannot be loaded.
