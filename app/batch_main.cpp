@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -10,6 +11,9 @@
 
 int main(int argc, char** argv) {
   GuardStandardStreams();
+  // A write past the file size limit then fails with EFBIG instead of killing
+  // the process, and the part of a line already written can be cut back.
+  std::signal(SIGXFSZ, SIG_IGN);
   QuietImageLibrary();
   // The batch runs its own worker per core; the library's threads inside
   // each small image would only compete with them.
@@ -17,6 +21,10 @@ int main(int argc, char** argv) {
   int exitCode = kBatchSuccess;
   const std::optional<BatchOptions> options = ParseBatchOptions(argc, argv, &exitCode);
   if (!options) return exitCode;
+  if (options->output.empty() && StandardOutputWasClosed()) {
+    std::fprintf(stderr, "vexlor-batch: cannot write to standard output: Bad file descriptor\n");
+    return kBatchFailed;
+  }
   const StandardErrorSilenced decoderChatter;
   try {
     return RunBatch(*options, decoderChatter.original());

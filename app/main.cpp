@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -10,6 +11,9 @@
 
 int main(int argc, char** argv) {
   GuardStandardStreams();
+  // A write past the file size limit then fails with EFBIG instead of killing
+  // the process, and the part of a line already written can be cut back.
+  std::signal(SIGXFSZ, SIG_IGN);
   QuietImageLibrary();
   try {
     return RunVexlor(argc, argv);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "app/run_options.h"
@@ -20,6 +22,13 @@ namespace {
 long Milliseconds(std::clock_t t0, std::clock_t t1) {
   return static_cast<long>(static_cast<double>(t1 - t0) / CLOCKS_PER_SEC *
                            1000.0);
+}
+
+std::string FailureReason(const std::exception& e) {
+  if (const auto* library = dynamic_cast<const cv::Exception*>(&e))
+    return "image library error: " + library->err;
+  if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) return "out of memory";
+  return e.what();
 }
 
 void ReportFailure(const std::string& what) {
@@ -59,34 +68,52 @@ int RunVexlor(int argc, const char* const* argv) {
   }
 
   bool complete = true;
-  IconProcess(dst_img, options.blur_size, options.c);
-  if (std::strcmp(options.save_path, "no") != 0 &&
-      !SaveIcon(options.save_path, dst_img, &error)) {
-    ReportFailure(std::string("cannot save the processed icon as '") +
-                  options.save_path + "': " + error);
-    complete = false;
-  }
+  try {
+    IconProcess(dst_img, options.blur_size, options.c);
+    if (std::strcmp(options.save_path, "no") != 0) {
+      bool saved;
+      {
+        const StandardErrorSilenced encoderChatter;
+        saved = SaveIcon(options.save_path, dst_img, &error);
+      }
+      if (!saved) {
+        ReportFailure(std::string("cannot save the processed icon as '") +
+                      options.save_path + "': " + error);
+        complete = false;
+      }
+    }
 
-  Descriptors IconDescriptors(dst_img);
-  std::clock_t t1 = std::clock();
-  if (options.print_info)
-    std::printf(
-        "\nINFO: LoadIamge() + Descriptors() + IconProcess() functions took "
-        "%ld ms.\n",
-        Milliseconds(t0, t1));
+    Descriptors IconDescriptors(dst_img);
+    std::clock_t t1 = std::clock();
+    if (options.print_info)
+      std::printf(
+          "\nINFO: LoadIamge() + Descriptors() + IconProcess() functions took "
+          "%ld ms.\n",
+          Milliseconds(t0, t1));
 
-  t0 = std::clock();
-  if (options.print_results) IconDescriptors.PrintResults(options.tiny_int);
-  if (!IconDescriptors.WriteToFile(options.results_path,
-                                   options.append_results, options.tiny_int,
-                                   &error)) {
-    ReportFailure("results file: " + error);
-    complete = false;
+    t0 = std::clock();
+    if (options.print_results) IconDescriptors.PrintResults(options.tiny_int);
+    if (!IconDescriptors.WriteToFile(options.results_path,
+                                     options.append_results, options.tiny_int,
+                                     &error)) {
+      ReportFailure("results file: " + error);
+      complete = false;
+    }
+    t1 = std::clock();
+    if (options.print_info)
+      std::printf("\nINFO: WriteToFile() function took %ld ms.\n",
+                  Milliseconds(t0, t1));
+  } catch (const std::exception& e) {
+    // The icon was loaded but could not be measured (memory, a library
+    // error): its line still goes into the results file.
+    ReportFailure(std::string("cannot measure '") + options.img_path + "': " +
+                  FailureReason(e));
+    if (!WriteMessageToFile(options.results_path, options.append_results,
+                            kBadIcon, &error))
+      ReportFailure("results file: " + error);
+    CheckStandardOutput(options.print_info || options.print_results);
+    return kExitOutputFailed;
   }
-  t1 = std::clock();
-  if (options.print_info)
-    std::printf("\nINFO: WriteToFile() function took %ld ms.\n",
-                Milliseconds(t0, t1));
 
   // Console text is checked before the window waits for its key.
   if (!CheckStandardOutput(options.print_info || options.print_results))

@@ -33,6 +33,8 @@ void GuardStandardStreams() {
   }
 }
 
+bool StandardOutputWasClosed() { return stdout_was_closed; }
+
 std::string StandardOutputFailure(bool printed) {
   if (!printed) return "";
   if (stdout_was_closed) return std::strerror(EBADF);

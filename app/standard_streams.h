@@ -16,6 +16,9 @@ void GuardStandardStreams();
 // the run printed anything at all.
 std::string StandardOutputFailure(bool printed);
 
+// Whether standard output was closed when the program started.
+bool StandardOutputWasClosed();
+
 // Points standard error at /dev/null while it lives. Image decoders print
 // their own complaints there (libpng, GDAL, ...) about files that the tools
 // already report in their own way ("Bad Icon"). original() writes to where

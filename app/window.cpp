@@ -1,31 +1,96 @@
 #include "app/window.h"
 
-#include <xcb/xcb.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string_view>
-
-#include <opencv2/highgui.hpp>
 
 namespace {
 
-constexpr const char* kWindowName = "ProcessedIcon";
+std::string HelperPath() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return "";
+  for (const char* relative : {"vexlor-window", "../libexec/vexlor/vexlor-window"}) {
+    const std::filesystem::path candidate = self.parent_path() / relative;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  return "";
+}
 
-// The library's windows come from Qt, which picks its platform from
-// QT_QPA_PLATFORM (X11 through xcb by default) and aborts the process when
-// that platform cannot start. Returns an empty string when a window can be
-// opened, else the reason.
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Sends the pixels; a helper that has already died must not kill us with
+// SIGPIPE.
+void SendIcon(int fd, const cv::Mat& icon) {
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGPIPE, &ignore, &previous);
+  const std::string header = WindowStreamHeader(icon);
+  if (WriteAll(fd, header.data(), header.size()))
+    for (int r = 0; r < icon.rows; ++r)
+      if (!WriteAll(fd, icon.ptr(r), icon.cols * icon.elemSize())) break;
+  ::sigaction(SIGPIPE, &previous, nullptr);
+}
+
+std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    if (text.size() < 65536) text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
+
+// The first line the helper or its toolkit printed: the toolkit's first
+// complaint names the cause, the lines after it are consequences.
+std::string FirstLine(const std::string& text) {
+  size_t begin = 0;
+  while (begin < text.size()) {
+    size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(begin, end - begin);
+    if (line.find_first_not_of(" \t\r") != std::string::npos) return line;
+    begin = end + 1;
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string WindowStreamHeader(const cv::Mat& icon) {
+  return std::to_string(icon.rows) + " " + std::to_string(icon.cols) + "\n";
+}
+
 std::string WhyNoWindow() {
   const char* chosen = std::getenv("QT_QPA_PLATFORM");
   std::string_view platform = chosen != nullptr && *chosen != '\0' ? chosen : "xcb";
   platform = platform.substr(0, platform.find(':'));
+  if (platform == "offscreen" || platform == "minimal")
+    return "the window platform '" + std::string(platform) +
+           "' (QT_QPA_PLATFORM) can never deliver a key press";
   if (platform == "xcb") {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') return "no display (DISPLAY is not set)";
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool failed = xcb_connection_has_error(connection) != 0;
-    xcb_disconnect(connection);
-    if (failed) return std::string("cannot connect to display '") + display + "'";
   } else if (platform == "wayland") {
     const char* display = std::getenv("WAYLAND_DISPLAY");
     if (display == nullptr || *display == '\0')
@@ -34,21 +99,64 @@ std::string WhyNoWindow() {
   return "";
 }
 
-}  // namespace
-
 bool ShowProcessedIcon(const cv::Mat& icon, std::string* error) {
+  CV_Assert(icon.type() == CV_8UC3);
   *error = WhyNoWindow();
   if (!error->empty()) return false;
-  try {
-    // Without GUI_NORMAL the Qt backend adds a toolbar and a status bar, and
-    // the window no longer takes the size of the image.
-    cv::namedWindow(kWindowName, cv::WINDOW_AUTOSIZE | cv::WINDOW_GUI_NORMAL);
-    cv::imshow(kWindowName, icon);
-    cv::waitKey(0);
-    cv::destroyWindow(kWindowName);
-  } catch (const cv::Exception& e) {
-    *error = e.err;
+  const std::string helper = HelperPath();
+  if (helper.empty()) {
+    *error = "the window helper vexlor-window was not found beside the program";
     return false;
   }
-  return true;
+
+  int pixels[2], messages[2];
+  if (::pipe2(pixels, O_CLOEXEC) != 0) {
+    *error = std::string("cannot start the window helper: ") + std::strerror(errno);
+    return false;
+  }
+  if (::pipe2(messages, O_CLOEXEC) != 0) {
+    *error = std::string("cannot start the window helper: ") + std::strerror(errno);
+    ::close(pixels[0]);
+    ::close(pixels[1]);
+    return false;
+  }
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pixels[0], STDIN_FILENO);
+    ::dup2(messages[1], STDOUT_FILENO);
+    ::dup2(messages[1], STDERR_FILENO);
+    char* const argv[] = {const_cast<char*>("vexlor-window"), nullptr};
+    ::execv(helper.c_str(), argv);
+    const char* reason = std::strerror(errno);
+    (void)!::write(STDERR_FILENO, reason, std::strlen(reason));
+    ::_exit(127);
+  }
+  const int forkError = errno;
+  ::close(pixels[0]);
+  ::close(messages[1]);
+  if (pid < 0) {
+    ::close(pixels[1]);
+    ::close(messages[0]);
+    *error = std::string("cannot start the window helper: ") + std::strerror(forkError);
+    return false;
+  }
+  SendIcon(pixels[1], icon);
+  ::close(pixels[1]);
+  const std::string said = ReadAll(messages[0]);
+  ::close(messages[0]);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+
+  std::string reason = FirstLine(said);
+  if (reason.empty())
+    reason = WIFSIGNALED(status)
+                 ? std::string("the window toolkit ended with signal ") +
+                       std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")"
+                 : "the window helper failed with exit status " +
+                       std::to_string(WEXITSTATUS(status));
+  *error = reason;
+  return false;
 }

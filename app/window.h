@@ -5,11 +5,22 @@
 
 #include <opencv2/core.hpp>
 
-// Shows `icon` in the auto-sized window "ProcessedIcon" and waits, without a
-// time limit, until a key is pressed; then closes the window. Returns false
-// with a one-line reason in `*error` when no window can be shown, for example
-// when there is no display: the GUI toolkit would abort the whole process
-// there, so that case is detected before the toolkit is touched.
+// Shows `icon` (8-bit BGR) in the auto-sized window "ProcessedIcon" and waits,
+// without a time limit, until a key is pressed; then closes the window.
+//
+// The window lives in a helper process, vexlor-window, beside the program
+// (or in ../libexec/vexlor/): the GUI toolkit aborts its process when it
+// cannot start or loses its display, and that must never take a run down.
+// Returns false with a one-line reason in `*error` when no window could be
+// shown or the toolkit failed, including platforms on which no key can ever
+// arrive (QT_QPA_PLATFORM offscreen or minimal).
 bool ShowProcessedIcon(const cv::Mat& icon, std::string* error);
+
+// Why no window can be opened in this environment, or "" when one may be.
+std::string WhyNoWindow();
+
+// The pixel stream the helper reads on standard input: "rows cols\n", then
+// rows * cols * 3 bytes, row by row.
+std::string WindowStreamHeader(const cv::Mat& icon);
 
 #endif  // VEXLOR_APP_WINDOW_H_

@@ -1,12 +1,12 @@
 #include "batch/batch_run.h"
 
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "batch/ordered_pipeline.h"
@@ -33,13 +33,6 @@ void ReportList(std::FILE* messages, const char* problem, const std::string& lis
                reason);
 }
 
-using FileOwner = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-FileOwner OpenList(const std::string& list) {
-  if (list == "-") return FileOwner(stdin, [](std::FILE*) { return 0; });
-  return FileOwner(std::fopen(list.c_str(), "rb"), std::fclose);
-}
-
 // Whether `path` names the file open as `fd`: writing there would destroy the
 // list before it is read.
 bool SameFile(int fd, const std::string& path) {
@@ -48,16 +41,43 @@ bool SameFile(int fd, const std::string& path) {
          open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
+// The list's descriptor, owned unless it is standard input.
+class ListFile {
+ public:
+  explicit ListFile(const std::string& list)
+      : fd_(list == "-" ? STDIN_FILENO : ::open(list.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~ListFile() {
+    if (fd_ > STDIN_FILENO) ::close(fd_);
+  }
+  ListFile(const ListFile&) = delete;
+  ListFile& operator=(const ListFile&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options, std::FILE* messages) {
-  FileOwner list = OpenList(options.list);
-  if (!list) {
+  const ListFile list(options.list);
+  if (list.fd() < 0) {
     ReportList(messages, "open", options.list, std::strerror(errno));
     return kBatchFailed;
   }
+  // The list must be readable before the output is opened and emptied.
+  PathReader reader(list.fd(), options.null_separated);
+  struct stat st {};
+  if (::fstat(list.fd(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    ReportList(messages, "read", options.list, std::strerror(EISDIR));
+    return kBatchFailed;
+  }
+  if (S_ISREG(st.st_mode) && !reader.Prime()) {
+    ReportList(messages, "read", options.list, std::strerror(reader.error()));
+    return kBatchFailed;
+  }
 
-  if (!options.output.empty() && SameFile(fileno(list.get()), options.output)) {
+  if (!options.output.empty() && SameFile(list.fd(), options.output)) {
     Report(messages, "the output '" + options.output + "' is the list itself");
     return kBatchFailed;
   }
@@ -80,9 +100,8 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   Progress progress(messages, showProgress, total);
 
   PrepareLabConversion();
-  PathReader reader(list.get(), options.null_separated);
   bool writeFailed = false;
-  long long done = 0, bad = 0;
+  long long done = 0, bad = 0, unmeasured = 0;
   auto flush = [&] {
     if (pending.empty() || writeFailed) return;
     if (!out.Write(pending, &error)) {
@@ -92,14 +111,27 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     pending.clear();
   };
 
-  OrderedPipeline pipeline;
+  // With one job the reader runs on this thread: what is done goes out
+  // before it waits for more of a list that arrives slowly (a co-process).
+  if (options.jobs <= 1) reader.set_before_wait(flush);
+
+  OrderedPipeline<IconLine> pipeline;
   pipeline.next = [&] { return reader.Next(); };
   pipeline.work = [&](const std::string& path) {
-    return IconRecordLine(path, options.settings);
+    IconLine result = IconRecordLine(path, options.settings);
+    if (!result.error.empty())
+      result.error = "cannot measure '" + path + "': " + result.error;
+    return result;
   };
-  pipeline.emit = [&](std::string&& line) {
+  pipeline.emit = [&](IconLine&& result) {
     ++done;
+    const std::string& line = result.line;
     if (std::string_view(line).substr(0, line.size() - 1) == kBadIcon) ++bad;
+    if (!result.error.empty()) {
+      ++unmeasured;
+      if (showProgress) std::fputs("\r\033[K", messages);
+      Report(messages, result.error);
+    }
     pending += line;
     if (pending.size() >= kFlushBytes) flush();
     progress.Update(done, bad);
@@ -120,5 +152,5 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     ReportList(messages, "read", options.list, std::strerror(reader.error()));
     return kBatchFailed;
   }
-  return writeFailed ? kBatchFailed : kBatchSuccess;
+  return writeFailed || unmeasured > 0 ? kBatchFailed : kBatchSuccess;
 }

@@ -1,36 +1,130 @@
 #ifndef VEXLOR_BATCH_ORDERED_PIPELINE_H_
 #define VEXLOR_BATCH_ORDERED_PIPELINE_H_
 
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 // Runs `work` over every item that `next` yields, on `jobs` worker threads
-// (with one job, everything runs on the calling thread),
-// and hands the results to `emit` in the order of the items, as soon as each
-// one and all before it are done. At most `window` items are between `next`
-// and `emit` at any time, so memory does not grow with the number of items.
+// (with one job, everything runs on the calling thread), and hands the
+// results to `emit` in the order of the items, as soon as each one and all
+// before it are done. At most `window` items are between `next` and `emit` at
+// any time, so memory does not grow with the number of items.
 //
 // `next` is called by one thread at a time, and returns nullopt at the end.
-// `emit` is called from the calling thread; returning false stops the run
-// (no further items are read, work in flight is dropped). `idle` is called
-// from the calling thread whenever it would wait for the next result, which
-// is the moment to flush buffered output.
+// It may block (a list arriving on a pipe): a worker waiting in it blocks no
+// other worker and not the emitter. `work` must not throw. `emit` is called
+// from the calling thread; returning false stops the run (no further items
+// are read, work in flight is dropped). `idle` is called from the calling
+// thread whenever it would wait for the next result, which is the moment to
+// flush buffered output.
 //
 // Returns the number of results emitted.
+template <typename Result = std::string>
 struct OrderedPipeline {
   std::function<std::optional<std::string>()> next;
-  std::function<std::string(const std::string&)> work;
-  std::function<bool(std::string&&)> emit;
+  std::function<Result(const std::string&)> work;
+  std::function<bool(Result&&)> emit;
   std::function<void()> idle = [] {};
   unsigned jobs = 1;
   std::size_t window = 64;
 
-  std::size_t Run() const;
+  std::size_t Run() const {
+    return jobs <= 1 ? RunOnThisThread() : RunOnWorkers();
+  }
 
  private:
-  std::size_t RunOnThisThread() const;
+  std::size_t RunOnThisThread() const {
+    // One worker: reading, working and emitting in turn is already in order,
+    // and costs no hand-over between threads.
+    std::size_t emitted = 0;
+    while (std::optional<std::string> item = next()) {
+      Result result = work(*item);
+      ++emitted;
+      if (!emit(std::move(result))) break;
+    }
+    idle();
+    return emitted;
+  }
+
+  std::size_t RunOnWorkers() const;
 };
+
+template <typename Result>
+std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
+  // Items are numbered in reading order; the result of item n lives in slot
+  // n % slotCount until it is emitted. `reading` is held while a worker
+  // waits for room and reads its item, `mutex` only briefly for the shared
+  // state: a worker blocked in next() keeps nobody else from filing results.
+  const std::size_t slotCount = window == 0 ? 1 : window;
+  std::mutex reading, mutex;
+  std::condition_variable resultReady, spaceFree;
+  std::vector<std::optional<Result>> slots(slotCount);
+  std::size_t read = 0, emitted = 0;
+  bool endOfInput = false, stopping = false;
+
+  auto workLoop = [&] {
+    for (;;) {
+      std::optional<std::string> item;
+      std::size_t number = 0;
+      {
+        std::unique_lock readLock(reading);
+        {
+          std::unique_lock lock(mutex);
+          spaceFree.wait(lock, [&] {
+            return stopping || endOfInput || read - emitted < slotCount;
+          });
+          if (stopping || endOfInput) return;
+        }
+        item = next();
+        std::unique_lock lock(mutex);
+        if (!item) {
+          endOfInput = true;
+          resultReady.notify_all();
+          spaceFree.notify_all();
+          return;
+        }
+        number = read++;
+      }
+      Result result = work(*item);
+      std::unique_lock lock(mutex);
+      slots[number % slotCount] = std::move(result);
+      if (number == emitted) resultReady.notify_one();
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned i = 0; i < jobs; ++i) workers.emplace_back(workLoop);
+
+  std::unique_lock lock(mutex);
+  for (;;) {
+    std::optional<Result>& slot = slots[emitted % slotCount];
+    if (!slot) {
+      if (endOfInput && emitted == read) break;
+      lock.unlock();
+      idle();
+      lock.lock();
+      resultReady.wait(lock, [&] { return slot || (endOfInput && emitted == read); });
+      if (!slot) break;
+    }
+    Result result = std::move(*slot);
+    slot.reset();
+    lock.unlock();
+    const bool goOn = emit(std::move(result));
+    lock.lock();
+    ++emitted;
+    spaceFree.notify_one();
+    if (!goOn) break;
+  }
+  stopping = true;
+  spaceFree.notify_all();
+  lock.unlock();
+  for (std::thread& worker : workers) worker.join();
+  return emitted;
+}
 
 #endif  // VEXLOR_BATCH_ORDERED_PIPELINE_H_

@@ -1,30 +1,52 @@
 #ifndef VEXLOR_BATCH_PATH_READER_H_
 #define VEXLOR_BATCH_PATH_READER_H_
 
-#include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
-// Reads icon paths from a stream, one per line (or NUL-terminated with
-// `nulSeparated`). Every separator ends a path, and so does the end of the
-// stream when text is left before it; an empty line is an empty path. Paths
-// are taken byte for byte: no blanks or carriage returns are stripped.
+// Reads icon paths from a file descriptor, one per line (or NUL-terminated
+// with `nulSeparated`). Every separator ends a path, and so does the end of
+// the input when text is left before it; an empty line is an empty path.
+// Paths are taken byte for byte: no blanks or carriage returns are stripped.
+//
+// A line longer than any path can be (kMaxPathBytes) is cut to
+// kMaxPathBytes + 1 bytes, which no file can match, and the rest of it is
+// skipped without being held in memory.
 class PathReader {
  public:
-  PathReader(std::FILE* stream, bool nulSeparated)
-      : stream_(stream), separator_(nulSeparated ? '\0' : '\n') {}
+  static constexpr size_t kMaxPathBytes = 4096;
 
-  // The next path, or nullopt at the end of the stream or on a read error
+  PathReader(int fd, bool nulSeparated) : fd_(fd), separator_(nulSeparated ? '\0' : '\n') {}
+
+  // Called before the reader waits for input that has not arrived yet (a
+  // pipe whose writer is slow): the moment to pass on what is done.
+  void set_before_wait(std::function<void()> hook) { before_wait_ = std::move(hook); }
+
+  // The next path, or nullopt at the end of the input or on a read error
   // (then failed() is true).
   std::optional<std::string> Next();
+  // Reads the first block of input now, so that an unreadable list (a
+  // folder, say) is known before anything else is done. Returns false on a
+  // read error.
+  bool Prime();
+
   bool failed() const { return error_ != 0; }
   // The errno of the failed read.
   int error() const { return error_; }
 
  private:
-  std::FILE* stream_;
+  // Reads more input into the buffer; false at the end or on an error.
+  bool Fill();
+
+  int fd_;
   char separator_;
+  std::vector<char> buffer_ = std::vector<char>(1 << 16);
+  size_t begin_ = 0, end_ = 0;
+  bool at_end_ = false;
   int error_ = 0;
+  std::function<void()> before_wait_;
 };
 
 // Counts the paths in the regular file `path` without keeping them; -1 when

@@ -1,10 +1,13 @@
 #include "icon/icon_file.h"
 
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <new>
 
 #include <opencv2/core/utils/logger.hpp>
@@ -18,23 +21,108 @@ bool IsIcon(const cv::Mat& image) {
   return !image.empty() && image.type() == CV_8UC3;
 }
 
-// imwrite says only "false" when it cannot create the file; find out why.
-std::string WhyNotWritable(const char* path) {
-  std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (folder.empty()) folder = ".";
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec))
-    return std::strerror(ENOENT);
-  if (::access(folder.c_str(), W_OK) != 0) return std::strerror(errno);
-  if (::access(path, F_OK) == 0 && ::access(path, W_OK) != 0)
-    return std::strerror(errno);
-  return "the image writer failed";
+// The library decodes a file only after allocating the whole image its header
+// declares, and it reads its own pixel limit once, when it is loaded, so a
+// limit cannot be handed to it from here. Instead, while this thread decodes,
+// every matrix allocation is checked against the pixel limit; the refusal is
+// an exception that ends the decoding before any large allocation happens.
+thread_local std::uint64_t decoding_pixel_limit = 0;  // 0: not decoding
+
+class BoundedAllocator : public cv::MatAllocator {
+ public:
+  explicit BoundedAllocator(cv::MatAllocator* next) : next_(next) {}
+
+  cv::UMatData* allocate(int dims, const int* sizes, int type, void* data, size_t* step,
+                         cv::AccessFlag flags, cv::UMatUsageFlags usage) const override {
+    if (decoding_pixel_limit != 0 && data == nullptr && dims >= 2) {
+      std::uint64_t pixels = 1;
+      for (int i = 0; i < dims; ++i) pixels *= static_cast<std::uint64_t>(sizes[i]);
+      if (pixels > decoding_pixel_limit)
+        CV_Error(cv::Error::StsNoMem, "the image has more pixels than an icon may have");
+    }
+    return next_->allocate(dims, sizes, type, data, step, flags, usage);
+  }
+  bool allocate(cv::UMatData* data, cv::AccessFlag flags,
+                cv::UMatUsageFlags usage) const override {
+    return next_->allocate(data, flags, usage);
+  }
+  void deallocate(cv::UMatData* data) const override { next_->deallocate(data); }
+
+ private:
+  cv::MatAllocator* next_;
+};
+
+// Installed while the program starts, before any thread could be decoding.
+// Matrices it allocates belong to the allocator it wraps, which frees them.
+const bool bounded_allocator_installed = [] {
+  static BoundedAllocator allocator(cv::Mat::getDefaultAllocator());
+  cv::Mat::setDefaultAllocator(&allocator);
+  return true;
+}();
+
+class DecodingLimit {
+ public:
+  DecodingLimit() { decoding_pixel_limit = MaxIconPixels(); }
+  ~DecodingLimit() { decoding_pixel_limit = 0; }
+};
+
+bool IsRegularFile(const std::string& path) {
+  // A NUL byte would end the path early: another file would be read.
+  if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos)
+    return false;
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string ExtensionOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const char* dot = std::strrchr(slash != nullptr ? slash : path, '.');
+  return dot != nullptr ? dot : "";
+}
+
+bool WriteWhole(const char* path, const std::vector<uchar>& bytes, std::string* error) {
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  const uchar* data = bytes.data();
+  size_t left = bytes.size();
+  int failure = 0;
+  while (left > 0 && failure == 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failure = n < 0 ? errno : EIO;
+    } else {
+      data += n;
+      left -= static_cast<size_t>(n);
+    }
+  }
+  if (failure != 0) (void)!::ftruncate(fd, 0);
+  if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
+  if (failure != 0) *error = std::strerror(failure);
+  return failure == 0;
 }
 
 }  // namespace
 
-cv::Mat LoadIcon(const char* path) {
+std::uint64_t MaxIconPixels() {
+  const char* setting = std::getenv("OPENCV_IO_MAX_IMAGE_PIXELS");
+  if (setting != nullptr && *setting != '\0') {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(setting, &end, 10);
+    if (errno == 0 && *end == '\0' && value > 0) return value;
+  }
+  return kDefaultMaxIconPixels;
+}
+
+cv::Mat LoadIcon(const std::string& path) {
+  (void)bounded_allocator_installed;
+  if (!IsRegularFile(path)) return cv::Mat();
   try {
+    const DecodingLimit limit;
     cv::Mat icon = cv::imread(path, kIconReadMode);
     if (IsIcon(icon)) return icon;
   } catch (const cv::Exception&) {
@@ -45,6 +133,7 @@ cv::Mat LoadIcon(const char* path) {
 
 cv::Mat DecodeIcon(const cv::Mat& encoded) {
   try {
+    const DecodingLimit limit;
     cv::Mat icon = cv::imdecode(encoded, kIconReadMode);
     if (IsIcon(icon)) return icon;
   } catch (const cv::Exception&) {
@@ -54,15 +143,22 @@ cv::Mat DecodeIcon(const cv::Mat& encoded) {
 }
 
 bool SaveIcon(const char* path, const cv::Mat& icon, std::string* error) {
+  // Encoded in memory and written here: the library's file writers do not
+  // all notice a failed write, and leave a cut file behind as if saved.
+  std::vector<uchar> bytes;
   try {
-    if (cv::imwrite(path, icon)) return true;
-    *error = WhyNotWritable(path);
+    if (!cv::imencode(ExtensionOf(path), icon, bytes)) {
+      *error = "the image writer failed";
+      return false;
+    }
   } catch (const cv::Exception& e) {
     *error = e.err;
+    return false;
   } catch (const std::bad_alloc&) {
     *error = "out of memory";
+    return false;
   }
-  return false;
+  return WriteWhole(path, bytes, error);
 }
 
 void QuietImageLibrary() {

@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-highgui-dev
-  libxcb1-dev libcli11-dev
+  libcli11-dev
 )
 case "${1:-}" in
   test) packages+=(googletest libgtest-dev python3 python3-opencv parallel

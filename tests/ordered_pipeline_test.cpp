@@ -15,8 +15,8 @@ namespace {
 struct Numbers {
   explicit Numbers(int count) : count(count) {}
 
-  OrderedPipeline Make(unsigned jobs, size_t window) {
-    OrderedPipeline p;
+  OrderedPipeline<> Make(unsigned jobs, size_t window) {
+    OrderedPipeline<> p;
     p.next = [this]() -> std::optional<std::string> {
       if (produced == count) return std::nullopt;
       const int n = produced++;
@@ -73,7 +73,7 @@ TEST(OrderedPipeline, HandlesEmptyInputAndAWindowOfOne) {
 
 TEST(OrderedPipeline, StopsReadingWhenEmitRefuses) {
   Numbers numbers(100000);
-  OrderedPipeline p = numbers.Make(2, 8);
+  OrderedPipeline<> p = numbers.Make(2, 8);
   p.emit = [&](std::string&& result) {
     numbers.results.push_back(std::move(result));
     ++numbers.emitted;
@@ -86,7 +86,7 @@ TEST(OrderedPipeline, StopsReadingWhenEmitRefuses) {
 
 TEST(OrderedPipeline, CallsIdleBeforeWaiting) {
   Numbers numbers(20);
-  OrderedPipeline p = numbers.Make(2, 4);
+  OrderedPipeline<> p = numbers.Make(2, 4);
   int idleCalls = 0;
   p.idle = [&] { ++idleCalls; };
   p.Run();

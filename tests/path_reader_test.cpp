@@ -1,5 +1,8 @@
 #include "batch/path_reader.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,13 +14,14 @@
 namespace {
 
 std::vector<std::string> ReadAll(const std::string& text, bool nul) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
-      fmemopen(const_cast<char*>(text.data()), text.size(), "rb"), std::fclose);
-  if (text.empty()) stream.reset(std::fopen("/dev/null", "rb"));
-  PathReader reader(stream.get(), nul);
+  TempDir dir;
+  WriteFile(dir / "list", text);
+  const int fd = ::open((dir / "list").c_str(), O_RDONLY);
+  PathReader reader(fd, nul);
   std::vector<std::string> paths;
   while (auto path = reader.Next()) paths.push_back(*path);
   EXPECT_FALSE(reader.failed());
+  ::close(fd);
   return paths;
 }
 
@@ -34,6 +38,32 @@ TEST(PathReader, TakesOnePathPerLineByteForByte) {
 TEST(PathReader, SplitsAtNulBytesWhenAsked) {
   const std::string text("new\nline.png\0plain.png\0", 23);
   EXPECT_EQ(ReadAll(text, true), (Paths{"new\nline.png", "plain.png"}));
+}
+
+TEST(PathReader, CutsALineNoPathCouldHoldAndSkipsItsRest) {
+  const std::string huge(3 * PathReader::kMaxPathBytes + (1 << 17), 'x');
+  const Paths paths = ReadAll("a\n" + huge + "\nb\n", false);
+  ASSERT_EQ(paths.size(), 3u);
+  EXPECT_EQ(paths[1], std::string(PathReader::kMaxPathBytes + 1, 'x'));
+  EXPECT_EQ(paths[2], "b");
+}
+
+TEST(PathReader, PassesOnWhatIsDoneBeforeWaitingForMoreInput) {
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  ASSERT_EQ(::write(pipeFds[1], "a\nb\n", 4), 4);
+  PathReader reader(pipeFds[0], false);
+  int waits = 0;
+  reader.set_before_wait([&] {
+    ++waits;
+    ::close(pipeFds[1]);  // the writer goes away while we wait
+  });
+  EXPECT_EQ(reader.Next(), "a");
+  EXPECT_EQ(reader.Next(), "b");
+  EXPECT_EQ(waits, 0) << "input was there: no wait";
+  EXPECT_EQ(reader.Next(), std::nullopt);
+  EXPECT_EQ(waits, 1);
+  ::close(pipeFds[0]);
 }
 
 TEST(CountPaths, CountsWhatTheReaderReads) {
