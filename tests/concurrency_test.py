@@ -7,14 +7,20 @@ record (416 tokens, each followed by a blank) or "Bad Icon", and every record
 written must be there: the lines are compared, as a multiset, with the
 records each icon gives alone.
 
+Then appenders with a `vexlor -A 0` replacing the file in the middle of them,
+and vexlor-batch runs interrupted by SIGINT and SIGTERM: whatever is left
+must still be whole lines.
+
 Usage: concurrency_test.py VEXLOR VEXLOR_BATCH DATA_DIR
 """
 import collections
 import os
+import signal
 import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 PROCESSES, RUNS_EACH = 8, 100
 BATCHES, BATCH_LINES = 4, 1500
@@ -40,6 +46,56 @@ def check_lines(text, expected, what):
         extra = got - expected
         fail(f"{what}: {sum(missing.values())} records missing, {sum(extra.values())} unexpected")
     print(f"PASS: {what}: {len(lines)} whole records, none lost")
+
+
+def check_whole(text, what):
+    for n, line in enumerate(text.split("\n")):
+        if line in ("Bad Icon", ""):
+            continue
+        if not line.endswith(" ") or len(line.split(" ")) != 417 or "  " in line:
+            fail(f"{what}: line {n + 1} is no whole record: {line[:80]!r}...")
+    if "\n\n" in text or text.startswith("\n"):
+        fail(f"{what}: an empty line")
+
+
+def overwrite_among_appenders(vexlor, icons, work):
+    shared = os.path.join(work, "overwritten.txt")
+
+    def appender(p):
+        for i in range(40):
+            subprocess.run([vexlor, "-I", icons[(p + i) % 4], "-A", "1", "-R", shared])
+
+    threads = [threading.Thread(target=appender, args=(p,)) for p in range(4)]
+    for t in threads:
+        t.start()
+    time.sleep(2)
+    subprocess.run([vexlor, "-I", icons[1], "-TI", "0", "-A", "0", "-R", shared], check=True)
+    for t in threads:
+        t.join()
+    text = open(shared).read()
+    check_whole(text, "appenders with one overwrite")
+    if sum(1 for line in text.split("\n") if "." in line) != 1:
+        fail("appenders with one overwrite: the overwriting record is not there once")
+    print("PASS: appenders with one overwrite: whole lines only")
+
+
+def interrupted_batches(batch, icons, work):
+    listing = os.path.join(work, "long-list.txt")
+    with open(listing, "w") as f:
+        f.write("".join(icons[i % 4] + "\n" for i in range(200000)))
+    for sig in (signal.SIGINT, signal.SIGTERM):
+        for args in (["-o", os.path.join(work, "cut.txt")], []):
+            out = os.path.join(work, "cut.txt") if args else os.path.join(work, "cut-stdout.txt")
+            with open(out, "w") as stdout:
+                run = subprocess.Popen([batch, "-q", "-j", "2"] + args + [listing], stdout=stdout)
+                time.sleep(1.5)
+                run.send_signal(sig)
+                run.wait()
+            text = open(out).read()
+            if not text or not text.endswith("\n"):
+                fail(f"{sig.name}: the output does not end with a whole line")
+            check_whole(text[:-1], f"vexlor-batch stopped by {sig.name}")
+    print("PASS: interrupted vexlor-batch runs leave whole lines")
 
 
 def main():
@@ -93,6 +149,9 @@ def main():
             if process.wait() != 0:
                 fail("a vexlor-batch process failed")
         check_lines(open(shared).read(), expected, f"{BATCHES} vexlor-batch processes")
+
+        overwrite_among_appenders(vexlor, icons, work)
+        interrupted_batches(batch, icons, work)
 
 
 if __name__ == "__main__":

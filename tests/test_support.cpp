@@ -84,6 +84,11 @@ ProgramResult RunProgram(const std::string& program,
     for (const std::string& assignment : setup.set_env)
       ::putenv(const_cast<char*>(assignment.c_str()));
     RedirectOrDie(inPath, STDIN_FILENO, O_RDONLY);
+    for (const auto& [resource, bytes] : {std::pair{RLIMIT_FSIZE, setup.file_size_limit},
+                                          std::pair{RLIMIT_AS, setup.address_space_limit}}) {
+      const struct rlimit limit = {static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+      if (bytes > 0 && ::setrlimit(resource, &limit) != 0) ::_exit(127);
+    }
     if (setup.close_stdout)
       ::close(STDOUT_FILENO);
     else

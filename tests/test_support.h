@@ -45,6 +45,10 @@ struct ProgramSetup {
   // (for example /dev/full); with close_stdout it is closed instead.
   std::string stdout_path;
   bool close_stdout = false;
+  // Resource limits of the program, in bytes (0: none): the largest file it
+  // may write (RLIMIT_FSIZE) and its address space (RLIMIT_AS).
+  long file_size_limit = 0;
+  long address_space_limit = 0;
 };
 
 // Runs `program` with `args` (argv[1..]) and waits for it.

@@ -6,7 +6,11 @@ screenshot of it and checks that it shows the distorted icon pixel for pixel
 (the same run saves that icon with -SI), checks that the run waits, presses a
 key and checks that the run then ends with exit code 0 and a complete record.
 
-Usage: window_test.py VEXLOR DATA_DIR
+The virtual display runs with -noreset: an X server resets itself whenever
+its last client disconnects, and a client that connects during the reset
+(the toolkit, while xdotool had just looked around) is refused.
+
+Usage: window_test.py VEXLOR DATA_DIR [TIMES]
 """
 import os
 import subprocess
@@ -26,7 +30,8 @@ def fail(message):
 def start_xvfb():
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x480x24", "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+         "-noreset"],
         pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as f:
@@ -41,8 +46,8 @@ def find_window(env, run, deadline):
         if run.poll() is not None:
             fail(f"vexlor ended (exit code {run.returncode}) before its window appeared: "
                  f"{run.stderr.read().decode()[-2000:]}")
-        found = subprocess.run(["xdotool", "search", "--name", "^ProcessedIcon$"],
-                               env=env, capture_output=True, text=True)
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                "^ProcessedIcon$"], env=env, capture_output=True, text=True)
         ids = found.stdout.split()
         if ids:
             return ids[0]
@@ -52,6 +57,11 @@ def find_window(env, run, deadline):
 
 def main():
     vexlor, data = sys.argv[1], sys.argv[2]
+    for _ in range(int(sys.argv[3]) if len(sys.argv) > 3 else 1):
+        show_once(vexlor, data)
+
+
+def show_once(vexlor, data):
     icon = os.path.join(data, "package-256.png")
     server, display = start_xvfb()
     try:
@@ -95,12 +105,24 @@ def main():
             if not record.endswith(" \n") or len(record.split()) != 416:
                 fail("the record was not written before the window opened")
 
-            subprocess.run(["xdotool", "key", "--window", window, "space"], env=env, check=True)
-            try:
-                out, err = run.communicate(timeout=30)
-            except subprocess.TimeoutExpired:
+            # The toolkit may replace its window by a new one with the same
+            # name: look it up again for each press until the run ends.
+            deadline = time.time() + 60
+            while run.poll() is None and time.time() < deadline:
+                found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                        "^ProcessedIcon$"], env=env, capture_output=True,
+                                       text=True)
+                for window in found.stdout.split():
+                    subprocess.run(["xdotool", "key", "--window", window, "space"], env=env,
+                                   stderr=subprocess.DEVNULL)
+                try:
+                    run.wait(timeout=2)
+                except subprocess.TimeoutExpired:
+                    pass
+            if run.poll() is None:
                 run.kill()
                 fail("the run did not end after a key press")
+            out, err = run.communicate()
             if run.returncode != 0:
                 fail(f"exit code {run.returncode}, stderr: {err.decode()}")
             if out:
