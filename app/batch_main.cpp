@@ -5,11 +5,13 @@
 #include <opencv2/core.hpp>
 
 #include "app/batch_options.h"
+#include "app/exit_codes.h"
 #include "app/standard_streams.h"
 #include "batch/batch_run.h"
-#include "icon/icon_file.h"
+#include "vexlor/icon.h"
 
 int main(int argc, char** argv) {
+  using namespace vexlor;
   GuardStandardStreams();
   // A write past the file size limit then fails with EFBIG instead of killing
   // the process, and the part of a line already written can be cut back.
@@ -18,18 +20,18 @@ int main(int argc, char** argv) {
   // The batch runs its own worker per core; the library's threads inside
   // each small image would only compete with them.
   cv::setNumThreads(0);
-  int exitCode = kBatchSuccess;
+  int exitCode = kExitSuccess;
   const std::optional<BatchOptions> options = ParseBatchOptions(argc, argv, &exitCode);
   if (!options) return exitCode;
   if (options->output.empty() && StandardOutputWasClosed()) {
     std::fprintf(stderr, "vexlor-batch: cannot write to standard output: Bad file descriptor\n");
-    return kBatchFailed;
+    return kExitFailed;
   }
   const StandardErrorSilenced decoderChatter;
   try {
     return RunBatch(*options, decoderChatter.original());
   } catch (const std::exception& e) {
     std::fprintf(decoderChatter.original(), "vexlor-batch: %s\n", e.what());
-    return kBatchFailed;
+    return kExitFailed;
   }
 }

@@ -6,7 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "icon/icon_process.h"
+#include "app/exit_codes.h"
+
+namespace vexlor {
 
 std::optional<BatchOptions> ParseBatchOptions(int argc, const char* const* argv,
                                               int* exit_code) {
@@ -30,12 +32,12 @@ std::optional<BatchOptions> ParseBatchOptions(int argc, const char* const* argv,
       ->needs(output);
   bool doubles = false;
   app.add_flag("--double", doubles, "Write the double form instead of TinyInt (vexlor -TI 0)");
-  app.add_option("--blur", o.settings.blur_size,
+  app.add_option("--blur", o.distortion.blur,
                  "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
       ->check(CLI::Range(0, kMaxBlurSize));
-  app.add_option("--red", o.settings.c[2], "Red channel factor (vexlor -cR)");
-  app.add_option("--green", o.settings.c[1], "Green channel factor (vexlor -cG)");
-  app.add_option("--blue", o.settings.c[0], "Blue channel factor (vexlor -cB)");
+  app.add_option("--red", o.distortion.red, "Red channel factor (vexlor -cR)");
+  app.add_option("--green", o.distortion.green, "Green channel factor (vexlor -cG)");
+  app.add_option("--blue", o.distortion.blue, "Blue channel factor (vexlor -cB)");
   app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
       ->check(CLI::Range(1u, 1024u));
   app.add_flag("-q,--quiet", o.quiet, "No progress display on standard error");
@@ -52,9 +54,11 @@ std::optional<BatchOptions> ParseBatchOptions(int argc, const char* const* argv,
   } catch (const CLI::ParseError& e) {
     std::fprintf(stderr, "vexlor-batch: %s\nRun 'vexlor-batch --help' for the options.\n",
                  e.what());
-    *exit_code = kBatchBadOptions;
+    *exit_code = kExitBadArguments;
     return std::nullopt;
   }
-  o.settings.tiny_int = !doubles;
+  o.form = doubles ? RecordForm::kDouble : RecordForm::kTinyInt;
   return o;
 }
+
+}  // namespace vexlor

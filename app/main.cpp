@@ -1,15 +1,14 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <new>
 
-#include <opencv2/core.hpp>
-
+#include "app/exit_codes.h"
 #include "app/run.h"
 #include "app/standard_streams.h"
-#include "icon/icon_file.h"
+#include "vexlor/vexlor.h"
 
 int main(int argc, char** argv) {
+  using namespace vexlor;
   GuardStandardStreams();
   // A write past the file size limit then fails with EFBIG instead of killing
   // the process, and the part of a line already written can be cut back.
@@ -17,12 +16,8 @@ int main(int argc, char** argv) {
   QuietImageLibrary();
   try {
     return RunVexlor(argc, argv);
-  } catch (const cv::Exception& e) {
-    std::fprintf(stderr, "vexlor: image library error: %s\n", e.err.c_str());
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "vexlor: out of memory\n");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "vexlor: %s\n", e.what());
+    std::fprintf(stderr, "vexlor: %s\n", StatusOf(e).message().c_str());
   }
-  return kExitOutputFailed;
+  return kExitFailed;
 }

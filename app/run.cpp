@@ -4,17 +4,16 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
-#include <new>
 #include <string>
 
+#include "app/exit_codes.h"
 #include "app/run_options.h"
 #include "app/standard_streams.h"
 #include "app/usage.h"
 #include "app/window.h"
-#include "descriptors/descriptors.h"
-#include "icon/icon_file.h"
-#include "icon/icon_process.h"
-#include "report/results_file.h"
+#include "vexlor/vexlor.h"
+
+namespace vexlor {
 
 namespace {
 
@@ -22,13 +21,6 @@ namespace {
 long Milliseconds(std::clock_t t0, std::clock_t t1) {
   return static_cast<long>(static_cast<double>(t1 - t0) / CLOCKS_PER_SEC *
                            1000.0);
-}
-
-std::string FailureReason(const std::exception& e) {
-  if (const auto* library = dynamic_cast<const cv::Exception*>(&e))
-    return "image library error: " + library->err;
-  if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) return "out of memory";
-  return e.what();
 }
 
 void ReportFailure(const std::string& what) {
@@ -52,38 +44,36 @@ int RunVexlor(int argc, const char* const* argv) {
     CheckStandardOutput(true);
     return kExitBadArguments;
   }
+  const RecordForm form = options.tiny_int ? RecordForm::kTinyInt : RecordForm::kDouble;
 
   std::clock_t t0 = std::clock();
   cv::Mat dst_img;
+  Status status;
   {
     const StandardErrorSilenced decoderChatter;
-    dst_img = LoadIcon(options.img_path);
+    status = LoadIcon(options.img_path, &dst_img);
   }
-  std::string error;
-  if (dst_img.empty()) {
-    if (!WriteMessageToFile(options.results_path, options.append_results,
-                            kBadIcon, &error))
-      ReportFailure("results file: " + error);
+  if (!status.ok()) {
+    status = WriteMessageToFile(options.results_path, options.append_results, kBadIcon);
+    if (!status.ok()) ReportFailure("results file: " + status.message());
     return kExitBadIcon;
   }
 
   bool complete = true;
   try {
-    IconProcess(dst_img, options.blur_size, options.c);
+    IconProcess(dst_img, options.distortion());
     if (std::strcmp(options.save_path, "no") != 0) {
-      bool saved;
       {
         const StandardErrorSilenced encoderChatter;
-        saved = SaveIcon(options.save_path, dst_img, &error);
+        status = SaveIcon(options.save_path, dst_img);
       }
-      if (!saved) {
-        ReportFailure(std::string("cannot save the processed icon as '") +
-                      options.save_path + "': " + error);
+      if (!status.ok()) {
+        ReportFailure(status.message());
         complete = false;
       }
     }
 
-    Descriptors IconDescriptors(dst_img);
+    const Descriptors IconDescriptors = Describe(dst_img);
     std::clock_t t1 = std::clock();
     if (options.print_info)
       std::printf(
@@ -92,11 +82,10 @@ int RunVexlor(int argc, const char* const* argv) {
           Milliseconds(t0, t1));
 
     t0 = std::clock();
-    if (options.print_results) IconDescriptors.PrintResults(options.tiny_int);
-    if (!IconDescriptors.WriteToFile(options.results_path,
-                                     options.append_results, options.tiny_int,
-                                     &error)) {
-      ReportFailure("results file: " + error);
+    if (options.print_results) PrintResults(IconDescriptors, form);
+    status = WriteToFile(IconDescriptors, options.results_path, options.append_results, form);
+    if (!status.ok()) {
+      ReportFailure("results file: " + status.message());
       complete = false;
     }
     t1 = std::clock();
@@ -106,19 +95,19 @@ int RunVexlor(int argc, const char* const* argv) {
   } catch (const std::exception& e) {
     // The icon was loaded but could not be measured (memory, a library
     // error): its line still goes into the results file.
-    ReportFailure(std::string("cannot measure '") + options.img_path + "': " +
-                  FailureReason(e));
-    if (!WriteMessageToFile(options.results_path, options.append_results,
-                            kBadIcon, &error))
-      ReportFailure("results file: " + error);
+    ReportFailure(std::string("cannot measure '") + options.img_path +
+                  "': " + StatusOf(e).message());
+    status = WriteMessageToFile(options.results_path, options.append_results, kBadIcon);
+    if (!status.ok()) ReportFailure("results file: " + status.message());
     CheckStandardOutput(options.print_info || options.print_results);
-    return kExitOutputFailed;
+    return kExitFailed;
   }
 
   // Console text is checked before the window waits for its key.
   if (!CheckStandardOutput(options.print_info || options.print_results))
     complete = false;
 
+  std::string error;
   if (options.show_figures && !ShowProcessedIcon(dst_img, &error)) {
     ReportFailure(std::string("cannot show '") + options.img_path +
                   "' in the window \"ProcessedIcon\": " + error);
@@ -126,5 +115,7 @@ int RunVexlor(int argc, const char* const* argv) {
   }
 
   dst_img.release();
-  return complete ? kExitSuccess : kExitOutputFailed;
+  return complete ? kExitSuccess : kExitFailed;
 }
+
+}  // namespace vexlor

@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "icon/icon_process.h"
+
+namespace vexlor {
 
 int FindArgument(const char* option, int argc, const char* const* argv) {
   for (int i = 0; i < argc; ++i)
@@ -72,3 +73,5 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options) {
   }
   return true;
 }
+
+}  // namespace vexlor

@@ -1,6 +1,10 @@
 #ifndef VEXLOR_APP_RUN_OPTIONS_H_
 #define VEXLOR_APP_RUN_OPTIONS_H_
 
+#include "vexlor/icon.h"
+
+namespace vexlor {
+
 // The settings of one run, filled from the command line before any other
 // work and only read afterwards. Text fields point into argv.
 struct RunOptions {
@@ -16,6 +20,8 @@ struct RunOptions {
   int blur_size = 0;
   // Colour factors in the icon's channel order: blue, green, red.
   double c[3] = {1.0, 1.0, 1.0};
+
+  Distortion distortion() const { return {blur_size, c[2], c[1], c[0]}; }
 };
 
 // Index of the first entry of argv (the program path included) that equals
@@ -29,5 +35,7 @@ int FindArgument(const char* option, int argc, const char* const* argv);
 // at least 3, when "-I" is absent, when an option stands last with no value
 // after it, or when "-B" is negative or too large for its aperture 2*B+1.
 bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options);
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_APP_RUN_OPTIONS_H_

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <iostream>
 
+namespace vexlor {
+
 namespace {
 
 bool stdout_was_closed = false;
@@ -78,3 +80,5 @@ StandardErrorSilenced::~StandardErrorSilenced() {
   ::dup2(saved_, STDERR_FILENO);
   ::close(saved_);
 }
+
+}  // namespace vexlor

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+namespace vexlor {
+
 // Guards the three standard descriptors for the whole run. A descriptor that
 // the caller closed is reopened on /dev/null, so that no file the run opens
 // later can take its number and receive console text. Whether standard
@@ -36,5 +38,7 @@ class StandardErrorSilenced {
   int saved_ = -1;
   std::FILE* original_ = stderr;
 };
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_APP_STANDARD_STREAMS_H_

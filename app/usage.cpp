@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace vexlor {
+
 // The texts, their odd blanks and spellings included, are the tool's
 // established interface: scripts compare them byte for byte.
 void PrintUsage() {
@@ -27,3 +29,5 @@ void PrintBadArguments() {
   std::printf("\nERROR: bad arguments.\n");
   PrintUsage();
 }
+
+}  // namespace vexlor

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <string_view>
 
+namespace vexlor {
+
 namespace {
 
 std::string HelperPath() {
@@ -160,3 +162,5 @@ bool ShowProcessedIcon(const cv::Mat& icon, std::string* error) {
   *error = reason;
   return false;
 }
+
+}  // namespace vexlor

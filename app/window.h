@@ -5,6 +5,8 @@
 
 #include <opencv2/core.hpp>
 
+namespace vexlor {
+
 // Shows `icon` (8-bit BGR) in the auto-sized window "ProcessedIcon" and waits,
 // without a time limit, until a key is pressed; then closes the window.
 //
@@ -22,5 +24,7 @@ std::string WhyNoWindow();
 // The pixel stream the helper reads on standard input: "rows cols\n", then
 // rows * cols * 3 bytes, row by row.
 std::string WindowStreamHeader(const cv::Mat& icon);
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_APP_WINDOW_H_

@@ -33,6 +33,7 @@ bool ReadIcon(cv::Mat* icon) {
 }  // namespace
 
 int main() {
+  using namespace vexlor;
   cv::Mat icon;
   if (!ReadIcon(&icon)) {
     std::fprintf(stderr, "vexlor-window: no icon on standard input\n");

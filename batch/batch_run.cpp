@@ -12,9 +12,10 @@
 #include "batch/ordered_pipeline.h"
 #include "batch/path_reader.h"
 #include "batch/progress.h"
-#include "descriptors/lab_icon.h"
-#include "report/output_file.h"
-#include "report/results_file.h"
+#include "app/exit_codes.h"
+#include "vexlor/vexlor.h"
+
+namespace vexlor {
 
 namespace {
 
@@ -41,6 +42,28 @@ bool SameFile(int fd, const std::string& path) {
          open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
+// One path's outcome: its line (the record and a newline, or "Bad Icon" and
+// a newline), and why a loaded icon could not be measured, if it could not.
+struct IconLine {
+  std::string line;
+  std::string error;
+  bool bad = false;
+};
+
+// Never throws: a failure costs this path its record, not the run.
+IconLine MeasureLine(const std::string& path, const Distortion& distortion, RecordForm form) {
+  try {
+    std::optional<Descriptors> described;
+    const Status status = DescribeFile(path, distortion, &described);
+    if (status.ok()) return {RecordLine(*described, form) + '\n', "", false};
+    const bool unmeasured = status.code() == Status::Code::kMeasureFailed;
+    return {std::string(kBadIcon) + '\n', unmeasured ? status.message() : "", true};
+  } catch (const std::exception& e) {
+    return {std::string(kBadIcon) + '\n', "cannot measure '" + path + "': " + StatusOf(e).message(),
+            true};
+  }
+}
+
 // The list's descriptor, owned unless it is standard input.
 class ListFile {
  public:
@@ -63,32 +86,31 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   const ListFile list(options.list);
   if (list.fd() < 0) {
     ReportList(messages, "open", options.list, std::strerror(errno));
-    return kBatchFailed;
+    return kExitFailed;
   }
   // The list must be readable before the output is opened and emptied.
   PathReader reader(list.fd(), options.null_separated);
   struct stat st {};
   if (::fstat(list.fd(), &st) == 0 && S_ISDIR(st.st_mode)) {
     ReportList(messages, "read", options.list, std::strerror(EISDIR));
-    return kBatchFailed;
+    return kExitFailed;
   }
   if (S_ISREG(st.st_mode) && !reader.Prime()) {
     ReportList(messages, "read", options.list, std::strerror(reader.error()));
-    return kBatchFailed;
+    return kExitFailed;
   }
 
   if (!options.output.empty() && SameFile(list.fd(), options.output)) {
     Report(messages, "the output '" + options.output + "' is the list itself");
-    return kBatchFailed;
+    return kExitFailed;
   }
 
   OutputFile out;
-  std::string error;
   if (options.output.empty()) {
     out.Adopt(STDOUT_FILENO, "standard output");
-  } else if (!out.Open(options.output.c_str(), options.append, &error)) {
-    Report(messages, error);
-    return kBatchFailed;
+  } else if (Status opened = out.Open(options.output, options.append); !opened.ok()) {
+    Report(messages, opened.message());
+    return kExitFailed;
   }
   std::string pending;
 
@@ -99,13 +121,12 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
                    : -1;
   Progress progress(messages, showProgress, total);
 
-  PrepareLabConversion();
   bool writeFailed = false;
   long long done = 0, bad = 0, unmeasured = 0;
   auto flush = [&] {
     if (pending.empty() || writeFailed) return;
-    if (!out.Write(pending, &error)) {
-      Report(messages, error);
+    if (Status written = out.Write(pending); !written.ok()) {
+      Report(messages, written.message());
       writeFailed = true;
     }
     pending.clear();
@@ -118,21 +139,17 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   OrderedPipeline<IconLine> pipeline;
   pipeline.next = [&] { return reader.Next(); };
   pipeline.work = [&](const std::string& path) {
-    IconLine result = IconRecordLine(path, options.settings);
-    if (!result.error.empty())
-      result.error = "cannot measure '" + path + "': " + result.error;
-    return result;
+    return MeasureLine(path, options.distortion, options.form);
   };
   pipeline.emit = [&](IconLine&& result) {
     ++done;
-    const std::string& line = result.line;
-    if (std::string_view(line).substr(0, line.size() - 1) == kBadIcon) ++bad;
+    if (result.bad) ++bad;
     if (!result.error.empty()) {
       ++unmeasured;
       if (showProgress) std::fputs("\r\033[K", messages);
       Report(messages, result.error);
     }
-    pending += line;
+    pending += result.line;
     if (pending.size() >= kFlushBytes) flush();
     progress.Update(done, bad);
     return !writeFailed;
@@ -143,14 +160,16 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   pipeline.Run();
 
   flush();
-  if (!writeFailed && !out.Close(&error)) {
-    Report(messages, error);
+  if (Status closed = out.Close(); !writeFailed && !closed.ok()) {
+    Report(messages, closed.message());
     writeFailed = true;
   }
   progress.Finish(done, bad);
   if (reader.failed()) {
     ReportList(messages, "read", options.list, std::strerror(reader.error()));
-    return kBatchFailed;
+    return kExitFailed;
   }
-  return writeFailed || unmeasured > 0 ? kBatchFailed : kBatchSuccess;
+  return writeFailed || unmeasured > 0 ? kExitFailed : kExitSuccess;
 }
+
+}  // namespace vexlor

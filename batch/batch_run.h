@@ -4,20 +4,18 @@
 #include <cstdio>
 #include <string>
 
-#include "batch/icon_record.h"
+#include "vexlor/icon.h"
+#include "vexlor/record.h"
 
-// Exit codes of vexlor-batch.
-inline constexpr int kBatchSuccess = 0;
-inline constexpr int kBatchBadOptions = 1;
-// The list could not be read or the output not written.
-inline constexpr int kBatchFailed = 2;
+namespace vexlor {
 
 struct BatchOptions {
   std::string list = "-";  // "-": standard input
   bool null_separated = false;
   std::string output;      // empty: standard output
   bool append = false;
-  RecordSettings settings;
+  RecordForm form = RecordForm::kTinyInt;
+  Distortion distortion;
   unsigned jobs = 1;
   bool quiet = false;
 };
@@ -26,7 +24,11 @@ struct BatchOptions {
 // order: the line `vexlor -I PATH -A 1` with the same settings would append.
 // With `append`, a newline comes first when the output file does not end in
 // one. Reports failures and shows progress on `messages` (standard error, or
-// where it went), and returns an exit code.
+// where it went), and returns an exit code (app/exit_codes.h): 2 when the
+// list could not be read, the output not written, or an icon that was loaded
+// could not be measured (it gets "Bad Icon"; the run goes on).
 int RunBatch(const BatchOptions& options, std::FILE* messages);
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_BATCH_BATCH_RUN_H_

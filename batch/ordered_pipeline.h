@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+namespace vexlor {
+
 // Runs `work` over every item that `next` yields, on `jobs` worker threads
 // (with one job, everything runs on the calling thread), and hands the
 // results to `emit` in the order of the items, as soon as each one and all
@@ -126,5 +128,7 @@ std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
   for (std::thread& worker : workers) worker.join();
   return emitted;
 }
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_BATCH_ORDERED_PIPELINE_H_

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+namespace vexlor {
+
 bool PathReader::Fill() {
   if (at_end_ || error_ != 0) return false;
   if (begin_ == end_) {
@@ -88,3 +90,5 @@ long long CountPaths(const char* path, bool nulSeparated) {
   if (last != separator) ++count;
   return count;
 }
+
+}  // namespace vexlor

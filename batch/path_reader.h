@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vexlor {
+
 // Reads icon paths from a file descriptor, one per line (or NUL-terminated
 // with `nulSeparated`). Every separator ends a path, and so does the end of
 // the input when text is left before it; an empty line is an empty path.
@@ -52,5 +54,7 @@ class PathReader {
 // Counts the paths in the regular file `path` without keeping them; -1 when
 // it is no regular file or cannot be read.
 long long CountPaths(const char* path, bool nulSeparated);
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_BATCH_PATH_READER_H_

@@ -2,6 +2,8 @@
 
 #include <cinttypes>
 
+namespace vexlor {
+
 namespace {
 
 std::string Duration(double seconds) {
@@ -56,3 +58,5 @@ void Progress::Finish(long long done, long long bad) {
   Draw(Line(done, bad, -1, seconds) + " in " + Duration(seconds));
   std::fputc('\n', terminal_);
 }
+
+}  // namespace vexlor

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+namespace vexlor {
+
 // A one-line progress display, redrawn in place on a terminal: icons done,
 // rate, and the time left when the total is known. Redraws at most ten times
 // a second. Disabled instances do nothing.
@@ -29,5 +31,7 @@ class Progress {
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point lastDraw_;
 };
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_BATCH_PROGRESS_H_

@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "descriptors/descriptors.h"
+#include "vexlor/descriptors.h"
 #include "descriptors/gradient_maps.h"
 #include "descriptors/lab_icon.h"
-#include "icon/icon_file.h"
+#include "vexlor/icon.h"
 
 namespace {
+
+using namespace vexlor;
 
 template <typename F>
 double MicrosecondsPerCall(int rounds, F f) {
@@ -29,9 +31,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 20000;
-  const cv::Mat icon = LoadIcon(argv[1]);
-  if (icon.empty()) {
-    std::fprintf(stderr, "%s: cannot load\n", argv[1]);
+  cv::Mat icon;
+  if (const Status loaded = LoadIcon(argv[1], &icon); !loaded.ok()) {
+    std::fprintf(stderr, "%s\n", loaded.message().c_str());
     return 1;
   }
   Descriptors d(icon);
@@ -40,7 +42,7 @@ int main(int argc, char** argv) {
   double checksum = 0;
   const double whole = MicrosecondsPerCall(rounds, [&] {
     d.CalcDescriptors(icon);
-    checksum += d.recDesc[0];
+    checksum += d.recDesc()[0];
   });
   const double normalise = MicrosecondsPerCall(rounds, [&] { checksum += NormaliseToLab(icon).data[0]; });
   const double gradient = MicrosecondsPerCall(rounds, [&] {
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
   });
   const double cells = MicrosecondsPerCall(rounds, [&] {
     d.CalcFromWorkingImages(lab, maps);
-    checksum += d.recDesc[0];
+    checksum += d.recDesc()[0];
   });
   std::printf("%dx%d icon, %d rounds (checksum %g)\n", icon.cols, icon.rows, rounds, checksum);
   std::printf("  CalcDescriptors        %8.2f us\n", whole);

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 
-#include "descriptors/descriptor_lengths.h"
+#include "vexlor/descriptors.h"
+
+namespace vexlor {
 
 // One row per cell, indexed by cellNum - 1. Cells are numbered 1..12 column
 // block by column block (left to right), top to bottom within a column block,
@@ -22,5 +24,7 @@ inline constexpr std::uint32_t is_middle_cell[DESC_NUM_CELLS] = {
 // widened to double when used, and 0.5 and 1.0 are exact either way.
 inline constexpr float cell_weight[DESC_NUM_CELLS] = {
     0.5f, 0.5f, 0.5f, 1.0f, 1.0f, 0.5f, 0.5f, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f};
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_DESCRIPTORS_CELL_TABLES_H_

@@ -1,4 +1,4 @@
-#include "descriptors/descriptors.h"
+#include "vexlor/descriptors.h"
 
 #include <cstdio>
 
@@ -8,6 +8,8 @@
 #include "descriptors/lab_icon.h"
 #include "descriptors/orientation_bins.h"
 #include "descriptors/tiny_int.h"
+
+namespace vexlor {
 
 namespace {
 
@@ -40,20 +42,8 @@ void LabSignSums(const cv::Mat& lab, int top, int left, int side, double sums[6]
 }  // namespace
 
 Descriptors::Descriptors(const cv::Mat& icon)
-    : weightParams{16, 16, 16, 1, 1, 1, 8} {
+    : weightParams_{16, 16, 16, 1, 1, 1, 8} {
   CalcDescriptors(icon);
-}
-
-Descriptors::~Descriptors() {
-  // Doubles first, then the integer forms.
-  for (auto* v : {&recDesc, &groupDesc, &recWeights, &groupRanges}) {
-    v->clear();
-    v->shrink_to_fit();
-  }
-  for (auto* v : {&recDescInt, &groupDescInt, &recWeightsInt, &groupRangesInt}) {
-    v->clear();
-    v->shrink_to_fit();
-  }
 }
 
 void Descriptors::ResetVectors() {
@@ -61,14 +51,14 @@ void Descriptors::ResetVectors() {
     v.clear();
     v.resize(length, 0);
   };
-  reset(recDesc, rec_desc_length);
-  reset(groupDesc, group_desc_length);
-  reset(recWeights, rec_desc_length);
-  reset(groupRanges, group_desc_length);
-  reset(recDescInt, rec_desc_length);
-  reset(groupDescInt, group_desc_length);
-  reset(recWeightsInt, rec_desc_length);
-  reset(groupRangesInt, group_desc_length);
+  reset(recDesc_, rec_desc_length);
+  reset(groupDesc_, group_desc_length);
+  reset(recWeights_, rec_desc_length);
+  reset(groupRanges_, group_desc_length);
+  reset(recDescInt_, rec_desc_length);
+  reset(groupDescInt_, group_desc_length);
+  reset(recWeightsInt_, rec_desc_length);
+  reset(groupRangesInt_, group_desc_length);
 }
 
 void Descriptors::CalcDescriptors(const cv::Mat& icon) {
@@ -153,19 +143,19 @@ void Descriptors::ScanCells(const cv::Mat& lab, RowGradients rowGradients) {
       for (std::uint32_t b = 0; b < DESC_NUM_BINS_DERIVATIVES; ++b) {
         const std::uint32_t descIndex = (cellNum - 1) * 8 + b;
         DESCRIPTORS_INVARIANT(descIndex < derivative_desc_length);
-        recDesc[descIndex] = hist_sift[b] / cell_area;
-        recDescInt[descIndex] = TinyInt(8.0 * recDesc[descIndex]);
-        recWeights[descIndex] = weightParams[0];
-        recWeightsInt[descIndex] = weightParams[0] * 2 / 8;
-        GroupStep(cellNum, b, recDesc[descIndex]);
+        recDesc_[descIndex] = hist_sift[b] / cell_area;
+        recDescInt_[descIndex] = TinyInt(8.0 * recDesc_[descIndex]);
+        recWeights_[descIndex] = weightParams_[0];
+        recWeightsInt_[descIndex] = weightParams_[0] * 2 / 8;
+        GroupStep(cellNum, b, recDesc_[descIndex]);
       }
       for (std::uint32_t j = 0; j < DESC_NUM_LAB_SUMS; ++j) {
         const std::uint32_t descIndex = 96 + (cellNum - 1) * 6 + j;
         DESCRIPTORS_INVARIANT((descIndex < rec_desc_length) && (descIndex >= derivative_desc_length));
-        recDesc[descIndex] = hist_Lab[j] / cell_area;
-        recDescInt[descIndex] = TinyInt(recDesc[descIndex] + recDesc[descIndex]);
-        recWeights[descIndex] = weightParams[3 + j / 2];
-        recWeightsInt[descIndex] = weightParams[3 + j / 2];
+        recDesc_[descIndex] = hist_Lab[j] / cell_area;
+        recDescInt_[descIndex] = TinyInt(recDesc_[descIndex] + recDesc_[descIndex]);
+        recWeights_[descIndex] = weightParams_[3 + j / 2];
+        recWeightsInt_[descIndex] = weightParams_[3 + j / 2];
       }
     }
   }
@@ -175,12 +165,14 @@ void Descriptors::GroupStep(std::uint32_t cellNum, std::uint32_t bin,
                             double r) {
   const double weight = cell_weight[cellNum - 1];
   auto pool = [&](std::uint32_t g) {
-    groupDesc[g] = weight * r + groupDesc[g];
+    groupDesc_[g] = weight * r + groupDesc_[g];
     // Recomputed from the running sum, so the last step leaves the final one.
-    groupDescInt[g] = TinyInt(5.0 * groupDesc[g]);
-    groupRanges[g] = weightParams[6];
-    groupRangesInt[g] = weightParams[6] * 5 > 255 ? 255 : weightParams[6] * 5;
+    groupDescInt_[g] = TinyInt(5.0 * groupDesc_[g]);
+    groupRanges_[g] = weightParams_[6];
+    groupRangesInt_[g] = weightParams_[6] * 5 > 255 ? 255 : weightParams_[6] * 5;
   };
   pool(group_of_cell[cellNum - 1] * 8 + bin);
   if (is_middle_cell[cellNum - 1] != 0) pool(group_derivative_desc_length + bin);
 }
+
+}  // namespace vexlor

@@ -2,6 +2,8 @@
 
 #include "descriptors/lab_icon.h"
 
+namespace vexlor {
+
 GradientMaps ComputeGradientMaps(const cv::Mat& lab) {
   CV_Assert(lab.type() == CV_8UC3 && lab.rows == kNormalisedSide &&
             lab.cols == kNormalisedSide);
@@ -28,3 +30,5 @@ GradientMaps ComputeGradientMaps(const cv::Mat& lab) {
   }
   return maps;
 }
+
+}  // namespace vexlor

@@ -5,6 +5,8 @@
 
 #include <opencv2/core.hpp>
 
+namespace vexlor {
+
 // The working area of the normalised icon: rows and columns 1..60. The outer
 // ring of pixels only serves as neighbours for the central differences.
 inline const cv::Rect Region(1, 1, 60, 60);
@@ -32,5 +34,7 @@ inline float StoredOrientation(double dx, double dy) {
   // Keeps orientations in [-pi, pi): a gradient pointing left is -pi.
   return static_cast<float>(theta == CV_PI ? -CV_PI : theta);
 }
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_DESCRIPTORS_GRADIENT_MAPS_H_

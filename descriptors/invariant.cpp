@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace vexlor {
+
 void DescriptorsInvariantFailed(const char* condition, const char* file,
                                 int line) {
   // The "BAD:" diagnostic, if any, went to standard output just before.
@@ -11,3 +13,5 @@ void DescriptorsInvariantFailed(const char* condition, const char* file,
                condition);
   std::abort();
 }
+
+}  // namespace vexlor

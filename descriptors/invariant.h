@@ -7,10 +7,14 @@
 #define DESCRIPTORS_INVARIANT(condition)                      \
   do {                                                        \
     if (!(condition)) [[unlikely]]                            \
-      DescriptorsInvariantFailed(#condition, __FILE__, __LINE__); \
+      ::vexlor::DescriptorsInvariantFailed(#condition, __FILE__, __LINE__); \
   } while (0)
+
+namespace vexlor {
 
 [[noreturn]] void DescriptorsInvariantFailed(const char* condition,
                                              const char* file, int line);
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_DESCRIPTORS_INVARIANT_H_

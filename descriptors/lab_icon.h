@@ -3,6 +3,8 @@
 
 #include <opencv2/core.hpp>
 
+namespace vexlor {
+
 // Side of the normalised icon, in pixels.
 inline constexpr int kNormalisedSide = 62;
 
@@ -10,13 +12,9 @@ inline constexpr int kNormalisedSide = 62;
 // pixels in the library's 8-bit Lab (L scaled to 0..255, a and b offset by
 // 128). Each side is resampled on its own with bilinear interpolation, so a
 // non-square icon is stretched; an icon that already has the size is only
-// converted. `icon` is not changed.
+// converted. `icon` is not changed. Safe on several threads at once.
 cv::Mat NormaliseToLab(const cv::Mat& icon);
 
-// The image library builds its Lab conversion tables on first use without a
-// lock: threads converting their first icons at the same time would race to
-// build them, and could read a table another thread is still filling. Call
-// this once on one thread before NormaliseToLab runs on several.
-void PrepareLabConversion();
+}  // namespace vexlor
 
 #endif  // VEXLOR_DESCRIPTORS_LAB_ICON_H_

@@ -7,6 +7,8 @@
 #include "descriptors/gradient_maps.h"
 #include "descriptors/invariant.h"
 
+namespace vexlor {
+
 std::uint32_t WholeDegrees(float orientation) {
   double sample_orien = static_cast<double>(orientation) + CV_PI;
   while (sample_orien < 0) sample_orien += 2 * CV_PI;
@@ -30,3 +32,5 @@ std::uint32_t WorkOutGradientDegrees(int dx, int dy) {
 }
 
 }  // namespace orientation_bins_internal
+
+}  // namespace vexlor

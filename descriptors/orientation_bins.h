@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "descriptors/descriptor_lengths.h"
+#include "vexlor/descriptors.h"
+
+namespace vexlor {
 
 // How a gradient orientation votes in a cell's 8-bin histogram.
 //
@@ -72,5 +74,7 @@ inline std::uint32_t GradientDegrees(int dx, int dy) {
           std::memory_order_relaxed);
   return known != 0 ? known - 1u : WorkOutGradientDegrees(dx, dy);
 }
+
+}  // namespace vexlor
 
 #endif  // VEXLOR_DESCRIPTORS_ORIENTATION_BINS_H_

@@ -1,5 +1,3 @@
-#include "icon/icon_file.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -12,6 +10,10 @@
 
 #include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgcodecs.hpp>
+
+#include "vexlor/icon.h"
+
+namespace vexlor {
 
 namespace {
 
@@ -27,6 +29,7 @@ bool IsIcon(const cv::Mat& image) {
 // every matrix allocation is checked against the pixel limit; the refusal is
 // an exception that ends the decoding before any large allocation happens.
 thread_local std::uint64_t decoding_pixel_limit = 0;  // 0: not decoding
+thread_local bool decoding_refused = false;
 
 class BoundedAllocator : public cv::MatAllocator {
  public:
@@ -37,8 +40,10 @@ class BoundedAllocator : public cv::MatAllocator {
     if (decoding_pixel_limit != 0 && data == nullptr && dims >= 2) {
       std::uint64_t pixels = 1;
       for (int i = 0; i < dims; ++i) pixels *= static_cast<std::uint64_t>(sizes[i]);
-      if (pixels > decoding_pixel_limit)
+      if (pixels > decoding_pixel_limit) {
+        decoding_refused = true;
         CV_Error(cv::Error::StsNoMem, "the image has more pixels than an icon may have");
+      }
     }
     return next_->allocate(dims, sizes, type, data, step, flags, usage);
   }
@@ -62,16 +67,42 @@ const bool bounded_allocator_installed = [] {
 
 class DecodingLimit {
  public:
-  DecodingLimit() { decoding_pixel_limit = MaxIconPixels(); }
+  DecodingLimit() {
+    decoding_pixel_limit = MaxIconPixels();
+    decoding_refused = false;
+  }
   ~DecodingLimit() { decoding_pixel_limit = 0; }
 };
 
-bool IsRegularFile(const std::string& path) {
+// Why `path` cannot be an icon file, or "".
+std::string WhyNoIconFile(const std::string& path) {
   // A NUL byte would end the path early: another file would be read.
-  if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos)
-    return false;
+  if (path.find('\0') != std::string::npos) return "the path holds a NUL byte";
+  if (path.empty()) return std::strerror(ENOENT);
+  if (path.size() >= PATH_MAX) return std::strerror(ENAMETOOLONG);
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  return "";
+}
+
+// Runs one decoding call under the pixel limit.
+template <typename Decode>
+Status Decoding(const std::string& what, Decode decode, cv::Mat* icon) {
+  icon->release();
+  std::string reason = "no image that the image library reads";
+  try {
+    const DecodingLimit limit;
+    *icon = decode();
+    if (IsIcon(*icon)) return {};
+  } catch (const cv::Exception&) {
+    if (decoding_refused)
+      reason = "more than " + std::to_string(MaxIconPixels()) + " pixels";
+  } catch (const std::bad_alloc&) {
+    reason = "out of memory";
+  }
+  icon->release();
+  return Status::BadIcon("cannot load " + what + ": " + reason);
 }
 
 std::string ExtensionOf(const char* path) {
@@ -118,49 +149,40 @@ std::uint64_t MaxIconPixels() {
   return kDefaultMaxIconPixels;
 }
 
-cv::Mat LoadIcon(const std::string& path) {
+Status LoadIcon(const std::string& path, cv::Mat* icon) {
   (void)bounded_allocator_installed;
-  if (!IsRegularFile(path)) return cv::Mat();
-  try {
-    const DecodingLimit limit;
-    cv::Mat icon = cv::imread(path, kIconReadMode);
-    if (IsIcon(icon)) return icon;
-  } catch (const cv::Exception&) {
-  } catch (const std::bad_alloc&) {
+  const std::string why = WhyNoIconFile(path);
+  if (!why.empty()) {
+    icon->release();
+    return Status::BadIcon("cannot load '" + path + "': " + why);
   }
-  return cv::Mat();
+  return Decoding("'" + path + "'", [&] { return cv::imread(path, kIconReadMode); }, icon);
 }
 
-cv::Mat DecodeIcon(const cv::Mat& encoded) {
-  try {
-    const DecodingLimit limit;
-    cv::Mat icon = cv::imdecode(encoded, kIconReadMode);
-    if (IsIcon(icon)) return icon;
-  } catch (const cv::Exception&) {
-  } catch (const std::bad_alloc&) {
-  }
-  return cv::Mat();
+Status DecodeIcon(const cv::Mat& encoded, cv::Mat* icon) {
+  return Decoding("an image in memory", [&] { return cv::imdecode(encoded, kIconReadMode); },
+                  icon);
 }
 
-bool SaveIcon(const char* path, const cv::Mat& icon, std::string* error) {
+Status SaveIcon(const std::string& path, const cv::Mat& icon) {
   // Encoded in memory and written here: the library's file writers do not
   // all notice a failed write, and leave a cut file behind as if saved.
   std::vector<uchar> bytes;
+  std::string error;
   try {
-    if (!cv::imencode(ExtensionOf(path), icon, bytes)) {
-      *error = "the image writer failed";
-      return false;
-    }
+    if (!cv::imencode(ExtensionOf(path.c_str()), icon, bytes)) error = "the image writer failed";
   } catch (const cv::Exception& e) {
-    *error = e.err;
-    return false;
+    error = e.err;
   } catch (const std::bad_alloc&) {
-    *error = "out of memory";
-    return false;
+    error = "out of memory";
   }
-  return WriteWhole(path, bytes, error);
+  if (error.empty()) WriteWhole(path.c_str(), bytes, &error);
+  if (error.empty()) return {};
+  return Status::IOError("cannot save the icon as '" + path + "': " + error);
 }
 
 void QuietImageLibrary() {
   cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
 }
+
+}  // namespace vexlor

@@ -1,8 +1,11 @@
-#include "icon/icon_process.h"
-
 #include <algorithm>
+#include <string>
 
 #include <opencv2/imgproc.hpp>
+
+#include "vexlor/icon.h"
+
+namespace vexlor {
 
 namespace {
 
@@ -19,14 +22,20 @@ void ScaleChannel(cv::Mat& channel, double factor) {
 
 }  // namespace
 
-void IconProcess(cv::Mat& icon, int blur_size, const double* c) {
-  CV_Assert(icon.type() == CV_8UC3);
-  CV_Assert(blur_size >= 0 && blur_size <= kMaxBlurSize);
+void IconProcess(cv::Mat& icon, const Distortion& distortion) {
+  if (icon.type() != CV_8UC3)
+    throw Error(Status::InvalidArgument("cannot distort an image that is not 8-bit BGR"));
+  const int blur_size = distortion.blur;
+  if (blur_size < 0 || blur_size > kMaxBlurSize)
+    throw Error(Status::InvalidArgument("blur " + std::to_string(blur_size) +
+                                        " is outside 0.." + std::to_string(kMaxBlurSize)));
   if (blur_size != 0) {
     const int aperture = 2 * blur_size + 1;
     cv::GaussianBlur(icon, icon, cv::Size(aperture, aperture), 0.0, 0.0,
                      cv::BORDER_REPLICATE);
   }
+  // Channel order of the icon: blue, green, red.
+  const double c[3] = {distortion.blue, distortion.green, distortion.red};
   if (c[0] == 1.0 && c[1] == 1.0 && c[2] == 1.0) return;
 
   cv::Mat channels[3];
@@ -35,3 +44,5 @@ void IconProcess(cv::Mat& icon, int blur_size, const double* c) {
   // Writes back into the icon's own buffer: its size and type are unchanged.
   cv::merge(channels, 3, icon);
 }
+
+}  // namespace vexlor

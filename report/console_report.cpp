@@ -2,7 +2,9 @@
 #include <iostream>
 #include <vector>
 
-#include "descriptors/descriptors.h"
+#include "vexlor/console_report.h"
+
+namespace vexlor {
 
 // The listing of a record. Labels go through std::cout and values through
 // printf; both reach standard output in program order because the C++ streams
@@ -28,10 +30,10 @@ void PrintSection(const Section& section, const std::vector<T>& values,
 }
 
 // Prints `section` of the TinyInt vector or of the double vector.
-void PrintEither(const Section& section, bool tinyInt,
+void PrintEither(const Section& section, RecordForm form,
                  const std::vector<std::uint32_t>& integers,
                  const std::vector<double>& doubles, const char* doubleFormat) {
-  if (tinyInt)
+  if (form == RecordForm::kTinyInt)
     PrintSection(section, integers, "%3d ");
   else
     PrintSection(section, doubles, doubleFormat);
@@ -42,35 +44,37 @@ constexpr const char* kWeightFormat = "%2.2f ";
 
 }  // namespace
 
-void Descriptors::PrintResults(bool tinyInt) const {
-  PrintDescriptors(tinyInt);
-  PrintWeights(tinyInt);
-  PrintRanges(tinyInt);
+void PrintResults(const Descriptors& d, RecordForm form) {
+  PrintDescriptors(d, form);
+  PrintWeights(d, form);
+  PrintRanges(d, form);
 }
 
-void Descriptors::PrintDescriptors(bool tinyInt) const {
+void PrintDescriptors(const Descriptors& d, RecordForm form) {
   PrintEither({"\nRec Derivative(Lab) Descriptors: ", 0, derivative_desc_length, 8},
-              tinyInt, recDescInt, recDesc, kDescriptorFormat);
+              form, d.recDescInt(), d.recDesc(), kDescriptorFormat);
   PrintEither({"\nRec Lab Descriptor: ", derivative_desc_length, rec_desc_length, 6},
-              tinyInt, recDescInt, recDesc, kDescriptorFormat);
+              form, d.recDescInt(), d.recDesc(), kDescriptorFormat);
   PrintEither({"\nGroup Derivative(L) Descriptors: ", 0, group_derivative_desc_length, 8},
-              tinyInt, groupDescInt, groupDesc, kDescriptorFormat);
+              form, d.groupDescInt(), d.groupDesc(), kDescriptorFormat);
   PrintEither({"\nGroup Derivative(L)middle Descriptor: ", group_derivative_desc_length,
                group_desc_length, 8},
-              tinyInt, groupDescInt, groupDesc, kDescriptorFormat);
+              form, d.groupDescInt(), d.groupDesc(), kDescriptorFormat);
 }
 
-void Descriptors::PrintWeights(bool tinyInt) const {
+void PrintWeights(const Descriptors& d, RecordForm form) {
   PrintEither({"\nRec Derivative(Lab) Weights: ", 0, derivative_desc_length, 8},
-              tinyInt, recWeightsInt, recWeights, kWeightFormat);
+              form, d.recWeightsInt(), d.recWeights(), kWeightFormat);
   PrintEither({"\nRec Lab Weights: ", derivative_desc_length, rec_desc_length, 6},
-              tinyInt, recWeightsInt, recWeights, kWeightFormat);
+              form, d.recWeightsInt(), d.recWeights(), kWeightFormat);
 }
 
-void Descriptors::PrintRanges(bool tinyInt) const {
+void PrintRanges(const Descriptors& d, RecordForm form) {
   PrintEither({"\nGroup Derivative(L) Ranges: ", 0, group_derivative_desc_length, 8},
-              tinyInt, groupRangesInt, groupRanges, kWeightFormat);
+              form, d.groupRangesInt(), d.groupRanges(), kWeightFormat);
   PrintEither({"\nGroup Derivative(L)middle Ranges: ", group_derivative_desc_length,
                group_desc_length, 8},
-              tinyInt, groupRangesInt, groupRanges, kWeightFormat);
+              form, d.groupRangesInt(), d.groupRanges(), kWeightFormat);
 }
+
+}  // namespace vexlor

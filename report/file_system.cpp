@@ -1,8 +1,10 @@
-#include "report/file_system.h"
+#include "vexlor/results_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+namespace vexlor {
 
 namespace {
 
@@ -17,7 +19,7 @@ class RealFileSystem : public FileSystem {
   ssize_t ReadAt(int fd, void* data, size_t size, off_t offset) override {
     return ::pread(fd, data, size, offset);
   }
-  int Status(int fd, struct stat* st) override { return ::fstat(fd, st); }
+  int Stat(int fd, struct stat* st) override { return ::fstat(fd, st); }
   int Truncate(int fd, off_t length) override { return ::ftruncate(fd, length); }
   int Lock(int fd, int operation) override { return ::flock(fd, operation); }
   int Close(int fd) override { return ::close(fd); }
@@ -29,3 +31,5 @@ FileSystem& FileSystem::Real() {
   static RealFileSystem real;
   return real;
 }
+
+}  // namespace vexlor

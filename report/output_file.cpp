@@ -1,4 +1,4 @@
-#include "report/output_file.h"
+#include "vexlor/results_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+namespace vexlor {
 
 namespace {
 
@@ -43,46 +45,42 @@ OutputFile::~OutputFile() {
   if (owned_ && fd_ >= 0) fs_.Close(fd_);
 }
 
-std::string OutputFile::Describe(const char* what, int error_number) const {
-  return std::string("cannot ") + what + " '" + path_ + "': " + std::strerror(error_number);
+Status OutputFile::Failure(const char* what, int error_number) const {
+  return Status::IOError(std::string("cannot ") + what + " '" + path_ + "': " +
+                         std::strerror(error_number));
 }
 
-bool OutputFile::Open(const char* path, bool append, std::string* error) {
+Status OutputFile::Open(const std::string& path, bool append) {
   path_ = path;
   // Read access only serves the check of the last byte.
-  int fd = fs_.Open(path, O_RDWR | kOpenFlags, kMode);
+  int fd = fs_.Open(path.c_str(), O_RDWR | kOpenFlags, kMode);
   if (fd < 0 && (errno == EACCES || errno == EPERM))
-    fd = fs_.Open(path, O_WRONLY | kOpenFlags, kMode);
+    fd = fs_.Open(path.c_str(), O_WRONLY | kOpenFlags, kMode);
   struct stat st {};
-  if (fd >= 0 && fs_.Status(fd, &st) == 0 && S_ISFIFO(st.st_mode)) {
+  if (fd >= 0 && fs_.Stat(fd, &st) == 0 && S_ISFIFO(st.st_mode)) {
     // Opened for reading too, the pipe counts us as its reader, and records
     // would vanish unread. Write-only, the open fails when nobody reads.
     fs_.Close(fd);
-    fd = fs_.Open(path, O_WRONLY | kOpenFlags, kMode);
-    if (fd < 0 && errno == ENXIO) {
-      *error = "cannot open '" + path_ + "': no process reads from this pipe";
-      return false;
-    }
+    fd = fs_.Open(path.c_str(), O_WRONLY | kOpenFlags, kMode);
+    if (fd < 0 && errno == ENXIO)
+      return Status::IOError("cannot open '" + path_ + "': no process reads from this pipe");
   }
-  if (fd < 0) {
-    *error = Describe("open", errno);
-    return false;
-  }
+  if (fd < 0) return Failure("open", errno);
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   fd_ = fd;
   owned_ = true;
   regular_ = S_ISREG(st.st_mode);
   truncate_pending_ = !append;
-  return true;
+  return {};
 }
 
-void OutputFile::Adopt(int fd, const char* name) {
+void OutputFile::Adopt(int fd, const std::string& name) {
   fd_ = fd;
   owned_ = false;
   path_ = name;
   struct stat st {};
-  regular_ = fs_.Status(fd, &st) == 0 && S_ISREG(st.st_mode);
+  regular_ = fs_.Stat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 off_t OutputFile::WriteStart() const {
@@ -90,41 +88,36 @@ off_t OutputFile::WriteStart() const {
   const int flags = ::fcntl(fd_, F_GETFL);
   if (flags >= 0 && (flags & O_APPEND) == 0) return ::lseek(fd_, 0, SEEK_CUR);
   struct stat st {};
-  return fs_.Status(fd_, &st) == 0 ? st.st_size : -1;
+  return fs_.Stat(fd_, &st) == 0 ? st.st_size : -1;
 }
 
-bool OutputFile::EmptyIfPending(std::string* error) {
-  if (!truncate_pending_) return true;
+Status OutputFile::EmptyIfPending() {
+  if (!truncate_pending_) return {};
   truncate_pending_ = false;
-  if (regular_ && fs_.Truncate(fd_, 0) != 0) {
-    *error = Describe("empty", errno);
-    return false;
-  }
-  return true;
+  if (regular_ && fs_.Truncate(fd_, 0) != 0) return Failure("empty", errno);
+  return {};
 }
 
-bool OutputFile::Write(std::string_view text, std::string* error) {
+Status OutputFile::Write(std::string_view text) {
   if (!owned_) {
     const off_t start = WriteStart();
-    if (WriteAll(text, error)) return true;
-    if (start >= 0) {
-      CutBack(start, error);
-      ::lseek(fd_, start, SEEK_SET);
-    }
-    return false;
+    Status status = WriteAll(text);
+    if (status.ok() || start < 0) return status;
+    status = CutBack(start, status);
+    ::lseek(fd_, start, SEEK_SET);
+    return status;
   }
 
   const FileLock lock(fs_, fd_);
-  if (!EmptyIfPending(error)) return false;
+  if (Status emptied = EmptyIfPending(); !emptied.ok()) return emptied;
   const off_t start = WriteStart();
   std::string withNewline;
   if (start > 0) {
     char last = '\n';
     if (fs_.ReadAt(fd_, &last, 1, start - 1) != 1) {
       // Without it a record could be glued to the end of the last line.
-      *error = Describe("read the last byte of", errno != 0 ? errno : EIO) +
-               " (needed to start a new line)";
-      return false;
+      const Status failure = Failure("read the last byte of", errno != 0 ? errno : EIO);
+      return Status::IOError(failure.message() + " (needed to start a new line)");
     }
     if (last != '\n') {
       withNewline.reserve(text.size() + 1);
@@ -133,46 +126,39 @@ bool OutputFile::Write(std::string_view text, std::string* error) {
       text = withNewline;
     }
   }
-  if (WriteAll(text, error)) return true;
-  if (start >= 0) CutBack(start, error);
-  return false;
+  Status status = WriteAll(text);
+  if (status.ok() || start < 0) return status;
+  return CutBack(start, status);
 }
 
-bool OutputFile::WriteAll(std::string_view text, std::string* error) {
+Status OutputFile::WriteAll(std::string_view text) {
   while (!text.empty()) {
     const ssize_t written = fs_.Write(fd_, text.data(), text.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      *error = Describe("write", errno);
-      return false;
-    }
-    if (written == 0) {
-      *error = Describe("write", EIO);
-      return false;
-    }
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return Failure("write", written < 0 ? errno : EIO);
     text.remove_prefix(static_cast<size_t>(written));
   }
-  return true;
+  return {};
 }
 
-void OutputFile::CutBack(off_t length, std::string* error) {
-  if (fs_.Truncate(fd_, length) != 0)
-    *error += std::string("; part of a line is left at its end (cannot cut it off: ") +
-              std::strerror(errno) + ")";
+Status OutputFile::CutBack(off_t length, Status failure) {
+  if (fs_.Truncate(fd_, length) == 0) return failure;
+  return Status::IOError(failure.message() +
+                         "; part of a line is left at its end (cannot cut it off: " +
+                         std::strerror(errno) + ")");
 }
 
-bool OutputFile::Close(std::string* error) {
-  if (!owned_ || fd_ < 0) return true;
-  bool emptied = true;
+Status OutputFile::Close() {
+  if (!owned_ || fd_ < 0) return {};
+  Status status;
   if (truncate_pending_) {
     const FileLock lock(fs_, fd_);
-    emptied = EmptyIfPending(error);
+    status = EmptyIfPending();
   }
   const int fd = fd_;
   fd_ = -1;
-  if (fs_.Close(fd) != 0 && errno != EINTR) {
-    if (emptied) *error = Describe("close", errno);
-    return false;
-  }
-  return emptied;
+  if (fs_.Close(fd) != 0 && errno != EINTR && status.ok()) status = Failure("close", errno);
+  return status;
 }
+
+}  // namespace vexlor

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "descriptors/descriptors.h"
+#include "vexlor/record.h"
+
+namespace vexlor {
 
 namespace {
 
@@ -38,19 +40,22 @@ void AppendGeneral(std::string& out, double value) {
   out.append(digits, result.ptr);
 }
 
-std::string FormatRecord(const Descriptors& d, bool tinyInt) {
+std::string RecordLine(const Descriptors& d, RecordForm form) {
+  const bool tinyInt = form == RecordForm::kTinyInt;
   std::string out;
   out.reserve(tinyInt ? 4 * record_token_count : 10 * record_token_count);
   if (tinyInt) {
-    AppendTokens(out, d.recDescInt);
-    AppendTokens(out, d.groupDescInt);
-    AppendTokens(out, d.recWeightsInt);
-    AppendTokens(out, d.groupRangesInt);
+    AppendTokens(out, d.recDescInt());
+    AppendTokens(out, d.groupDescInt());
+    AppendTokens(out, d.recWeightsInt());
+    AppendTokens(out, d.groupRangesInt());
   } else {
-    AppendTokens(out, d.recDesc);
-    AppendTokens(out, d.groupDesc);
-    AppendTokens(out, d.recWeights);
-    AppendTokens(out, d.groupRanges);
+    AppendTokens(out, d.recDesc());
+    AppendTokens(out, d.groupDesc());
+    AppendTokens(out, d.recWeights());
+    AppendTokens(out, d.groupRanges());
   }
   return out;
 }
+
+}  // namespace vexlor

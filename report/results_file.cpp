@@ -1,29 +1,33 @@
-#include "report/results_file.h"
+#include "vexlor/results_file.h"
 
-#include "descriptors/descriptors.h"
-#include "report/output_file.h"
-#include "report/record_format.h"
+#include <string>
 
-bool WriteRecordToFile(const char* path, bool append, std::string_view record,
-                       std::string* error) {
+namespace vexlor {
+
+namespace {
+
+// One record, with its newline in append mode, in one write.
+Status WriteRecordToFile(const std::string& path, bool append, std::string_view record) {
   OutputFile file;
-  if (!file.Open(path, append, error)) return false;
+  Status status = file.Open(path, append);
+  if (!status.ok()) return status;
   std::string text(record);
   if (append) text.push_back('\n');
-  const bool written = file.Write(text, error);
+  status = file.Write(text);
   // Report the first failure, but always close.
-  std::string closeError;
-  const bool closed = file.Close(&closeError);
-  if (written && !closed) *error = closeError;
-  return written && closed;
+  const Status closed = file.Close();
+  return status.ok() ? closed : status;
 }
 
-bool WriteMessageToFile(const char* path, bool append, const char* message,
-                        std::string* error) {
-  return WriteRecordToFile(path, append, message, error);
+}  // namespace
+
+Status WriteMessageToFile(const std::string& path, bool append, std::string_view message) {
+  return WriteRecordToFile(path, append, message);
 }
 
-bool Descriptors::WriteToFile(const char* path, bool append, bool tinyInt,
-                              std::string* error) const {
-  return WriteRecordToFile(path, append, FormatRecord(*this, tinyInt), error);
+Status WriteToFile(const Descriptors& descriptors, const std::string& path, bool append,
+                   RecordForm form) {
+  return WriteRecordToFile(path, append, RecordLine(descriptors, form));
 }
+
+}  // namespace vexlor

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace vexlor;
+
 class BatchTest : public testing::Test {
  protected:
   BatchTest() {

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
-#include "icon/icon_process.h"
+#include "vexlor/icon.h"
 #include "tests/test_support.h"
 
 namespace {
+
+using namespace vexlor;
 
 const std::string kBadArguments =
     "\nERROR: bad arguments.\n"
@@ -176,7 +178,7 @@ TEST_F(CliTest, SavesTheDistortedIconOnlyWhenAskedTo) {
   ASSERT_EQ(Run({"-I", kIcon, "-SI", "saved.png", "-B", "2", "-cG", "0.5"}).exit_status, 0);
   cv::Mat expected = cv::imread(kIcon, cv::IMREAD_COLOR);
   const double c[3] = {1.0, 0.5, 1.0};
-  IconProcess(expected, 2, c);
+  IconProcess(expected, Distortion{2, c[2], c[1], c[0]});
   const cv::Mat saved = cv::imread(dir_ / "saved.png", cv::IMREAD_UNCHANGED);
   ASSERT_EQ(saved.size(), expected.size());
   EXPECT_EQ(cv::countNonZero(saved.reshape(1) != expected.reshape(1)), 0);
@@ -189,7 +191,7 @@ TEST_F(CliTest, AFailedSaveIsReportedAndTheRunStillCompletes) {
     const ProgramResult r = Run({"-I", kIcon, "-SI", target, "-PR", "1"});
     EXPECT_EQ(r.exit_status, 2) << target;
     EXPECT_EQ(r.out.size(), 1962u);
-    EXPECT_NE(r.err.find("vexlor: cannot save the processed icon as '" + target + "': "),
+    EXPECT_NE(r.err.find("vexlor: cannot save the icon as '" + target + "': "),
               std::string::npos)
         << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;

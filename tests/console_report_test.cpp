@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "descriptors/descriptors.h"
+#include "vexlor/console_report.h"
 #include "tests/test_support.h"
 
 namespace {
+
+using namespace vexlor;
 
 template <typename Print>
 std::string Captured(Print print) {
@@ -28,7 +30,7 @@ Descriptors BlackRecord() { return Descriptors(SolidIcon(62, 62, cv::Vec3b(0, 0,
 
 TEST(PrintResults, TinyIntListingIsExactlyAsLaidOut) {
   const Descriptors d = BlackRecord();
-  const std::string listing = Captured([&] { d.PrintResults(true); });
+  const std::string listing = Captured([&] { PrintResults(d, RecordForm::kTinyInt); });
   const std::string zeros8 = "\n" + Repeat("  0 ", 8);
   const std::string expected =
       "\nRec Derivative(Lab) Descriptors: " + Repeat(zeros8, 12) +
@@ -46,33 +48,37 @@ TEST(PrintResults, TinyIntListingIsExactlyAsLaidOut) {
 
 TEST(PrintResults, IsDescriptorsThenWeightsThenRanges) {
   const Descriptors d = BlackRecord();
-  for (bool tinyInt : {true, false}) {
-    const std::string whole = Captured([&] { d.PrintResults(tinyInt); });
-    const std::string parts = Captured([&] { d.PrintDescriptors(tinyInt); }) +
-                              Captured([&] { d.PrintWeights(tinyInt); }) +
-                              Captured([&] { d.PrintRanges(tinyInt); });
+  for (RecordForm form : {RecordForm::kTinyInt, RecordForm::kDouble}) {
+    const std::string whole = Captured([&] { PrintResults(d, form); });
+    const std::string parts = Captured([&] { PrintDescriptors(d, form); }) +
+                              Captured([&] { PrintWeights(d, form); }) +
+                              Captured([&] { PrintRanges(d, form); });
     EXPECT_EQ(whole, parts);
   }
 }
 
 TEST(PrintResults, DoubleFormUsesThreeDecimalsForDescriptorsAndTwoOtherwise) {
-  Descriptors d = BlackRecord();
-  d.recDesc[0] = 1.0 / 12;
-  d.recDesc[1] = 12.5;
-  d.groupDesc[32] = 7.0;
-  d.recWeights[95] = 1.0 / 12;
-  const std::string descriptors = Captured([&] { d.PrintDescriptors(false); });
+  cv::Mat icon = SolidIcon(62, 62, cv::Vec3b(0, 0, 0));
+  icon.colRange(31, 62).setTo(cv::Scalar(200, 180, 160));
+  const Descriptors d(icon);
+  auto fixed = [](const char* format, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return std::string(text);
+  };
+  ASSERT_NE(d.recDesc()[52], 0.0) << "cell 7 lies on the edge";
+  const std::string descriptors = Captured([&] { PrintDescriptors(d, RecordForm::kDouble); });
   EXPECT_TRUE(descriptors.starts_with(
-      "\nRec Derivative(Lab) Descriptors: \n0.083 12.500 0.000 0.000 "));
+      "\nRec Derivative(Lab) Descriptors: \n0.000 0.000 0.000 0.000 0.000 "));
+  EXPECT_NE(descriptors.find(fixed("%2.3f ", d.recDesc()[52]) + fixed("%2.3f ", d.recDesc()[53])),
+            std::string::npos);
   EXPECT_NE(descriptors.find("\nRec Lab Descriptor: \n0.000 128.000 0.000 "),
             std::string::npos);
-  EXPECT_NE(descriptors.find("middle Descriptor: \n7.000 0.000 "), std::string::npos);
 
-  const std::string weights = Captured([&] { d.PrintWeights(false); });
+  const std::string weights = Captured([&] { PrintWeights(d, RecordForm::kDouble); });
   EXPECT_TRUE(weights.starts_with("\nRec Derivative(Lab) Weights: \n16.00 16.00 "));
-  EXPECT_NE(weights.find("16.00 0.08 \nRec Lab Weights: \n1.00 1.00 "),
-            std::string::npos);
-  const std::string ranges = Captured([&] { d.PrintRanges(false); });
+  EXPECT_NE(weights.find("16.00 16.00 \nRec Lab Weights: \n1.00 1.00 "), std::string::npos);
+  const std::string ranges = Captured([&] { PrintRanges(d, RecordForm::kDouble); });
   EXPECT_TRUE(ranges.ends_with("\n8.00 8.00 8.00 8.00 8.00 8.00 8.00 8.00 "));
 }
 

@@ -1,4 +1,4 @@
-#include "descriptors/descriptors.h"
+#include "vexlor/descriptors.h"
 
 #include <cmath>
 #include <set>
@@ -11,6 +11,8 @@
 #include "tests/test_support.h"
 
 namespace {
+
+using namespace vexlor;
 
 const cv::Vec3b kBlack(0, 0, 0);
 const cv::Vec3b kWhite(255, 255, 255);
@@ -59,7 +61,7 @@ void ExpectOrientationZeroExcept(const Descriptors& d,
                                  const std::set<std::uint32_t>& nonzero) {
   for (std::uint32_t i = 0; i < derivative_desc_length; ++i)
     if (nonzero.count(i) == 0) {
-      EXPECT_EQ(d.recDesc[i], 0.0) << "entry " << i;
+      EXPECT_EQ(d.recDesc()[i], 0.0) << "entry " << i;
     }
 }
 
@@ -67,24 +69,24 @@ TEST(Descriptors, VectorsHaveTheirLengthsAndConstantWeightsForAnyIcon) {
   for (const cv::Mat& icon : {SolidIcon(1, 1, kWhite), SolidIcon(62, 62, kBlack),
                               SolidIcon(3, 500, cv::Vec3b(1, 2, 3))}) {
     const Descriptors d(icon);
-    EXPECT_EQ(d.recDesc.size(), 168u);
-    EXPECT_EQ(d.recDescInt.size(), 168u);
-    EXPECT_EQ(d.groupDesc.size(), 40u);
-    EXPECT_EQ(d.groupDescInt.size(), 40u);
-    EXPECT_EQ(d.recWeights.size(), 168u);
-    EXPECT_EQ(d.recWeightsInt.size(), 168u);
-    EXPECT_EQ(d.groupRanges.size(), 40u);
-    EXPECT_EQ(d.groupRangesInt.size(), 40u);
+    EXPECT_EQ(d.recDesc().size(), 168u);
+    EXPECT_EQ(d.recDescInt().size(), 168u);
+    EXPECT_EQ(d.groupDesc().size(), 40u);
+    EXPECT_EQ(d.groupDescInt().size(), 40u);
+    EXPECT_EQ(d.recWeights().size(), 168u);
+    EXPECT_EQ(d.recWeightsInt().size(), 168u);
+    EXPECT_EQ(d.groupRanges().size(), 40u);
+    EXPECT_EQ(d.groupRangesInt().size(), 40u);
     for (std::uint32_t i = 0; i < 168; ++i) {
-      EXPECT_EQ(d.recWeights[i], i < 96 ? 16.0 : 1.0);
-      EXPECT_EQ(d.recWeightsInt[i], i < 96 ? 4u : 1u);
+      EXPECT_EQ(d.recWeights()[i], i < 96 ? 16.0 : 1.0);
+      EXPECT_EQ(d.recWeightsInt()[i], i < 96 ? 4u : 1u);
     }
     for (std::uint32_t i = 0; i < 40; ++i) {
-      EXPECT_EQ(d.groupRanges[i], 8.0);
-      EXPECT_EQ(d.groupRangesInt[i], 40u);
+      EXPECT_EQ(d.groupRanges()[i], 8.0);
+      EXPECT_EQ(d.groupRangesInt()[i], 40u);
     }
     const std::uint32_t expectedParams[7] = {16, 16, 16, 1, 1, 1, 8};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(d.weightParams[i], expectedParams[i]);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(d.weightParams()[i], expectedParams[i]);
   }
 }
 
@@ -93,16 +95,16 @@ TEST(Descriptors, FlatIconHasNoOrientationAndTheLabSumsOfItsColour) {
   const cv::Vec3b lab = LabOf(colour);
   const Descriptors d(SolidIcon(62, 62, colour));
   ExpectOrientationZeroExcept(d, {});
-  for (std::uint32_t i = 0; i < 40; ++i) EXPECT_EQ(d.groupDesc[i], 0.0);
+  for (std::uint32_t i = 0; i < 40; ++i) EXPECT_EQ(d.groupDesc()[i], 0.0);
   for (std::uint32_t cell = 1; cell <= 12; ++cell) {
     for (std::uint32_t channel = 0; channel < 3; ++channel) {
       const double v = lab[channel] - 128.0;
       const double positive = v > 0 ? v : 0, negative = v < 0 ? -v : 0;
-      EXPECT_EQ(d.recDesc[LabIndex(cell, 2 * channel)], positive);
-      EXPECT_EQ(d.recDesc[LabIndex(cell, 2 * channel + 1)], negative);
-      EXPECT_EQ(d.recDescInt[LabIndex(cell, 2 * channel)],
+      EXPECT_EQ(d.recDesc()[LabIndex(cell, 2 * channel)], positive);
+      EXPECT_EQ(d.recDesc()[LabIndex(cell, 2 * channel + 1)], negative);
+      EXPECT_EQ(d.recDescInt()[LabIndex(cell, 2 * channel)],
                 static_cast<std::uint32_t>(2 * positive));
-      EXPECT_EQ(d.recDescInt[LabIndex(cell, 2 * channel + 1)],
+      EXPECT_EQ(d.recDescInt()[LabIndex(cell, 2 * channel + 1)],
                 static_cast<std::uint32_t>(2 * negative));
     }
   }
@@ -113,13 +115,13 @@ TEST(Descriptors, LabTinyIntOfBlackClampsAndOfWhiteDoesNot) {
   ASSERT_EQ(LabOf(kWhite), cv::Vec3b(255, 128, 128));
   const Descriptors black(SolidIcon(62, 62, kBlack));
   const Descriptors white(SolidIcon(62, 62, kWhite));
-  EXPECT_EQ(black.recDesc[LabIndex(7, 1)], 128.0);
-  EXPECT_EQ(black.recDescInt[LabIndex(7, 1)], 255u) << "2 x 128 is clamped";
-  EXPECT_EQ(white.recDesc[LabIndex(7, 0)], 127.0);
-  EXPECT_EQ(white.recDescInt[LabIndex(7, 0)], 254u);
+  EXPECT_EQ(black.recDesc()[LabIndex(7, 1)], 128.0);
+  EXPECT_EQ(black.recDescInt()[LabIndex(7, 1)], 255u) << "2 x 128 is clamped";
+  EXPECT_EQ(white.recDesc()[LabIndex(7, 0)], 127.0);
+  EXPECT_EQ(white.recDescInt()[LabIndex(7, 0)], 254u);
   // A neutral a or b of exactly 128 adds to neither of its sums.
   for (std::uint32_t sum = 2; sum < 6; ++sum)
-    EXPECT_EQ(black.recDesc[LabIndex(7, sum)], 0.0);
+    EXPECT_EQ(black.recDesc()[LabIndex(7, sum)], 0.0);
 }
 
 TEST(Descriptors, GradientPointingRightGoesWholeIntoBinFour) {
@@ -129,21 +131,21 @@ TEST(Descriptors, GradientPointingRightGoesWholeIntoBinFour) {
   std::set<std::uint32_t> nonzero;
   for (std::uint32_t cell = 3; cell <= 10; ++cell) {
     nonzero.insert(OrientationIndex(cell, 4));
-    EXPECT_EQ(d.recDesc[OrientationIndex(cell, 4)], 17.0);
-    EXPECT_EQ(d.recDescInt[OrientationIndex(cell, 4)], 136u);
+    EXPECT_EQ(d.recDesc()[OrientationIndex(cell, 4)], 17.0);
+    EXPECT_EQ(d.recDescInt()[OrientationIndex(cell, 4)], 136u);
   }
   ExpectOrientationZeroExcept(d, nonzero);
   // Each quadrant: one central cell (1.0) and one edge cell (0.5).
   for (std::uint32_t group = 0; group < 4; ++group) {
-    EXPECT_EQ(d.groupDesc[group * 8 + 4], 25.5);
-    EXPECT_EQ(d.groupDescInt[group * 8 + 4], 127u);
+    EXPECT_EQ(d.groupDesc()[group * 8 + 4], 25.5);
+    EXPECT_EQ(d.groupDescInt()[group * 8 + 4], 127u);
   }
-  EXPECT_EQ(d.groupDesc[32 + 4], 68.0);
-  EXPECT_EQ(d.groupDescInt[32 + 4], 255u);
+  EXPECT_EQ(d.groupDesc()[32 + 4], 68.0);
+  EXPECT_EQ(d.groupDescInt()[32 + 4], 255u);
   // Cells left of the step are black, right of it white.
-  EXPECT_EQ(d.recDescInt[LabIndex(6, 1)], 255u);
-  EXPECT_EQ(d.recDescInt[LabIndex(7, 0)], 254u);
-  EXPECT_EQ(d.recDescInt[LabIndex(7, 1)], 0u);
+  EXPECT_EQ(d.recDescInt()[LabIndex(6, 1)], 255u);
+  EXPECT_EQ(d.recDescInt()[LabIndex(7, 0)], 254u);
+  EXPECT_EQ(d.recDescInt()[LabIndex(7, 1)], 0u);
 }
 
 TEST(Descriptors, GradientPointingLeftSplitsBetweenBinsZeroAndSeven) {
@@ -153,15 +155,15 @@ TEST(Descriptors, GradientPointingLeftSplitsBetweenBinsZeroAndSeven) {
   for (std::uint32_t cell = 3; cell <= 10; ++cell) {
     nonzero.insert(OrientationIndex(cell, 0));
     nonzero.insert(OrientationIndex(cell, 7));
-    EXPECT_NEAR(d.recDesc[OrientationIndex(cell, 0)], 17.0 * 44 / 45, 1e-12);
-    EXPECT_NEAR(d.recDesc[OrientationIndex(cell, 7)], 17.0 / 45, 1e-12);
-    EXPECT_EQ(d.recDescInt[OrientationIndex(cell, 0)], 132u);  // 132.98
-    EXPECT_EQ(d.recDescInt[OrientationIndex(cell, 7)], 3u);    // 3.02
+    EXPECT_NEAR(d.recDesc()[OrientationIndex(cell, 0)], 17.0 * 44 / 45, 1e-12);
+    EXPECT_NEAR(d.recDesc()[OrientationIndex(cell, 7)], 17.0 / 45, 1e-12);
+    EXPECT_EQ(d.recDescInt()[OrientationIndex(cell, 0)], 132u);  // 132.98
+    EXPECT_EQ(d.recDescInt()[OrientationIndex(cell, 7)], 3u);    // 3.02
   }
   ExpectOrientationZeroExcept(d, nonzero);
-  EXPECT_EQ(d.groupDescInt[0], 124u);       // 5 x 25.5 x 44/45 = 124.67
-  EXPECT_EQ(d.groupDescInt[7], 2u);         // 5 x 25.5 / 45 = 2.83
-  EXPECT_EQ(d.groupDescInt[32 + 7], 7u);    // 5 x 68 / 45 = 7.56
+  EXPECT_EQ(d.groupDescInt()[0], 124u);       // 5 x 25.5 x 44/45 = 124.67
+  EXPECT_EQ(d.groupDescInt()[7], 2u);         // 5 x 25.5 / 45 = 2.83
+  EXPECT_EQ(d.groupDescInt()[32 + 7], 7u);    // 5 x 68 / 45 = 7.56
 }
 
 TEST(Descriptors, GradientPointingDownGoesWholeIntoBinSix) {
@@ -170,12 +172,12 @@ TEST(Descriptors, GradientPointingDownGoesWholeIntoBinSix) {
   std::set<std::uint32_t> nonzero;
   for (std::uint32_t cell : {1, 4, 8, 11, 2, 5, 9, 12}) {
     nonzero.insert(OrientationIndex(cell, 6));
-    EXPECT_EQ(d.recDesc[OrientationIndex(cell, 6)], 17.0);
+    EXPECT_EQ(d.recDesc()[OrientationIndex(cell, 6)], 17.0);
   }
   ExpectOrientationZeroExcept(d, nonzero);
   for (std::uint32_t group = 0; group < 4; ++group)
-    EXPECT_EQ(d.groupDesc[group * 8 + 6], 25.5);
-  EXPECT_EQ(d.groupDesc[32 + 6], 68.0);
+    EXPECT_EQ(d.groupDesc()[group * 8 + 6], 25.5);
+  EXPECT_EQ(d.groupDesc()[32 + 6], 68.0);
 }
 
 TEST(Descriptors, GradientPointingUpSplitsBetweenBinsOneAndTwo) {
@@ -185,8 +187,8 @@ TEST(Descriptors, GradientPointingUpSplitsBetweenBinsOneAndTwo) {
   for (std::uint32_t cell : {1, 4, 8, 11, 2, 5, 9, 12}) {
     nonzero.insert(OrientationIndex(cell, 1));
     nonzero.insert(OrientationIndex(cell, 2));
-    EXPECT_NEAR(d.recDesc[OrientationIndex(cell, 1)], 17.0 / 45, 1e-12);
-    EXPECT_NEAR(d.recDesc[OrientationIndex(cell, 2)], 17.0 * 44 / 45, 1e-12);
+    EXPECT_NEAR(d.recDesc()[OrientationIndex(cell, 1)], 17.0 / 45, 1e-12);
+    EXPECT_NEAR(d.recDesc()[OrientationIndex(cell, 2)], 17.0 * 44 / 45, 1e-12);
   }
   ExpectOrientationZeroExcept(d, nonzero);
 }
@@ -204,34 +206,34 @@ TEST(Descriptors, GradientInACentralCellShowsInItsQuadrantAndTheMiddle) {
   const Descriptors d(DotIcon(23, 23));
   double cellTotal = 0;
   for (std::uint32_t bin = 0; bin < 8; ++bin) {
-    const double value = d.recDesc[OrientationIndex(4, bin)];
+    const double value = d.recDesc()[OrientationIndex(4, bin)];
     cellTotal += value;
-    EXPECT_EQ(d.groupDesc[0 * 8 + bin], value) << "quadrant 0, weight 1.0";
-    EXPECT_EQ(d.groupDesc[32 + bin], value) << "middle, weight 1.0";
+    EXPECT_EQ(d.groupDesc()[0 * 8 + bin], value) << "quadrant 0, weight 1.0";
+    EXPECT_EQ(d.groupDesc()[32 + bin], value) << "middle, weight 1.0";
     for (std::uint32_t group = 1; group < 4; ++group)
-      EXPECT_EQ(d.groupDesc[group * 8 + bin], 0.0);
+      EXPECT_EQ(d.groupDesc()[group * 8 + bin], 0.0);
   }
   // Four neighbours of magnitude 255 each, over 225 pixels.
   EXPECT_NEAR(cellTotal, 4 * 255.0 / 225, 1e-12);
-  EXPECT_EQ(d.recDesc[OrientationIndex(4, 4)], 255.0 / 225);  // left one
-  EXPECT_EQ(d.recDesc[OrientationIndex(4, 6)], 255.0 / 225);  // upper one
+  EXPECT_EQ(d.recDesc()[OrientationIndex(4, 4)], 255.0 / 225);  // left one
+  EXPECT_EQ(d.recDesc()[OrientationIndex(4, 6)], 255.0 / 225);  // upper one
 }
 
 TEST(Descriptors, GradientInAnEdgeCellShowsAtHalfWeightInItsQuadrantOnly) {
   // Map pixel (23, 8) lies in cell 1 (map rows 16..30, columns 1..15).
   const Descriptors d(DotIcon(23, 8));
   for (std::uint32_t bin = 0; bin < 8; ++bin) {
-    EXPECT_EQ(d.groupDesc[bin], 0.5 * d.recDesc[OrientationIndex(1, bin)]);
-    EXPECT_EQ(d.groupDesc[32 + bin], 0.0);
+    EXPECT_EQ(d.groupDesc()[bin], 0.5 * d.recDesc()[OrientationIndex(1, bin)]);
+    EXPECT_EQ(d.groupDesc()[32 + bin], 0.0);
   }
-  EXPECT_EQ(d.groupDesc[4], 0.5 * 255.0 / 225);
+  EXPECT_EQ(d.groupDesc()[4], 0.5 * 255.0 / 225);
 }
 
 TEST(Descriptors, OrientationJustAbovePiWrapsToBinZero) {
   HandMaps hand;
   hand.Set(20, 20, 225.0f, static_cast<float>(CV_PI));  // float rounds up
   const Descriptors d = hand.Compute();
-  EXPECT_EQ(d.recDesc[OrientationIndex(4, 0)], 1.0);
+  EXPECT_EQ(d.recDesc()[OrientationIndex(4, 0)], 1.0);
   ExpectOrientationZeroExcept(d, {OrientationIndex(4, 0)});
 }
 
@@ -241,10 +243,10 @@ TEST(Descriptors, OrientationTinyIntReachesExactly255AndClampsAbove) {
   hand.Set(50, 20, 7171.0f, 0.0f);    // cell 6: 31.871 x 8 = 254.97
   hand.Set(5, 35, 9000.0f, 0.0f);     // cell 7: 40 x 8 = 320
   const Descriptors d = hand.Compute();
-  EXPECT_EQ(d.recDesc[OrientationIndex(1, 4)], 31.875);
-  EXPECT_EQ(d.recDescInt[OrientationIndex(1, 4)], 255u);
-  EXPECT_EQ(d.recDescInt[OrientationIndex(6, 4)], 254u);
-  EXPECT_EQ(d.recDescInt[OrientationIndex(7, 4)], 255u);
+  EXPECT_EQ(d.recDesc()[OrientationIndex(1, 4)], 31.875);
+  EXPECT_EQ(d.recDescInt()[OrientationIndex(1, 4)], 255u);
+  EXPECT_EQ(d.recDescInt()[OrientationIndex(6, 4)], 254u);
+  EXPECT_EQ(d.recDescInt()[OrientationIndex(7, 4)], 255u);
 }
 
 TEST(Descriptors, GroupTinyIntReachesExactly255AndClampsAbove) {
@@ -252,10 +254,10 @@ TEST(Descriptors, GroupTinyIntReachesExactly255AndClampsAbove) {
   hand.Set(20, 20, 11475.0f, 0.0f);  // cell 4 bin 4: 51.0
   hand.Set(20, 35, 11420.0f, 0.0f);  // cell 8 bin 4: 50.76
   const Descriptors d = hand.Compute();
-  EXPECT_EQ(d.groupDesc[0 * 8 + 4], 51.0);
-  EXPECT_EQ(d.groupDescInt[0 * 8 + 4], 255u);
-  EXPECT_EQ(d.groupDescInt[1 * 8 + 4], 253u);  // 253.78
-  EXPECT_EQ(d.groupDescInt[32 + 4], 255u) << "101.76 x 5 is clamped";
+  EXPECT_EQ(d.groupDesc()[0 * 8 + 4], 51.0);
+  EXPECT_EQ(d.groupDescInt()[0 * 8 + 4], 255u);
+  EXPECT_EQ(d.groupDescInt()[1 * 8 + 4], 253u);  // 253.78
+  EXPECT_EQ(d.groupDescInt()[32 + 4], 255u) << "101.76 x 5 is clamped";
 }
 
 TEST(Descriptors, GroupSumsWeightEdgeCellsByHalf) {
@@ -267,10 +269,10 @@ TEST(Descriptors, GroupSumsWeightEdgeCellsByHalf) {
                static_cast<float>(135 * CV_PI / 180 - CV_PI) + 1e-6f);
   const Descriptors d = hand.Compute();
   for (std::uint32_t cell = 1; cell <= 12; ++cell)
-    ASSERT_EQ(d.recDesc[OrientationIndex(cell, 3)], 2.0);
+    ASSERT_EQ(d.recDesc()[OrientationIndex(cell, 3)], 2.0);
   for (std::uint32_t group = 0; group < 4; ++group)
-    EXPECT_EQ(d.groupDesc[group * 8 + 3], 4.0);
-  EXPECT_EQ(d.groupDesc[32 + 3], 8.0);
+    EXPECT_EQ(d.groupDesc()[group * 8 + 3], 4.0);
+  EXPECT_EQ(d.groupDesc()[32 + 3], 8.0);
 }
 
 TEST(Descriptors, CornerSquaresAreNeverRead) {
@@ -280,7 +282,7 @@ TEST(Descriptors, CornerSquaresAreNeverRead) {
   hand.lab(cv::Rect(1, 1, 15, 15)).setTo(cv::Scalar(255, 0, 0));
   const Descriptors d = hand.Compute();
   ExpectOrientationZeroExcept(d, {});
-  for (std::uint32_t i = 96; i < 168; ++i) EXPECT_EQ(d.recDesc[i], 0.0);
+  for (std::uint32_t i = 96; i < 168; ++i) EXPECT_EQ(d.recDesc()[i], 0.0);
 }
 
 TEST(Descriptors, CalcDescriptorsTwiceGivesTheSameVectors) {
@@ -288,10 +290,10 @@ TEST(Descriptors, CalcDescriptorsTwiceGivesTheSameVectors) {
   Descriptors d(icon);
   const Descriptors first = d;
   d.CalcDescriptors(icon);
-  EXPECT_EQ(d.recDesc, first.recDesc);
-  EXPECT_EQ(d.groupDesc, first.groupDesc);
-  EXPECT_EQ(d.groupDescInt, first.groupDescInt);
-  EXPECT_EQ(d.recDescInt, first.recDescInt);
+  EXPECT_EQ(d.recDesc(), first.recDesc());
+  EXPECT_EQ(d.groupDesc(), first.groupDesc());
+  EXPECT_EQ(d.groupDescInt(), first.groupDescInt());
+  EXPECT_EQ(d.recDescInt(), first.recDescInt());
 }
 
 TEST(Descriptors, LeavesTheIconUnchanged) {
@@ -305,7 +307,7 @@ TEST(Descriptors, AllTinyIntValuesLieInByteRange) {
   cv::Mat icon(40, 70, CV_8UC3);
   cv::randu(icon, cv::Scalar::all(0), cv::Scalar::all(256));
   const Descriptors d(icon);
-  for (auto* v : {&d.recDescInt, &d.groupDescInt, &d.recWeightsInt, &d.groupRangesInt})
+  for (auto* v : {&d.recDescInt(), &d.groupDescInt(), &d.recWeightsInt(), &d.groupRangesInt()})
     for (std::uint32_t value : *v) EXPECT_LE(value, 255u);
 }
 
@@ -325,10 +327,10 @@ TEST(Descriptors, GradientsFromTheIconAgreeWithTheStoredMaps) {
     Descriptors viaMaps(icon);
     const cv::Mat lab = NormaliseToLab(icon);
     viaMaps.CalcFromWorkingImages(lab, ComputeGradientMaps(lab));
-    ASSERT_EQ(direct.recDesc, viaMaps.recDesc) << round;
-    ASSERT_EQ(direct.groupDesc, viaMaps.groupDesc) << round;
-    ASSERT_EQ(direct.recDescInt, viaMaps.recDescInt) << round;
-    ASSERT_EQ(direct.groupDescInt, viaMaps.groupDescInt) << round;
+    ASSERT_EQ(direct.recDesc(), viaMaps.recDesc()) << round;
+    ASSERT_EQ(direct.groupDesc(), viaMaps.groupDesc()) << round;
+    ASSERT_EQ(direct.recDescInt(), viaMaps.recDescInt()) << round;
+    ASSERT_EQ(direct.groupDescInt(), viaMaps.groupDescInt()) << round;
   }
 }
 

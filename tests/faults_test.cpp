@@ -130,7 +130,7 @@ TEST_F(FaultsTest, AWriteBeyondTheFileSizeLimitLeavesOnlyWholeLines) {
   r = RunVexlorBinary(
       {"-I", TestDataPath("package-256.png"), "-R", results, "-SI", Path("saved.bmp")}, limited);
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.err, "vexlor: cannot save the processed icon as '" + Path("saved.bmp") +
+  EXPECT_EQ(r.err, "vexlor: cannot save the icon as '" + Path("saved.bmp") +
                        "': File too large\n");
   EXPECT_EQ(ReadFile(Path("saved.bmp")), "");
   EXPECT_EQ(ReadFile(results), RecordOf(TestDataPath("package-256.png")));

@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace vexlor;
+
 // A Lab image whose L plane is `l` everywhere and whose a and b are neutral.
 cv::Mat FlatLab(uchar l) { return cv::Mat(62, 62, CV_8UC3, cv::Scalar(l, 128, 128)); }
 

@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace vexlor;
+
 TEST(DescriptorsInvariantDeathTest, NamesTheBrokenConditionAndItsSource) {
   EXPECT_DEATH(DESCRIPTORS_INVARIANT(1 + 1 == 3),
                "invariant_test\\.cpp:[0-9]+: Assertion `1 \\+ 1 == 3' failed\\.");

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace vexlor;
+
 // A pipeline over the numbers 0..count-1 whose work takes an uneven time,
 // so that later items often finish before earlier ones.
 struct Numbers {

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace vexlor;
+
 TEST(WholeDegrees, MovesByPiWrapsAndTruncates) {
   EXPECT_EQ(WholeDegrees(0.0f), 180u);
   EXPECT_EQ(WholeDegrees(static_cast<float>(-CV_PI)), 359u) << "float -pi is below -CV_PI";

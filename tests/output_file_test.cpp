@@ -1,7 +1,7 @@
 // Results files when the file system lets a write down: nothing of a failed
 // record stays, and every failure is told.
 
-#include "report/output_file.h"
+#include "vexlor/results_file.h"
 
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,6 +13,8 @@
 #include "tests/test_support.h"
 
 namespace {
+
+using namespace vexlor;
 
 // The real file system, but a disk that fills up after `space` more bytes,
 // a last byte that may not be read, and a log of the calls that matter.
@@ -43,7 +45,7 @@ class FaultyFileSystem : public FileSystem {
     }
     return Real().ReadAt(fd, data, size, offset);
   }
-  int Status(int fd, struct stat* st) override { return Real().Status(fd, st); }
+  int Stat(int fd, struct stat* st) override { return Real().Stat(fd, st); }
   int Truncate(int fd, off_t length) override {
     log += "truncate(" + std::to_string(length) + ") ";
     return Real().Truncate(fd, length);
@@ -59,10 +61,11 @@ class OutputFileTest : public testing::Test {
  protected:
   bool WriteOnce(bool append, const std::string& text) {
     OutputFile file(fs_);
-    if (!file.Open(path_.c_str(), append, &error_)) return false;
-    const bool written = file.Write(text, &error_);
-    std::string closeError;
-    return file.Close(&closeError) && written;
+    Status status = file.Open(path_, append);
+    if (status.ok()) status = file.Write(text);
+    const Status closed = file.Close();
+    error_ = status.message();
+    return status.ok() && closed.ok();
   }
 
   TempDir dir_;
@@ -96,8 +99,8 @@ TEST_F(OutputFileTest, OverwriteEmptiesAndWritesUnderOneLock) {
 
   fs_.log.clear();
   OutputFile nothing(fs_);
-  ASSERT_TRUE(nothing.Open(path_.c_str(), false, &error_));
-  ASSERT_TRUE(nothing.Close(&error_));
+  ASSERT_TRUE(nothing.Open(path_, false).ok());
+  ASSERT_TRUE(nothing.Close().ok());
   EXPECT_EQ(ReadFile(path_), "") << "an overwrite with nothing to write still empties";
 }
 

@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace vexlor;
+
 std::vector<std::string> ReadAll(const std::string& text, bool nul) {
   TempDir dir;
   WriteFile(dir / "list", text);

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace vexlor;
+
 // Parses a command line given as words; argv[0] is the program path.
 struct Parsed {
   bool ok;

@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "app/batch_options.h"
+#include "app/exit_codes.h"
 #include "app/run_options.h"
-#include "icon/icon_process.h"
+#include "vexlor/icon.h"
 
 namespace {
+
+using namespace vexlor;
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -57,10 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const std::optional<BatchOptions> batch = ParseBatchOptions(argc, argv.data(), &exitCode);
   if (batch) {
     Check(batch->jobs >= 1 && batch->jobs <= 1024);
-    Check(batch->settings.blur_size >= 0 && batch->settings.blur_size <= kMaxBlurSize);
+    Check(batch->distortion.blur >= 0 && batch->distortion.blur <= kMaxBlurSize);
     Check(!batch->append || !batch->output.empty());
   } else {
-    Check(exitCode == kBatchSuccess || exitCode == kBatchBadOptions);
+    Check(exitCode == kExitSuccess || exitCode == kExitBadArguments);
   }
   return 0;
 }

@@ -12,12 +12,15 @@
 
 #include <opencv2/core.hpp>
 
-#include "descriptors/descriptors.h"
-#include "icon/icon_file.h"
-#include "icon/icon_process.h"
+#include "vexlor/descriptors.h"
+#include "vexlor/icon.h"
+#include "vexlor/icon.h"
 #include "report/record_format.h"
+#include "vexlor/record.h"
 
 namespace {
+
+using namespace vexlor;
 
 constexpr size_t kOptionBytes = 5;
 
@@ -66,24 +69,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (size < kOptionBytes) return 0;
   const int blur = data[0] % 8;
   const double c[3] = {Factor(data[1]), Factor(data[2]), Factor(data[3])};
-  const bool tinyInt = (data[4] & 1) != 0;
+  const RecordForm form = (data[4] & 1) != 0 ? RecordForm::kTinyInt : RecordForm::kDouble;
+  const RecordForm other = form == RecordForm::kTinyInt ? RecordForm::kDouble : RecordForm::kTinyInt;
 
   const cv::Mat encoded(1, static_cast<int>(size - kOptionBytes), CV_8U,
                         const_cast<std::uint8_t*>(data + kOptionBytes));
-  cv::Mat icon = DecodeIcon(encoded);
-  if (icon.empty()) return 0;
+  cv::Mat icon;
+  if (!DecodeIcon(encoded, &icon).ok()) return 0;
   Check(icon.type() == CV_8UC3);
   const cv::Size size0 = icon.size();
 
-  IconProcess(icon, blur, c);
+  IconProcess(icon, Distortion{blur, c[2], c[1], c[0]});
   Check(icon.size() == size0 && icon.type() == CV_8UC3);
 
   const Descriptors d(icon);
-  Check(d.recDesc.size() == rec_desc_length && d.groupDesc.size() == group_desc_length);
-  for (std::uint32_t v : d.recDescInt) Check(v <= 255);
-  for (std::uint32_t v : d.groupDescInt) Check(v <= 255);
-  for (double v : d.recDesc) Check(v >= 0 && v <= 255);
-  Check(CountTokens(FormatRecord(d, tinyInt)) == record_token_count);
-  Check(CountTokens(FormatRecord(d, !tinyInt)) == record_token_count);
+  Check(d.recDesc().size() == rec_desc_length && d.groupDesc().size() == group_desc_length);
+  for (std::uint32_t v : d.recDescInt()) Check(v <= 255);
+  for (std::uint32_t v : d.groupDescInt()) Check(v <= 255);
+  for (double v : d.recDesc()) Check(v >= 0 && v <= 255);
+  Check(CountTokens(RecordLine(d, form)) == record_token_count);
+  Check(CountTokens(RecordLine(d, other)) == record_token_count);
   return 0;
 }

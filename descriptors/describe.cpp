@@ -1,0 +1,86 @@
+#include <new>
+#include <optional>
+#include <string>
+
+#include "vexlor/vexlor.h"
+
+namespace vexlor {
+
+namespace {
+
+Status CheckIcon(const cv::Mat& icon, const Distortion& distortion) {
+  if (icon.empty()) return Status::InvalidArgument("cannot describe an empty image");
+  if (icon.type() != CV_8UC3)
+    return Status::InvalidArgument("cannot describe an image of type " +
+                                   cv::typeToString(icon.type()) +
+                                   ": an icon is 8-bit with 3 channels (CV_8UC3, BGR)");
+  if (icon.dims != 2) return Status::InvalidArgument("cannot describe an image of more than 2 dimensions");
+  if (distortion.blur < 0 || distortion.blur > kMaxBlurSize)
+    return Status::InvalidArgument("blur " + std::to_string(distortion.blur) +
+                                   " is outside 0.." + std::to_string(kMaxBlurSize));
+  return {};
+}
+
+bool LeavesIconAsItIs(const Distortion& d) {
+  return d.blur == 0 && d.red == 1.0 && d.green == 1.0 && d.blue == 1.0;
+}
+
+// Runs `measure`, turning what the image library or the allocator throws
+// into a kMeasureFailed status.
+template <typename Measure>
+Status Measuring(Measure measure) {
+  try {
+    measure();
+    return {};
+  } catch (const std::exception& e) {
+    return StatusOf(e);
+  }
+}
+
+}  // namespace
+
+Status StatusOf(const std::exception& e) {
+  if (const auto* error = dynamic_cast<const Error*>(&e)) return error->status();
+  if (const auto* library = dynamic_cast<const cv::Exception*>(&e))
+    return Status::MeasureFailed("image library error: " + library->err);
+  if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr)
+    return Status::MeasureFailed("out of memory");
+  return Status::MeasureFailed(e.what());
+}
+
+Descriptors Describe(const cv::Mat& icon, const Distortion& distortion) {
+  Status status = CheckIcon(icon, distortion);
+  if (!status.ok()) throw Error(status);
+  std::optional<Descriptors> described;
+  status = Measuring([&] {
+    if (LeavesIconAsItIs(distortion)) {
+      described.emplace(icon);
+    } else {
+      cv::Mat distorted = icon.clone();
+      IconProcess(distorted, distortion);
+      described.emplace(distorted);
+    }
+  });
+  if (!status.ok()) throw Error(status);
+  return std::move(*described);
+}
+
+Status DescribeFile(const std::string& path, const Distortion& distortion,
+                    std::optional<Descriptors>* out) {
+  out->reset();
+  cv::Mat icon;
+  Status status = LoadIcon(path, &icon);
+  if (!status.ok()) return status;
+  status = CheckIcon(icon, distortion);
+  if (status.ok()) {
+    // The icon is ours: it is distorted in place, not copied.
+    status = Measuring([&] {
+      IconProcess(icon, distortion);
+      out->emplace(icon);
+    });
+  }
+  if (status.ok()) return status;
+  return Status::MeasureFailed("cannot measure '" + path + "': " + status.message());
+}
+
+}  // namespace vexlor
