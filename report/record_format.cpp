@@ -58,4 +58,25 @@ std::string RecordLine(const Descriptors& d, RecordForm form) {
   return out;
 }
 
+std::vector<double> RecordValues(const Descriptors& d, RecordForm form) {
+  std::vector<double> values;
+  values.reserve(record_token_count);
+  if (form == RecordForm::kTinyInt) {
+    for (const auto* v : {&d.recDescInt(), &d.groupDescInt(), &d.recWeightsInt(), &d.groupRangesInt()})
+      values.insert(values.end(), v->begin(), v->end());
+    return values;
+  }
+  std::string text;
+  for (const auto* v : {&d.recDesc(), &d.groupDesc(), &d.recWeights(), &d.groupRanges()}) {
+    for (double value : *v) {
+      text.clear();
+      AppendGeneral(text, value);
+      double written = 0;
+      std::from_chars(text.data(), text.data() + text.size(), written);
+      values.push_back(written);
+    }
+  }
+  return values;
+}
+
 }  // namespace vexlor

@@ -3,7 +3,7 @@
 #   install-deps.sh          what building and running the tool needs
 #   install-deps.sh test     that, plus what the test suite needs
 #   install-deps.sh sanitize that, plus clang for the sanitizer build and fuzzers
-#   install-deps.sh bench    that, plus what bench/run_benchmark.sh needs
+#   install-deps.sh bench    that, plus what the benchmarks need
 # Packages already present are not installed again. Needs root (or sudo).
 set -euo pipefail
 
@@ -11,10 +11,12 @@ packages=(
   cmake g++ make pkg-config
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-highgui-dev
   libcli11-dev
+  pybind11-dev python3-dev python3-numpy
 )
 case "${1:-}" in
   test) packages+=(googletest libgtest-dev python3 python3-opencv parallel
-                   xvfb xauth xdotool imagemagick) ;;
+                   xvfb xauth xdotool imagemagick python3-pytest python3-distributed
+                   dpkg-dev man-db) ;;
   sanitize) packages+=(googletest libgtest-dev python3 python3-opencv parallel
                        xvfb xauth xdotool imagemagick clang libclang-rt-14-dev) ;;
   bench) packages+=(time bc) ;;

@@ -11,6 +11,7 @@
 #define VEXLOR_RECORD_H_
 
 #include <string>
+#include <vector>
 
 #include "vexlor/descriptors.h"
 
@@ -27,6 +28,11 @@ inline constexpr const char* kBadIcon = "Bad Icon";
 // The results-file record of `descriptors` in `form`, without the final
 // newline, byte for byte as vexlor writes it.
 std::string RecordLine(const Descriptors& descriptors, RecordForm form);
+
+// The record's numbers as the results file holds them, in its order: the
+// TinyInt values, or the doubles rounded to the 6 significant digits of their
+// "%g" text. Parsing RecordLine(descriptors, form) gives the same numbers.
+std::vector<double> RecordValues(const Descriptors& descriptors, RecordForm form);
 
 }  // namespace vexlor
 

@@ -25,6 +25,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vexlor/descriptors.h"
 #include "vexlor/record.h"
@@ -38,6 +39,24 @@ Status WriteToFile(const Descriptors& descriptors, const std::string& path, bool
 
 // Writes `message` (for a bad icon, kBadIcon) as a record of its own.
 Status WriteMessageToFile(const std::string& path, bool append, std::string_view message);
+
+// A results file read back: the numbers of every line, in file order.
+struct ResultsTable {
+  // One row of record_token_count numbers per line, NaN for "Bad Icon".
+  std::vector<double> values;
+  // Per line: whether it is "Bad Icon".
+  std::vector<char> bad;
+  // Per line: the form its numbers are in (kTinyInt for "Bad Icon").
+  std::vector<RecordForm> forms;
+};
+
+// Reads a results file of either form, as vexlor and vexlor-batch write it:
+// lines of append mode, a record of overwrite mode without a final newline,
+// "Bad Icon" lines. A line's form is told by its weights, which are 16 and 1
+// in the double form and 4 and 1 in TinyInt. kIOError when the file cannot
+// be read; kInvalidArgument naming the file and the line ("<path>:<line>:
+// ...") for a line that is none of these.
+Status ReadResults(const std::string& path, ResultsTable* table);
 
 // The system calls that results files are written through. Each returns what
 // the call of the same name returns and leaves the reason in errno. Tests

@@ -1,0 +1,249 @@
+// The Python module's native part, vexlor._vexlor. python/vexlor/__init__.py
+// is the interface users see; everything here computes through the same core
+// functions as the command-line tools.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <opencv2/imgproc.hpp>
+
+#include "vexlor/vexlor.h"
+
+namespace py = pybind11;
+
+namespace vexlor {
+namespace {
+
+// Raised for icons that cannot be loaded; defined in Python.
+PyObject* bad_icon_error = nullptr;
+
+[[noreturn]] void Raise(const Status& status) {
+  if (status.code() == Status::Code::kBadIcon)
+    throw py::error_already_set([&] {
+      PyErr_SetString(bad_icon_error, status.message().c_str());
+      return py::error_already_set();
+    }());
+  if (status.code() == Status::Code::kInvalidArgument) throw py::value_error(status.message());
+  throw std::runtime_error(status.message());
+}
+
+Distortion MakeDistortion(int blur, double red, double green, double blue) {
+  return {blur, red, green, blue};
+}
+
+// An icon from a numpy array: H x W x 3 in `order`, H x W x 4 (alpha
+// dropped) or H x W grey, 8-bit. The result owns a BGR copy.
+cv::Mat IconFromArray(const py::array& array, const std::string& order) {
+  if (order != "bgr" && order != "rgb")
+    throw py::value_error("order must be \"bgr\" or \"rgb\", not \"" + order + "\"");
+  if (array.dtype().kind() != 'u' || array.itemsize() != 1)
+    throw py::type_error("an icon array must be of dtype uint8, not " +
+                         std::string(py::str(array.dtype())));
+  const auto contiguous =
+      py::array_t<std::uint8_t, py::array::c_style>::ensure(array);
+  if (!contiguous) throw py::type_error("an icon array must be of dtype uint8");
+  const py::buffer_info info = contiguous.request();
+  const bool grey = info.ndim == 2;
+  const int channels = grey ? 1 : info.ndim == 3 ? static_cast<int>(info.shape[2]) : 0;
+  if (channels != 1 && channels != 3 && channels != 4)
+    throw py::value_error("an icon array must be H x W, H x W x 3 or H x W x 4");
+  if (info.shape[0] == 0 || info.shape[1] == 0) throw py::value_error("the icon array is empty");
+  if (info.shape[0] > INT32_MAX || info.shape[1] > INT32_MAX)
+    throw py::value_error("the icon array is too large");
+  const cv::Mat view(static_cast<int>(info.shape[0]), static_cast<int>(info.shape[1]),
+                     CV_8UC(channels), info.ptr);
+  cv::Mat icon;
+  const bool rgb = order == "rgb";
+  switch (channels) {
+    case 1: cv::cvtColor(view, icon, cv::COLOR_GRAY2BGR); break;
+    case 3: rgb ? cv::cvtColor(view, icon, cv::COLOR_RGB2BGR) : view.copyTo(icon); break;
+    default: cv::cvtColor(view, icon, rgb ? cv::COLOR_RGBA2BGR : cv::COLOR_BGRA2BGR); break;
+  }
+  return icon;
+}
+
+template <typename T>
+py::array_t<T> ArrayOf(const std::vector<T>& values, std::vector<py::ssize_t> shape) {
+  py::array_t<T> array(shape);
+  std::copy(values.begin(), values.end(), array.mutable_data());
+  return array;
+}
+
+// The record's 416 numbers of one form, in results-file order.
+template <typename T, typename Vectors>
+void AppendInOrder(std::vector<T>& out, const Vectors& vectors) {
+  for (const auto* v : vectors) out.insert(out.end(), v->begin(), v->end());
+}
+
+std::vector<double> Values(const Descriptors& d) {
+  std::vector<double> values;
+  values.reserve(record_token_count);
+  AppendInOrder(values, std::array{&d.recDesc(), &d.groupDesc(), &d.recWeights(), &d.groupRanges()});
+  return values;
+}
+
+std::vector<std::uint8_t> Tiny(const Descriptors& d) {
+  std::vector<std::uint8_t> values;
+  values.reserve(record_token_count);
+  for (const auto* v : {&d.recDescInt(), &d.groupDescInt(), &d.recWeightsInt(), &d.groupRangesInt()})
+    for (std::uint32_t x : *v) values.push_back(static_cast<std::uint8_t>(x));
+  return values;
+}
+
+Descriptors DescribePath(const std::string& path, const Distortion& distortion) {
+  std::optional<Descriptors> described;
+  Status status;
+  {
+    py::gil_scoped_release unlocked;
+    status = DescribeFile(path, distortion, &described);
+  }
+  if (!status.ok()) Raise(status);
+  return std::move(*described);
+}
+
+Descriptors DescribeArray(const py::array& array, const std::string& order,
+                          const Distortion& distortion) {
+  const cv::Mat icon = IconFromArray(array, order);
+  py::gil_scoped_release unlocked;
+  try {
+    return Describe(icon, distortion);
+  } catch (const Error& e) {
+    py::gil_scoped_acquire locked;
+    Raise(e.status());
+  }
+}
+
+// Measures every path on `jobs` threads, the GIL released; row i of the
+// result holds path i's numbers as its line in vexlor-batch's output holds
+// them, in `tiny` or double form (6 significant digits), NaN for a path
+// that gave "Bad Icon". Returns the values, the mask of bad rows, and the
+// messages of icons that were loaded but could not be measured.
+py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tiny,
+                       const Distortion& distortion) {
+  const size_t n = paths.size();
+  py::array_t<double> values({static_cast<py::ssize_t>(n),
+                              static_cast<py::ssize_t>(record_token_count)});
+  py::array_t<bool> bad(static_cast<py::ssize_t>(n));
+  double* out = values.mutable_data();
+  bool* badOut = bad.mutable_data();
+  std::vector<std::string> failures(n);
+  {
+    py::gil_scoped_release unlocked;
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+      for (size_t i; (i = next.fetch_add(1)) < n;) {
+        double* row = out + i * record_token_count;
+        std::optional<Descriptors> described;
+        Status status;
+        try {
+          status = DescribeFile(paths[i], distortion, &described);
+        } catch (const std::exception& e) {
+          status = StatusOf(e);
+        }
+        badOut[i] = !status.ok();
+        if (!status.ok()) {
+          std::fill(row, row + record_token_count, std::nan(""));
+          if (status.code() != Status::Code::kBadIcon) failures[i] = status.message();
+        } else {
+          const std::vector<double> v =
+              RecordValues(*described, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
+          std::copy(v.begin(), v.end(), row);
+        }
+      }
+    };
+    const unsigned threads =
+        jobs > 0 ? static_cast<unsigned>(jobs) : std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < std::min<size_t>(threads, n); ++t) pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool) thread.join();
+  }
+  std::vector<std::string> messages;
+  for (std::string& f : failures)
+    if (!f.empty()) messages.push_back(std::move(f));
+  return py::make_tuple(values, bad, messages);
+}
+
+py::tuple ReadResultsArrays(const std::string& path) {
+  ResultsTable parsed;
+  Status status;
+  {
+    py::gil_scoped_release unlocked;
+    status = ReadResults(path, &parsed);
+  }
+  if (!status.ok()) {
+    if (status.code() == Status::Code::kIOError) {
+      PyErr_SetString(PyExc_OSError, status.message().c_str());
+      throw py::error_already_set();
+    }
+    throw py::value_error(status.message());
+  }
+  const auto rows = static_cast<py::ssize_t>(parsed.bad.size());
+  py::array_t<double> values({rows, static_cast<py::ssize_t>(record_token_count)});
+  std::copy(parsed.values.begin(), parsed.values.end(), values.mutable_data());
+  py::array_t<bool> bad(rows);
+  std::copy(parsed.bad.begin(), parsed.bad.end(), bad.mutable_data());
+  return py::make_tuple(values, bad);
+}
+
+}  // namespace
+}  // namespace vexlor
+
+PYBIND11_MODULE(_vexlor, m) {
+  using namespace vexlor;
+  m.doc() = "vexlor's native part; use the vexlor package.";
+  QuietImageLibrary();
+
+  py::class_<Descriptors>(m, "Descriptors")
+      .def_property_readonly("orientation",
+                             [](const Descriptors& d) {
+                               return ArrayOf(std::vector<double>(d.recDesc().begin(),
+                                                                  d.recDesc().begin() + derivative_desc_length),
+                                              {12, 8});
+                             })
+      .def_property_readonly("lab",
+                             [](const Descriptors& d) {
+                               return ArrayOf(std::vector<double>(d.recDesc().begin() + derivative_desc_length,
+                                                                  d.recDesc().end()),
+                                              {12, 6});
+                             })
+      .def_property_readonly("groups",
+                             [](const Descriptors& d) { return ArrayOf(d.groupDesc(), {5, 8}); })
+      .def_property_readonly("values",
+                             [](const Descriptors& d) { return ArrayOf(Values(d), {record_token_count}); })
+      .def_property_readonly("tiny",
+                             [](const Descriptors& d) { return ArrayOf(Tiny(d), {record_token_count}); })
+      .def("line", [](const Descriptors& d, bool tiny) {
+        return RecordLine(d, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
+      }, py::arg("tiny") = true);
+
+  m.def("_set_bad_icon_error", [](py::object type) {
+    bad_icon_error = type.release().ptr();
+  });
+  m.def("describe_path",
+        [](const std::string& path, int blur, double red, double green, double blue) {
+          return DescribePath(path, MakeDistortion(blur, red, green, blue));
+        });
+  m.def("describe_array",
+        [](const py::array& icon, const std::string& order, int blur, double red, double green,
+           double blue) {
+          return DescribeArray(icon, order, MakeDistortion(blur, red, green, blue));
+        });
+  m.def("describe_many",
+        [](const std::vector<std::string>& paths, int jobs, bool tiny, int blur, double red,
+           double green, double blue) {
+          return DescribeMany(paths, jobs, tiny, MakeDistortion(blur, red, green, blue));
+        });
+  m.def("read_results", &ReadResultsArrays);
+  m.attr("RECORD_LENGTH") = record_token_count;
+  m.attr("MAX_ICON_PIXELS") = MaxIconPixels();
+}

@@ -1,0 +1,129 @@
+"""The module against the command-line tools, value for value."""
+import os
+import pathlib
+import re
+import subprocess
+
+import cv2
+import numpy as np
+import pytest
+
+import vexlor
+
+from conftest import DATA, SOURCE
+
+
+def vexlor_line(tools, icon, *options):
+    out = subprocess.run([tools["vexlor"], "-I", icon, "-R", "/dev/stdout", *options],
+                         capture_output=True, check=False)
+    return out.stdout.decode()
+
+
+def batch_output(tools, paths, tmp_path, *options):
+    listing = tmp_path / "list"
+    listing.write_text("".join(p + "\n" for p in paths))
+    out = subprocess.run([tools["batch"], "-q", *options, str(listing)], capture_output=True,
+                         check=True)
+    results = tmp_path / "batch.txt"
+    results.write_bytes(out.stdout)
+    return results
+
+
+def test_describe_writes_what_vexlor_writes(tools, icons):
+    for icon in icons:
+        record = vexlor.describe(icon, blur=1, red=0.8)
+        assert record.line() == vexlor_line(tools, icon, "-B", "1", "-cR", "0.8"), icon
+        assert record.line(tiny=False) == vexlor_line(tools, icon, "-B", "1", "-cR", "0.8",
+                                                      "-TI", "0"), icon
+        assert record.orientation.shape == (12, 8) and record.lab.shape == (12, 6)
+        assert record.groups.shape == (5, 8) and record.values.dtype == np.float64
+        np.testing.assert_array_equal(record.values[:96], record.orientation.ravel())
+        np.testing.assert_array_equal(record.values[96:168], record.lab.ravel())
+        np.testing.assert_array_equal(record.values[168:208], record.groups.ravel())
+        assert record.tiny.tolist() == [int(t) for t in record.line().split()]
+
+
+def test_arrays_in_every_channel_layout_match_the_file(icons):
+    icon = str(DATA / "calculator.png")
+    expected = vexlor.describe(icon).line()
+    bgr = cv2.imread(icon, cv2.IMREAD_COLOR)
+    assert vexlor.describe(bgr).line() == expected
+    assert vexlor.describe(np.ascontiguousarray(bgr[:, :, ::-1]), order="rgb").line() == expected
+    assert vexlor.describe(bgr[:, :, ::-1], order="rgb").line() == expected  # a strided view
+    alpha = np.full(bgr.shape[:2] + (1,), 77, np.uint8)
+    assert vexlor.describe(np.concatenate([bgr, alpha], axis=2)).line() == expected
+    rgba = np.concatenate([bgr[:, :, ::-1], alpha], axis=2)
+    assert vexlor.describe(rgba, order="rgb").line() == expected
+    grey = str(DATA / "calculator-grey.png")
+    assert vexlor.describe(cv2.imread(grey, cv2.IMREAD_GRAYSCALE)).line() == \
+        vexlor.describe(grey).line()
+
+
+def test_describe_many_equals_vexlor_batch(tools, icons, tmp_path):
+    paths = icons + [str(tmp_path / "missing.png"), icons[0]]
+    for tiny, options in ((True, ()), (False, ("--double",))):
+        expected, expected_bad = vexlor.read_results(
+            batch_output(tools, paths, tmp_path, "--blur", "2", *options))
+        for jobs in (1, 2):
+            values, bad = vexlor.describe_many(paths, jobs=jobs, tiny=tiny, blur=2)
+            assert bad.tolist() == expected_bad.tolist() == [False] * len(icons) + [True, False]
+            np.testing.assert_array_equal(values, expected)
+
+
+def test_read_results_takes_every_form_and_names_a_bad_line(tools, icons, tmp_path):
+    results = tmp_path / "results.txt"
+    subprocess.run([tools["vexlor"], "-I", icons[0], "-R", str(results), "-TI", "0"], check=True)
+    values, bad = vexlor.read_results(results)  # overwrite mode: no final newline
+    written = np.array(vexlor.describe(icons[0]).line(tiny=False).split(), float)
+    np.testing.assert_array_equal(values[0], written)
+    for icon in (icons[1], "missing.png"):
+        subprocess.run([tools["vexlor"], "-I", icon, "-R", str(results), "-A", "1"])
+    values, bad = vexlor.read_results(str(results))
+    assert values.shape == (3, 416) and bad.tolist() == [False, False, True]
+    np.testing.assert_array_equal(values[1], vexlor.describe(icons[1]).tiny)
+    assert np.isnan(values[2]).all()
+
+    text = results.read_text().split("\n")
+    text[1] = text[1][:-4]  # a record cut short
+    results.write_text("\n".join(text))
+    with pytest.raises(ValueError, match=re.escape(f"{results}:2: ")):
+        vexlor.read_results(results)
+    with pytest.raises(OSError):
+        vexlor.read_results(tmp_path / "none.txt")
+
+
+def test_bad_input_raises_clear_errors(tmp_path):
+    missing = str(tmp_path / "missing.png")
+    with pytest.raises(vexlor.BadIconError, match=re.escape(missing)):
+        vexlor.describe(missing)
+    with pytest.raises(TypeError, match="uint8"):
+        vexlor.describe(np.zeros((8, 8, 3), np.float32))
+    for shape in ((8, 8, 2), (0, 8, 3), (8,)):
+        with pytest.raises(ValueError):
+            vexlor.describe(np.zeros(shape, np.uint8))
+    with pytest.raises(ValueError, match="order"):
+        vexlor.describe(np.zeros((8, 8, 3), np.uint8), order="bgra")
+    with pytest.raises(ValueError, match="blur"):
+        vexlor.describe(np.zeros((8, 8, 3), np.uint8), blur=-1)
+
+
+def test_a_dask_cluster_gives_what_one_batch_run_gives(tools, icons, tmp_path):
+    distributed = pytest.importorskip("dask.distributed")
+    import vexlor.dask
+    paths = (icons + [str(tmp_path / "missing.png")]) * 5
+    expected, expected_bad = vexlor.read_results(
+        batch_output(tools, paths, tmp_path, "--blur", "1"))
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        values, bad = vexlor.dask.describe_on_cluster(client, paths, chunk_size=7, blur=1)
+    assert bad.tolist() == expected_bad.tolist()
+    np.testing.assert_array_equal(values, expected)
+
+
+def test_the_readme_example_runs(tmp_path):
+    readme = (SOURCE / "README.md").read_text()
+    section = readme.split("## Use from Python", 1)[1]
+    code = section.split("```python\n", 1)[1].split("```", 1)[0]
+    os.chdir(SOURCE)
+    exec(compile(code, "README.md", "exec"), {})

@@ -1,0 +1,103 @@
+"""vexlor: icon descriptors of 416 numbers, reproducible to the last digit.
+
+    >>> import vexlor
+    >>> record = vexlor.describe("icon.png", blur=1)
+    >>> record.values.shape, record.orientation.shape
+    ((416,), (12, 8))
+    >>> values, bad = vexlor.describe_many(paths)        # all cores
+    >>> values, bad = vexlor.read_results("dataset.txt")  # what vexlor wrote
+
+Every number equals, bit for bit, what the vexlor and vexlor-batch tools
+write for the same icon and settings.
+"""
+import os
+import warnings
+
+import numpy as np
+
+from . import _vexlor
+
+__all__ = ["BadIconError", "Record", "describe", "describe_many", "read_results",
+           "RECORD_LENGTH"]
+
+RECORD_LENGTH = _vexlor.RECORD_LENGTH
+
+
+class BadIconError(ValueError):
+    """An icon that cannot be loaded: vexlor records it as "Bad Icon"."""
+
+
+_vexlor._set_bad_icon_error(BadIconError)
+
+
+class Record:
+    """The descriptor of one icon.
+
+    orientation  (12, 8) float64: the lightness orientation histogram of each
+                 cell (cells numbered column by column, corners skipped)
+    lab          (12, 6) float64: each cell's L+, L-, a+, a-, b+, b- sums
+    groups       (5, 8) float64: the four quadrant groups, then the middle one
+    values       (416,) float64: all numbers, double form, results-file order
+    tiny         (416,) uint8: all numbers, TinyInt form, results-file order
+    """
+
+    __slots__ = ("_native",)
+
+    def __init__(self, native):
+        self._native = native
+
+    orientation = property(lambda self: self._native.orientation)
+    lab = property(lambda self: self._native.lab)
+    groups = property(lambda self: self._native.groups)
+    values = property(lambda self: self._native.values)
+    tiny = property(lambda self: self._native.tiny)
+
+    def line(self, tiny=True):
+        """The results-file record, without the final newline."""
+        return self._native.line(bool(tiny))
+
+    def __repr__(self):
+        return f"<vexlor.Record {self.line()[:40]}...>"
+
+
+def _distortion(blur, red, green, blue):
+    return int(blur), float(red), float(green), float(blue)
+
+
+def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0):
+    """Measures one icon: a path, or a uint8 numpy array of H x W x 3 in
+    channel order `order` ("bgr" as cv2.imread returns it, "rgb" as PIL and
+    imageio return it), H x W x 4 (alpha dropped) or H x W grey.
+
+    Raises BadIconError (naming the path) for a file that cannot be loaded,
+    TypeError or ValueError for an unusable array or option."""
+    distortion = _distortion(blur, red, green, blue)
+    if isinstance(icon, (str, bytes, os.PathLike)):
+        return Record(_vexlor.describe_path(os.fsencode(icon), *distortion))
+    return Record(_vexlor.describe_array(np.asarray(icon), order, *distortion))
+
+
+def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=1.0):
+    """Measures every path on `jobs` threads (0: all cores), the GIL released.
+
+    Returns (values, bad): an (N, 416) float64 array holding each icon's
+    numbers in TinyInt (`tiny`) or double form exactly as vexlor-batch's lines
+    hold them (doubles to the 6 significant digits of their text; a Record's
+    `values` keep every digit), and a boolean mask of the paths that gave "Bad Icon" (their rows are NaN).
+    An icon that was loaded but could not be measured is marked bad too, with
+    a RuntimeWarning that says why."""
+    encoded = [os.fsencode(p) for p in paths]
+    values, bad, failures = _vexlor.describe_many(encoded, int(jobs), bool(tiny),
+                                                  *_distortion(blur, red, green, blue))
+    for message in failures:
+        warnings.warn(message, RuntimeWarning, stacklevel=2)
+    return values, bad
+
+
+def read_results(path):
+    """Reads a results file of either form into (values, bad): an (N, 416)
+    float64 array, one row per line, and a boolean mask of the "Bad Icon"
+    lines (their rows are NaN). Raises ValueError naming the line for a line
+    that is neither a record nor "Bad Icon", OSError when the file cannot be
+    read."""
+    return _vexlor.read_results(os.fsencode(path))

@@ -1,0 +1,36 @@
+"""Spreading a list of icons over a Dask distributed cluster.
+
+    from dask.distributed import Client
+    import vexlor.dask
+    client = Client("scheduler:8786")          # or Client(LocalCluster(...))
+    values, bad = vexlor.dask.describe_on_cluster(client, paths, blur=1)
+
+The list is cut into chunks; each chunk is measured by vexlor.describe_many
+on one worker, and the rows come back in list order: the same numbers as one
+vexlor-batch run over the whole list. Every worker needs the vexlor module
+and must see the icons at the same paths (a shared file system).
+"""
+import numpy as np
+
+import vexlor
+
+
+def _describe_chunk(paths, jobs, tiny, blur, red, green, blue):
+    return vexlor.describe_many(paths, jobs=jobs, tiny=tiny, blur=blur, red=red, green=green,
+                                blue=blue)
+
+
+def describe_on_cluster(client, paths, *, chunk_size=1000, jobs=1, tiny=True, blur=0,
+                        red=1.0, green=1.0, blue=1.0):
+    """Measures `paths` on the workers of `client`, `chunk_size` paths per
+    task and `jobs` threads per task. Returns (values, bad) as
+    vexlor.describe_many does."""
+    paths = [str(p) for p in paths]
+    if not paths:
+        return np.empty((0, vexlor.RECORD_LENGTH)), np.empty(0, dtype=bool)
+    chunks = [paths[i:i + chunk_size] for i in range(0, len(paths), chunk_size)]
+    futures = client.map(_describe_chunk, chunks, jobs=jobs, tiny=tiny, blur=blur, red=red,
+                         green=green, blue=blue, pure=False)
+    results = client.gather(futures)
+    return (np.concatenate([values for values, _ in results]),
+            np.concatenate([bad for _, bad in results]))

@@ -1,0 +1,32 @@
+#!/bin/bash
+# Builds the Debian package (cpack -G DEB) in ./build-deb, installs it with
+# apt (which resolves its dependencies), runs the sample with the installed
+# tool and module, and removes the package again. Needs root (or sudo).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build-deb
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+bash scripts/install-deps.sh test
+cmake -S . -B "$build" -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build "$build" -j "$(nproc)" > /dev/null
+rm -f "$build"/vexlor_*.deb
+(cd "$build" && cpack -G DEB > /dev/null)
+deb=$(ls "$build"/vexlor_*.deb)
+echo "$deb depends on: $(dpkg-deb -f "$deb" Depends)"
+
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" > /dev/null
+trap '$sudo env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq vexlor > /dev/null' EXIT
+work=$(mktemp -d)
+/usr/bin/vexlor -I samples/palette.png -R "$work/installed.txt"
+"$build/vexlor" -I samples/palette.png -R "$work/built.txt"
+cmp "$work/installed.txt" "$work/built.txt"
+/usr/bin/python3 -c "import vexlor; print(vexlor.describe('samples/palette.png').line(), end='')" |
+  cmp - "$work/built.txt"
+man -w vexlor-batch > /dev/null
+[ -x /usr/libexec/vexlor/vexlor-window ]
+[ -f "$(pkg-config --variable=libdir vexlor)/libvexlor.a" ]
+rm -rf "$work"
+echo "PASS: $deb installs with apt and runs the sample"
