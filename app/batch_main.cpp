@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
   // The batch runs its own worker per core; the library's threads inside
   // each small image would only compete with them.
   cv::setNumThreads(0);
-  int exitCode = kExitSuccess;
-  const std::optional<BatchOptions> options = ParseBatchOptions(argc, argv, &exitCode);
-  if (!options) return exitCode;
+  const ParsedBatchOptions parsed = ParseBatchOptions(argc, argv);
+  if (!parsed.options) return parsed.exit_code;
+  const std::optional<BatchOptions>& options = parsed.options;
   if (options->output.empty() && StandardOutputWasClosed()) {
     std::fprintf(stderr, "vexlor-batch: cannot write to standard output: Bad file descriptor\n");
     return kExitFailed;

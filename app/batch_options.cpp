@@ -10,8 +10,7 @@
 
 namespace vexlor {
 
-std::optional<BatchOptions> ParseBatchOptions(int argc, const char* const* argv,
-                                              int* exit_code) {
+ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
   BatchOptions o;
   o.jobs = std::max(1u, std::thread::hardware_concurrency());
 
@@ -46,19 +45,16 @@ std::optional<BatchOptions> ParseBatchOptions(int argc, const char* const* argv,
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
-    *exit_code = app.exit(e);
-    return std::nullopt;
+    return {std::nullopt, app.exit(e)};
   } catch (const CLI::CallForVersion& e) {
-    *exit_code = app.exit(e);
-    return std::nullopt;
+    return {std::nullopt, app.exit(e)};
   } catch (const CLI::ParseError& e) {
     std::fprintf(stderr, "vexlor-batch: %s\nRun 'vexlor-batch --help' for the options.\n",
                  e.what());
-    *exit_code = kExitBadArguments;
-    return std::nullopt;
+    return {std::nullopt, kExitBadArguments};
   }
   o.form = doubles ? RecordForm::kDouble : RecordForm::kTinyInt;
-  return o;
+  return {o, kExitSuccess};
 }
 
 }  // namespace vexlor

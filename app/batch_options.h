@@ -7,12 +7,16 @@
 
 namespace vexlor {
 
-// Reads vexlor-batch's command line. Returns the options, or nullopt with
-// `*exit_code` set when the process should end now: after --help or
-// --version (0, text on standard output) or a bad option (kExitBadArguments,
-// a message on standard error).
-std::optional<BatchOptions> ParseBatchOptions(int argc, const char* const* argv,
-                                              int* exit_code);
+// What vexlor-batch's command line asks for: a run with `options`, or, when
+// `options` is empty, the end of the process with `exit_code`: after --help
+// or --version (0, text on standard output) or a bad option
+// (kExitBadArguments, a message on standard error).
+struct ParsedBatchOptions {
+  std::optional<BatchOptions> options;
+  int exit_code = 0;
+};
+
+ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv);
 
 }  // namespace vexlor
 

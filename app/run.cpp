@@ -28,11 +28,10 @@ void ReportFailure(const std::string& what) {
 }
 
 // Reports console text that could not be written; true when all went well.
-bool CheckStandardOutput(bool printed) {
-  const std::string failure = StandardOutputFailure(printed);
-  if (failure.empty()) return true;
-  ReportFailure("cannot write to standard output: " + failure);
-  return false;
+bool ConsoleTextWritten(bool printed) {
+  const Status status = CheckStandardOutput(printed);
+  if (!status.ok()) ReportFailure(status.message());
+  return status.ok();
 }
 
 }  // namespace
@@ -41,7 +40,7 @@ int RunVexlor(int argc, const char* const* argv) {
   RunOptions options;
   if (!ParseRunOptions(argc, argv, &options)) {
     PrintBadArguments();
-    CheckStandardOutput(true);
+    ConsoleTextWritten(true);
     return kExitBadArguments;
   }
   const RecordForm form = options.tiny_int ? RecordForm::kTinyInt : RecordForm::kDouble;
@@ -99,19 +98,21 @@ int RunVexlor(int argc, const char* const* argv) {
                   "': " + StatusOf(e).message());
     status = WriteMessageToFile(options.results_path, options.append_results, kBadIcon);
     if (!status.ok()) ReportFailure("results file: " + status.message());
-    CheckStandardOutput(options.print_info || options.print_results);
+    ConsoleTextWritten(options.print_info || options.print_results);
     return kExitFailed;
   }
 
   // Console text is checked before the window waits for its key.
-  if (!CheckStandardOutput(options.print_info || options.print_results))
+  if (!ConsoleTextWritten(options.print_info || options.print_results))
     complete = false;
 
-  std::string error;
-  if (options.show_figures && !ShowProcessedIcon(dst_img, &error)) {
-    ReportFailure(std::string("cannot show '") + options.img_path +
-                  "' in the window \"ProcessedIcon\": " + error);
-    complete = false;
+  if (options.show_figures) {
+    status = ShowProcessedIcon(dst_img);
+    if (!status.ok()) {
+      ReportFailure(std::string("cannot show '") + options.img_path +
+                    "' in the window \"ProcessedIcon\": " + status.message());
+      complete = false;
+    }
   }
 
   dst_img.release();

@@ -16,27 +16,7 @@ bool stdout_was_closed = false;
 
 bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1 || errno != EBADF; }
 
-}  // namespace
-
-void GuardStandardStreams() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (IsOpen(fd)) continue;
-    if (fd == STDOUT_FILENO) stdout_was_closed = true;
-    // open() returns the lowest free number, which is `fd` itself.
-    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    if (opened >= 0 && opened != fd) ::close(opened);
-  }
-  // A run prints a few kilobytes at most. Holding them until the final
-  // flush lets StandardOutputFailure() see the reason of a failed write,
-  // which an earlier, automatic flush would lose.
-  if (!::isatty(STDOUT_FILENO)) {
-    static char buffer[1 << 16];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-  }
-}
-
-bool StandardOutputWasClosed() { return stdout_was_closed; }
-
+// The reason some console text could not be written, or "".
 std::string StandardOutputFailure(bool printed) {
   if (!printed) return "";
   if (stdout_was_closed) return std::strerror(EBADF);
@@ -50,6 +30,34 @@ std::string StandardOutputFailure(bool printed) {
   }
   return "";
 }
+
+}  // namespace
+
+void GuardStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (IsOpen(fd)) continue;
+    if (fd == STDOUT_FILENO) stdout_was_closed = true;
+    // open() returns the lowest free number, which is `fd` itself.
+    const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) ::close(opened);
+  }
+  // A run prints a few kilobytes at most. Holding them until the final
+  // flush lets CheckStandardOutput() see the reason of a failed write,
+  // which an earlier, automatic flush would lose.
+  if (!::isatty(STDOUT_FILENO)) {
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+  }
+}
+
+Status CheckStandardOutput(bool printed) {
+  const std::string failure = StandardOutputFailure(printed);
+  if (failure.empty()) return {};
+  return Status::IOError("cannot write to standard output: " + failure);
+}
+
+bool StandardOutputWasClosed() { return stdout_was_closed; }
+
 
 StandardErrorSilenced::StandardErrorSilenced() {
   std::fflush(stderr);

@@ -4,19 +4,21 @@
 #include <cstdio>
 #include <string>
 
+#include "vexlor/status.h"
+
 namespace vexlor {
 
 // Guards the three standard descriptors for the whole run. A descriptor that
 // the caller closed is reopened on /dev/null, so that no file the run opens
 // later can take its number and receive console text. Whether standard
-// output was closed is remembered for StandardOutputFailure().
+// output was closed is remembered for CheckStandardOutput().
 void GuardStandardStreams();
 
 // After the run's console output: flushes standard output and returns a
-// one-line reason when some of it could not be written (closed, full, or a
-// broken pipe), or an empty string when all went well. `printed` says whether
-// the run printed anything at all.
-std::string StandardOutputFailure(bool printed);
+// kIOError ("cannot write to standard output: <reason>") when some of it
+// could not be written (closed, full, or a broken pipe). `printed` says
+// whether the run printed anything at all.
+Status CheckStandardOutput(bool printed);
 
 // Whether standard output was closed when the program started.
 bool StandardOutputWasClosed();

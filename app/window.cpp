@@ -101,26 +101,25 @@ std::string WhyNoWindow() {
   return "";
 }
 
-bool ShowProcessedIcon(const cv::Mat& icon, std::string* error) {
+Status ShowProcessedIcon(const cv::Mat& icon) {
   CV_Assert(icon.type() == CV_8UC3);
-  *error = WhyNoWindow();
-  if (!error->empty()) return false;
+  if (std::string why = WhyNoWindow(); !why.empty()) return Status::IOError(why);
   const std::string helper = HelperPath();
   if (helper.empty()) {
-    *error = "the window helper vexlor-window was not found beside the program";
-    return false;
+    return Status::IOError("the window helper vexlor-window was not found beside the program");
   }
 
   int pixels[2], messages[2];
   if (::pipe2(pixels, O_CLOEXEC) != 0) {
-    *error = std::string("cannot start the window helper: ") + std::strerror(errno);
-    return false;
+    return Status::IOError(std::string("cannot start the window helper: ") +
+                           std::strerror(errno));
   }
   if (::pipe2(messages, O_CLOEXEC) != 0) {
-    *error = std::string("cannot start the window helper: ") + std::strerror(errno);
+    const int error = errno;
     ::close(pixels[0]);
     ::close(pixels[1]);
-    return false;
+    return Status::IOError(std::string("cannot start the window helper: ") +
+                           std::strerror(error));
   }
   std::fflush(nullptr);
   const pid_t pid = ::fork();
@@ -140,8 +139,8 @@ bool ShowProcessedIcon(const cv::Mat& icon, std::string* error) {
   if (pid < 0) {
     ::close(pixels[1]);
     ::close(messages[0]);
-    *error = std::string("cannot start the window helper: ") + std::strerror(forkError);
-    return false;
+    return Status::IOError(std::string("cannot start the window helper: ") +
+                           std::strerror(forkError));
   }
   SendIcon(pixels[1], icon);
   ::close(pixels[1]);
@@ -150,7 +149,7 @@ bool ShowProcessedIcon(const cv::Mat& icon, std::string* error) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
 
   std::string reason = FirstLine(said);
   if (reason.empty())
@@ -159,8 +158,7 @@ bool ShowProcessedIcon(const cv::Mat& icon, std::string* error) {
                        std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")"
                  : "the window helper failed with exit status " +
                        std::to_string(WEXITSTATUS(status));
-  *error = reason;
-  return false;
+  return Status::IOError(reason);
 }
 
 }  // namespace vexlor

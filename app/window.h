@@ -5,6 +5,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "vexlor/status.h"
+
 namespace vexlor {
 
 // Shows `icon` (8-bit BGR) in the auto-sized window "ProcessedIcon" and waits,
@@ -13,10 +15,10 @@ namespace vexlor {
 // The window lives in a helper process, vexlor-window, beside the program
 // (or in ../libexec/vexlor/): the GUI toolkit aborts its process when it
 // cannot start or loses its display, and that must never take a run down.
-// Returns false with a one-line reason in `*error` when no window could be
-// shown or the toolkit failed, including platforms on which no key can ever
-// arrive (QT_QPA_PLATFORM offscreen or minimal).
-bool ShowProcessedIcon(const cv::Mat& icon, std::string* error);
+// Returns kIOError with the reason when no window could be shown or the
+// toolkit failed, including platforms on which no key can ever arrive
+// (QT_QPA_PLATFORM offscreen or minimal).
+Status ShowProcessedIcon(const cv::Mat& icon);
 
 // Why no window can be opened in this environment, or "" when one may be.
 std::string WhyNoWindow();

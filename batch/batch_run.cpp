@@ -95,8 +95,8 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     ReportList(messages, "read", options.list, std::strerror(EISDIR));
     return kExitFailed;
   }
-  if (S_ISREG(st.st_mode) && !reader.Prime()) {
-    ReportList(messages, "read", options.list, std::strerror(reader.error()));
+  if (Status primed = S_ISREG(st.st_mode) ? reader.Prime() : Status(); !primed.ok()) {
+    ReportList(messages, "read", options.list, primed.message().c_str());
     return kExitFailed;
   }
 
@@ -165,8 +165,8 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     writeFailed = true;
   }
   progress.Finish(done, bad);
-  if (reader.failed()) {
-    ReportList(messages, "read", options.list, std::strerror(reader.error()));
+  if (const Status read = reader.status(); !read.ok()) {
+    ReportList(messages, "read", options.list, read.message().c_str());
     return kExitFailed;
   }
   return writeFailed || unmeasured > 0 ? kExitFailed : kExitSuccess;

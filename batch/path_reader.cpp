@@ -40,9 +40,13 @@ bool PathReader::Fill() {
   }
 }
 
-bool PathReader::Prime() {
+Status PathReader::Prime() {
   if (end_ == begin_) Fill();
-  return error_ == 0;
+  return status();
+}
+
+Status PathReader::status() const {
+  return error_ == 0 ? Status() : Status::IOError(std::strerror(error_));
 }
 
 std::optional<std::string> PathReader::Next() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "vexlor/status.h"
+
 namespace vexlor {
 
 // Reads icon paths from a file descriptor, one per line (or NUL-terminated
@@ -27,16 +29,14 @@ class PathReader {
   void set_before_wait(std::function<void()> hook) { before_wait_ = std::move(hook); }
 
   // The next path, or nullopt at the end of the input or on a read error
-  // (then failed() is true).
+  // (then status() says why).
   std::optional<std::string> Next();
   // Reads the first block of input now, so that an unreadable list (a
-  // folder, say) is known before anything else is done. Returns false on a
-  // read error.
-  bool Prime();
+  // folder, say) is known before anything else is done.
+  Status Prime();
 
-  bool failed() const { return error_ != 0; }
-  // The errno of the failed read.
-  int error() const { return error_; }
+  // kIOError ("<reason>") once a read failed.
+  Status status() const;
 
  private:
   // Reads more input into the buffer; false at the end or on an error.

@@ -22,7 +22,7 @@ std::vector<std::string> ReadAll(const std::string& text, bool nul) {
   PathReader reader(fd, nul);
   std::vector<std::string> paths;
   while (auto path = reader.Next()) paths.push_back(*path);
-  EXPECT_FALSE(reader.failed());
+  EXPECT_TRUE(reader.status().ok());
   ::close(fd);
   return paths;
 }

@@ -56,8 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
           PointsIntoArgv(options.results_path, argv));
   }
 
-  int exitCode = -1;
-  const std::optional<BatchOptions> batch = ParseBatchOptions(argc, argv.data(), &exitCode);
+  const ParsedBatchOptions parsed = ParseBatchOptions(argc, argv.data());
+  const std::optional<BatchOptions>& batch = parsed.options;
+  const int exitCode = parsed.exit_code;
   if (batch) {
     Check(batch->jobs >= 1 && batch->jobs <= 1024);
     Check(batch->distortion.blur >= 0 && batch->distortion.blur <= kMaxBlurSize);
