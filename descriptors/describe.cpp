@@ -48,19 +48,28 @@ Status StatusOf(const std::exception& e) {
   return Status::MeasureFailed(e.what());
 }
 
-Descriptors Describe(const cv::Mat& icon, const Distortion& distortion) {
-  Status status = CheckIcon(icon, distortion);
-  if (!status.ok()) throw Error(status);
-  std::optional<Descriptors> described;
-  status = Measuring([&] {
-    if (LeavesIconAsItIs(distortion)) {
-      described.emplace(icon);
-    } else {
-      cv::Mat distorted = icon.clone();
-      IconProcess(distorted, distortion);
-      described.emplace(distorted);
-    }
+namespace {
+
+// The one measurement: distorts `icon` (which the caller gives up) in place
+// and builds its record, or says why it could not.
+Status DescribeInPlace(cv::Mat& icon, const Distortion& distortion,
+                       std::optional<Descriptors>* out) {
+  out->reset();
+  const Status status = CheckIcon(icon, distortion);
+  if (!status.ok()) return status;
+  return Measuring([&] {
+    IconProcess(icon, distortion);
+    out->emplace(icon);
   });
+}
+
+}  // namespace
+
+Descriptors Describe(const cv::Mat& icon, const Distortion& distortion) {
+  // Only a distortion needs a copy: the caller's image is never changed.
+  cv::Mat own = LeavesIconAsItIs(distortion) ? icon : icon.clone();
+  std::optional<Descriptors> described;
+  const Status status = DescribeInPlace(own, distortion, &described);
   if (!status.ok()) throw Error(status);
   return std::move(*described);
 }
@@ -71,14 +80,7 @@ Status DescribeFile(const std::string& path, const Distortion& distortion,
   cv::Mat icon;
   Status status = LoadIcon(path, &icon);
   if (!status.ok()) return status;
-  status = CheckIcon(icon, distortion);
-  if (status.ok()) {
-    // The icon is ours: it is distorted in place, not copied.
-    status = Measuring([&] {
-      IconProcess(icon, distortion);
-      out->emplace(icon);
-    });
-  }
+  status = DescribeInPlace(icon, distortion, out);
   if (status.ok()) return status;
   return Status::MeasureFailed("cannot measure '" + path + "': " + status.message());
 }
