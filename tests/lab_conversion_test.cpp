@@ -1,0 +1,33 @@
+#include "descriptors/lab_conversion.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+namespace {
+
+using namespace vexlor;
+
+// The whole input domain: one pixel of every 8-bit BGR colour.
+TEST(ConvertBgrToLab, EqualsTheImageLibraryForEveryColour) {
+  cv::Mat all(4096, 4096, CV_8UC3);
+  uchar* p = all.ptr<uchar>();
+  for (int colour = 0; colour < (1 << 24); ++colour, p += 3) {
+    p[0] = static_cast<uchar>(colour);
+    p[1] = static_cast<uchar>(colour >> 8);
+    p[2] = static_cast<uchar>(colour >> 16);
+  }
+  cv::Mat ours, library;
+  ConvertBgrToLab(all, ours);
+  cv::cvtColor(all, library, cv::COLOR_BGR2Lab);
+  ASSERT_EQ(ours.size(), library.size());
+  ASSERT_EQ(ours.type(), CV_8UC3);
+  EXPECT_EQ(cv::countNonZero(ours.reshape(1) != library.reshape(1)), 0);
+
+  // A view with a row stride of its own.
+  const cv::Mat view = all(cv::Rect(7, 9, 62, 61));
+  ConvertBgrToLab(view, ours);
+  cv::cvtColor(view, library, cv::COLOR_BGR2Lab);
+  EXPECT_EQ(cv::countNonZero(ours.reshape(1) != library.reshape(1)), 0);
+}
+
+}  // namespace
