@@ -1,7 +1,9 @@
 #include "report/record_format.h"
 #include "vexlor/record.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -42,6 +44,39 @@ TEST(AppendGeneral, MatchesPrintfOverManyValues) {
         static_cast<double>(state >> 11) / (1ULL << 53) * 300.0 / (1 + i % 7);
     std::snprintf(expected, sizeof expected, "%g", value);
     ASSERT_EQ(General(value), expected) << value;
+  }
+}
+
+// Where two formatters most often part: exact halfway cases at the sixth
+// digit, the switch between fixed and exponent form, subnormals, extremes.
+TEST(AppendGeneral, MatchesPrintfAtTiesBoundariesAndExtremes) {
+  auto check = [](double value) {
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%g", value);
+    ASSERT_EQ(General(value), expected) << value;
+  };
+  // Every 7-digit integer ending in 5 is exactly halfway between two
+  // 6-digit results; so are their quotients by powers of two.
+  for (int tie = 1000005; tie <= 9999995; tie += 10) {
+    check(tie);
+    check(tie / 1024.0);
+  }
+  for (int exponent = -324; exponent <= 308; ++exponent) {
+    const double power = std::pow(10.0, exponent);
+    for (double v : {power, std::nextafter(power, 0.0), std::nextafter(power, std::numeric_limits<double>::infinity()),
+                     power * 0.99999949999, power * 0.9999995, -power})
+      check(v);
+  }
+  for (double v : {std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
+                   std::numeric_limits<double>::max(), 0.0001, 0.000099999949999, 999999.4999,
+                   999999.5, 100000.0, -0.0, 1e-5, 9.999995e-5})
+    check(v);
+  std::uint64_t bits = 99;
+  for (int i = 0; i < 200000; ++i) {
+    bits = bits * 6364136223846793005ULL + 1442695040888963407ULL;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value)) check(value);
   }
 }
 
