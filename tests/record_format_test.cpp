@@ -80,7 +80,7 @@ TEST(AppendGeneral, MatchesPrintfAtTiesBoundariesAndExtremes) {
   }
 }
 
-TEST(FormatRecord, HoldsTheFourVectorsInOrderEachValueFollowedByABlank) {
+TEST(RecordLine, HoldsTheFourVectorsInOrderEachValueFollowedByABlank) {
   cv::Mat icon = SolidIcon(62, 62, cv::Vec3b(0, 0, 0));
   icon.colRange(31, 62).setTo(cv::Scalar(200, 180, 160));
   const Descriptors d(icon);

@@ -1,0 +1,96 @@
+#include "icon/png_decoder.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace vexlor {
+
+namespace {
+
+constexpr std::uint32_t kMaxSide = 1u << 20;
+
+// libpng reports through these; its defaults print to standard error.
+void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void Ignore(png_structp, png_const_charp) {}
+
+struct ReadStruct {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  png_infop end = nullptr;
+  ~ReadStruct() {
+    if (png != nullptr) png_destroy_read_struct(&png, &info, &end);
+  }
+};
+
+// The part that may longjmp: no object with a destructor lives here.
+PngDecoding Decode(std::FILE* file, std::uint64_t max_pixels, ReadStruct& s, cv::Mat* icon,
+                   std::vector<png_bytep>* rows) {
+  if (setjmp(png_jmpbuf(s.png)) != 0) return PngDecoding::kFailed;
+  png_init_io(s.png, file);
+  png_read_info(s.png, s.info);
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colorType = 0;
+  png_get_IHDR(s.png, s.info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+  if (bitDepth > 8 && bitDepth != 16) return PngDecoding::kFailed;
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide ||
+      static_cast<std::uint64_t>(width) * height > max_pixels)
+    return PngDecoding::kTooLarge;
+
+  // The image library's order of transforms for an 8-bit, 3-channel result.
+  if (bitDepth == 16)
+    png_set_strip_16(s.png);
+  else
+    png_set_swap(s.png);
+  png_set_strip_alpha(s.png);
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s.png);
+  if ((colorType & PNG_COLOR_MASK_COLOR) == 0 && bitDepth < 8)
+    png_set_expand_gray_1_2_4_to_8(s.png);
+  if ((colorType & PNG_COLOR_MASK_COLOR) != 0)
+    png_set_bgr(s.png);
+  else
+    png_set_gray_to_rgb(s.png);
+  png_set_interlace_handling(s.png);
+  png_read_update_info(s.png, s.info);
+
+  icon->create(static_cast<int>(height), static_cast<int>(width), CV_8UC3);
+  rows->resize(height);
+  for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = icon->ptr(static_cast<int>(y));
+  png_read_image(s.png, rows->data());
+  png_read_end(s.png, s.end);
+  return PngDecoding::kDecoded;
+}
+
+}  // namespace
+
+PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, cv::Mat* icon) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       std::fclose);
+  if (!file) return PngDecoding::kNotPng;
+  return DecodePng(file.get(), max_pixels, icon);
+}
+
+PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, cv::Mat* icon) {
+  unsigned char signature[8];
+  if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
+      png_sig_cmp(signature, 0, sizeof signature) != 0)
+    return PngDecoding::kNotPng;
+  std::rewind(file);
+
+  ReadStruct s;
+  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
+  if (s.png == nullptr) return PngDecoding::kFailed;
+  s.info = png_create_info_struct(s.png);
+  s.end = png_create_info_struct(s.png);
+  if (s.info == nullptr || s.end == nullptr) return PngDecoding::kFailed;
+  std::vector<png_bytep> rows;
+  const PngDecoding result = Decode(file, max_pixels, s, icon, &rows);
+  if (result != PngDecoding::kDecoded) icon->release();
+  return result;
+}
+
+}  // namespace vexlor

@@ -1,0 +1,32 @@
+#ifndef VEXLOR_ICON_PNG_DECODER_H_
+#define VEXLOR_ICON_PNG_DECODER_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <opencv2/core.hpp>
+
+namespace vexlor {
+
+enum class PngDecoding {
+  kDecoded,     // `*icon` holds the image
+  kNotPng,      // no PNG signature: another decoder's business
+  kTooLarge,    // beyond the size limits, refused before decoding
+  kFailed,      // a PNG that libpng cannot decode
+};
+
+// Decodes the PNG file at `path` as the image library's PNG decoder does for
+// cv::imread(path, IMREAD_COLOR): the same libpng, the same transforms (16
+// bits stripped, palette and low-bit grey expanded, grey to BGR, alpha and
+// transparency dropped, interlacing handled), the same size limits (each
+// side at most 2^20 pixels, at most `max_pixels` in all). A differential
+// test and fuzz target hold the two to the same pixels.
+PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, cv::Mat* icon);
+
+// The same for a stream positioned at the start of the file.
+PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, cv::Mat* icon);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_ICON_PNG_DECODER_H_
