@@ -6,11 +6,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include "icon/image_codecs.h"
+#include "icon/png_decoder.h"
 #include "vexlor/icon.h"
 
 namespace vexlor {
@@ -86,15 +89,30 @@ std::string WhyNoIconFile(const std::string& path) {
   return "";
 }
 
-// Runs one decoding call under the pixel limit.
-template <typename Decode>
-Status Decoding(const std::string& what, Decode decode, cv::Mat* icon) {
+// Decodes one icon under the pixel limit: a PNG here, anything else through
+// the image library's codecs. `openPng` gives the bytes as a stream (null
+// when they cannot be read), `decode` hands them to the library.
+template <typename OpenPng, typename Decode>
+Status Decoding(const std::string& what, OpenPng openPng, Decode decode, cv::Mat* icon) {
   icon->release();
   std::string reason = "no image that the image library reads";
   try {
     const DecodingLimit limit;
-    *icon = decode();
-    if (IsIcon(*icon)) return {};
+    const std::uint64_t maxPixels = MaxIconPixels();
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(openPng(), std::fclose);
+    const PngDecoding png =
+        stream ? DecodePng(stream.get(), maxPixels, icon) : PngDecoding::kNotPng;
+    stream.reset();
+    if (png == PngDecoding::kDecoded) return {};
+    if (png == PngDecoding::kTooLarge) {
+      reason = "more than " + std::to_string(maxPixels) + " pixels";
+    } else if (png == PngDecoding::kNotPng) {
+      std::string why;
+      const ImageCodecs* codecs = GetImageCodecs(&why);
+      if (codecs == nullptr) return Status::IOError("cannot load " + what + ": " + why);
+      *icon = decode(*codecs);
+      if (IsIcon(*icon)) return {};
+    }
   } catch (const cv::Exception&) {
     if (decoding_refused)
       reason = "more than " + std::to_string(MaxIconPixels()) + " pixels";
@@ -156,12 +174,21 @@ Status LoadIcon(const std::string& path, cv::Mat* icon) {
     icon->release();
     return Status::BadIcon("cannot load '" + path + "': " + why);
   }
-  return Decoding("'" + path + "'", [&] { return cv::imread(path, kIconReadMode); }, icon);
+  return Decoding(
+      "'" + path + "'", [&] { return std::fopen(path.c_str(), "rb"); },
+      [&](const ImageCodecs& codecs) { return codecs.read(path, kIconReadMode); }, icon);
 }
 
 Status DecodeIcon(const cv::Mat& encoded, cv::Mat* icon) {
-  return Decoding("an image in memory", [&] { return cv::imdecode(encoded, kIconReadMode); },
-                  icon);
+  CV_Assert(encoded.isContinuous());
+  return Decoding(
+      "an image in memory",
+      [&] {
+        return encoded.empty() ? nullptr
+                               : ::fmemopen(const_cast<uchar*>(encoded.ptr()),
+                                            encoded.total() * encoded.elemSize(), "rb");
+      },
+      [&](const ImageCodecs& codecs) { return codecs.decode(encoded, kIconReadMode); }, icon);
 }
 
 Status SaveIcon(const std::string& path, const cv::Mat& icon) {
@@ -170,7 +197,9 @@ Status SaveIcon(const std::string& path, const cv::Mat& icon) {
   std::vector<uchar> bytes;
   std::string error;
   try {
-    if (!cv::imencode(ExtensionOf(path.c_str()), icon, bytes)) error = "the image writer failed";
+    const ImageCodecs* codecs = GetImageCodecs(&error);
+    if (codecs != nullptr && !codecs->encode(ExtensionOf(path.c_str()), icon, &bytes))
+      error = "the image writer failed";
   } catch (const cv::Exception& e) {
     error = e.err;
   } catch (const std::bad_alloc&) {
