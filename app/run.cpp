@@ -53,9 +53,13 @@ int RunVexlor(int argc, const char* const* argv) {
     status = LoadIcon(options.img_path, &dst_img);
   }
   if (!status.ok()) {
+    // An icon that is no image is the specified silent case; a loader that
+    // fails by itself (its codecs missing) is told, and the line still kept.
+    const bool icon_at_fault = status.code() == Status::Code::kBadIcon;
+    if (!icon_at_fault) ReportFailure(status.message());
     status = WriteMessageToFile(options.results_path, options.append_results, kBadIcon);
     if (!status.ok()) ReportFailure("results file: " + status.message());
-    return kExitBadIcon;
+    return icon_at_fault ? kExitBadIcon : kExitFailed;
   }
 
   bool complete = true;

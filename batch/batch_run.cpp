@@ -56,7 +56,7 @@ IconLine MeasureLine(const std::string& path, const Distortion& distortion, Reco
     std::optional<Descriptors> described;
     const Status status = DescribeFile(path, distortion, &described);
     if (status.ok()) return {RecordLine(*described, form) + '\n', "", false};
-    const bool unmeasured = status.code() == Status::Code::kMeasureFailed;
+    const bool unmeasured = status.code() != Status::Code::kBadIcon;
     return {std::string(kBadIcon) + '\n', unmeasured ? status.message() : "", true};
   } catch (const std::exception& e) {
     return {std::string(kBadIcon) + '\n', "cannot measure '" + path + "': " + StatusOf(e).message(),

@@ -54,6 +54,7 @@ def main():
     out = sys.argv[1]
     os.makedirs(os.path.join(out, "icon"), exist_ok=True)
     os.makedirs(os.path.join(out, "arguments"), exist_ok=True)
+    os.makedirs(os.path.join(out, "png"), exist_ok=True)
     count = 0
     for i, icon in enumerate(icons()):
         for ext in FORMATS:
@@ -70,6 +71,12 @@ def main():
             with open(os.path.join(out, "icon", f"{i:02d}{ext}"), "wb") as f:
                 f.write(options + encoded.tobytes())
             count += 1
+    # The PNG decoders' differential target: the shipped PNGs of every kind.
+    for name in sorted(os.listdir(DATA)):
+        if name.endswith(".png"):
+            with open(os.path.join(DATA, name), "rb") as source, \
+                    open(os.path.join(out, "png", name), "wb") as seed:
+                seed.write(source.read())
     for i, argv in enumerate(ARGUMENTS):
         with open(os.path.join(out, "arguments", f"{i:02d}"), "wb") as f:
             f.write(b"\0".join(a.encode() for a in argv))

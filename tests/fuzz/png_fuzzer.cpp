@@ -1,0 +1,42 @@
+// Differential fuzz target: the same bytes decoded by the core's PNG decoder
+// and by the image library's; any difference in outcome or pixels is a
+// finding.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "icon/png_decoder.h"
+#include "vexlor/icon.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  vexlor::QuietImageLibrary();
+  cv::setNumThreads(0);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  // Keeps single inputs from asking for gigabytes; the library has the same
+  // limit only through its own settings, so larger images are skipped.
+  constexpr std::uint64_t kMaxPixels = 4000000;
+  if (size == 0) return 0;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
+      ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb"), std::fclose);
+  cv::Mat ours;
+  const vexlor::PngDecoding result = vexlor::DecodePng(stream.get(), kMaxPixels, &ours);
+  if (result == vexlor::PngDecoding::kNotPng || result == vexlor::PngDecoding::kTooLarge) return 0;
+  cv::Mat library;
+  try {
+    library = cv::imdecode(cv::Mat(1, static_cast<int>(size), CV_8U, const_cast<std::uint8_t*>(data)),
+                           cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
+  } catch (const cv::Exception&) {
+  }
+  if ((result == vexlor::PngDecoding::kDecoded) != !library.empty()) std::abort();
+  if (library.empty()) return 0;
+  if (ours.size() != library.size() || ours.type() != library.type()) std::abort();
+  if (cv::countNonZero(ours.reshape(1) != library.reshape(1)) != 0) std::abort();
+  return 0;
+}
