@@ -23,10 +23,14 @@ work=$(mktemp -d)
 /usr/bin/vexlor -I samples/palette.png -R "$work/installed.txt"
 "$build/vexlor" -I samples/palette.png -R "$work/built.txt"
 cmp "$work/installed.txt" "$work/built.txt"
+# A JPEG needs the codecs plugin from /usr/libexec/vexlor.
+/usr/bin/vexlor -I tests/data/audio-card.jpg -R "$work/installed-jpeg.txt"
+"$build/vexlor" -I tests/data/audio-card.jpg -R "$work/built-jpeg.txt"
+cmp "$work/installed-jpeg.txt" "$work/built-jpeg.txt"
 /usr/bin/python3 -c "import vexlor; print(vexlor.describe('samples/palette.png').line(), end='')" |
   cmp - "$work/built.txt"
 man -w vexlor-batch > /dev/null
-[ -x /usr/libexec/vexlor/vexlor-window ]
+[ -x /usr/libexec/vexlor/vexlor-window ] && [ -f /usr/libexec/vexlor/vexlor-codecs.so ]
 [ -f "$(pkg-config --variable=libdir vexlor)/libvexlor.a" ]
 rm -rf "$work"
 echo "PASS: $deb installs with apt and runs the sample"
