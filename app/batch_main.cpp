@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   if (!parsed.options) return parsed.exit_code;
   const std::optional<BatchOptions>& options = parsed.options;
   if (options->output.empty() && StandardOutputWasClosed()) {
-    std::fprintf(stderr, "vexlor-batch: cannot write to standard output: Bad file descriptor\n");
+    std::fprintf(stderr, "vexlor-batch: %s\n", CheckStandardOutput(true).message().c_str());
     return kExitFailed;
   }
   const StandardErrorSilenced decoderChatter;

@@ -58,7 +58,6 @@ Status CheckStandardOutput(bool printed) {
 
 bool StandardOutputWasClosed() { return stdout_was_closed; }
 
-
 StandardErrorSilenced::StandardErrorSilenced() {
   std::fflush(stderr);
   const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);

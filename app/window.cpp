@@ -38,6 +38,16 @@ bool WriteAll(int fd, const void* data, size_t size) {
   return true;
 }
 
+// The pixel stream the helper reads on standard input: "rows cols\n", then
+// rows * cols * 3 bytes, row by row.
+std::string WindowStreamHeader(const cv::Mat& icon) {
+  return std::to_string(icon.rows) + " " + std::to_string(icon.cols) + "\n";
+}
+
+Status CannotStartHelper(int error) {
+  return Status::IOError(std::string("cannot start the window helper: ") + std::strerror(error));
+}
+
 // Sends the pixels; a helper that has already died must not kill us with
 // SIGPIPE.
 void SendIcon(int fd, const cv::Mat& icon) {
@@ -79,9 +89,6 @@ std::string FirstLine(const std::string& text) {
 
 }  // namespace
 
-std::string WindowStreamHeader(const cv::Mat& icon) {
-  return std::to_string(icon.rows) + " " + std::to_string(icon.cols) + "\n";
-}
 
 std::string WhyNoWindow() {
   const char* chosen = std::getenv("QT_QPA_PLATFORM");
@@ -111,15 +118,13 @@ Status ShowProcessedIcon(const cv::Mat& icon) {
 
   int pixels[2], messages[2];
   if (::pipe2(pixels, O_CLOEXEC) != 0) {
-    return Status::IOError(std::string("cannot start the window helper: ") +
-                           std::strerror(errno));
+    return CannotStartHelper(errno);
   }
   if (::pipe2(messages, O_CLOEXEC) != 0) {
     const int error = errno;
     ::close(pixels[0]);
     ::close(pixels[1]);
-    return Status::IOError(std::string("cannot start the window helper: ") +
-                           std::strerror(error));
+    return CannotStartHelper(error);
   }
   std::fflush(nullptr);
   const pid_t pid = ::fork();
@@ -139,8 +144,7 @@ Status ShowProcessedIcon(const cv::Mat& icon) {
   if (pid < 0) {
     ::close(pixels[1]);
     ::close(messages[0]);
-    return Status::IOError(std::string("cannot start the window helper: ") +
-                           std::strerror(forkError));
+    return CannotStartHelper(forkError);
   }
   SendIcon(pixels[1], icon);
   ::close(pixels[1]);

@@ -23,10 +23,6 @@ Status ShowProcessedIcon(const cv::Mat& icon);
 // Why no window can be opened in this environment, or "" when one may be.
 std::string WhyNoWindow();
 
-// The pixel stream the helper reads on standard input: "rows cols\n", then
-// rows * cols * 3 bytes, row by row.
-std::string WindowStreamHeader(const cv::Mat& icon);
-
 }  // namespace vexlor
 
 #endif  // VEXLOR_APP_WINDOW_H_

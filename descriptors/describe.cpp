@@ -8,16 +8,15 @@ namespace vexlor {
 
 namespace {
 
-Status CheckIcon(const cv::Mat& icon, const Distortion& distortion) {
+// The blur is IconProcess's to check.
+Status CheckIcon(const cv::Mat& icon) {
   if (icon.empty()) return Status::InvalidArgument("cannot describe an empty image");
   if (icon.type() != CV_8UC3)
     return Status::InvalidArgument("cannot describe an image of type " +
                                    cv::typeToString(icon.type()) +
                                    ": an icon is 8-bit with 3 channels (CV_8UC3, BGR)");
-  if (icon.dims != 2) return Status::InvalidArgument("cannot describe an image of more than 2 dimensions");
-  if (distortion.blur < 0 || distortion.blur > kMaxBlurSize)
-    return Status::InvalidArgument("blur " + std::to_string(distortion.blur) +
-                                   " is outside 0.." + std::to_string(kMaxBlurSize));
+  if (icon.dims != 2)
+    return Status::InvalidArgument("cannot describe an image of more than 2 dimensions");
   return {};
 }
 
@@ -55,7 +54,7 @@ namespace {
 Status DescribeInPlace(cv::Mat& icon, const Distortion& distortion,
                        std::optional<Descriptors>* out) {
   out->reset();
-  const Status status = CheckIcon(icon, distortion);
+  const Status status = CheckIcon(icon);
   if (!status.ok()) return status;
   return Measuring([&] {
     IconProcess(icon, distortion);

@@ -70,8 +70,8 @@ const bool bounded_allocator_installed = [] {
 
 class DecodingLimit {
  public:
-  DecodingLimit() {
-    decoding_pixel_limit = MaxIconPixels();
+  explicit DecodingLimit(std::uint64_t pixels) {
+    decoding_pixel_limit = pixels;
     decoding_refused = false;
   }
   ~DecodingLimit() { decoding_pixel_limit = 0; }
@@ -96,9 +96,9 @@ template <typename OpenPng, typename Decode>
 Status Decoding(const std::string& what, OpenPng openPng, Decode decode, cv::Mat* icon) {
   icon->release();
   std::string reason = "no image that the image library reads";
+  const std::uint64_t maxPixels = MaxIconPixels();
   try {
-    const DecodingLimit limit;
-    const std::uint64_t maxPixels = MaxIconPixels();
+    const DecodingLimit limit(maxPixels);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(openPng(), std::fclose);
     const PngDecoding png =
         stream ? DecodePng(stream.get(), maxPixels, icon) : PngDecoding::kNotPng;
@@ -115,7 +115,7 @@ Status Decoding(const std::string& what, OpenPng openPng, Decode decode, cv::Mat
     }
   } catch (const cv::Exception&) {
     if (decoding_refused)
-      reason = "more than " + std::to_string(MaxIconPixels()) + " pixels";
+      reason = "more than " + std::to_string(maxPixels) + " pixels";
   } catch (const std::bad_alloc&) {
     reason = "out of memory";
   }

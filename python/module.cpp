@@ -78,16 +78,12 @@ py::array_t<T> ArrayOf(const std::vector<T>& values, std::vector<py::ssize_t> sh
   return array;
 }
 
-// The record's 416 numbers of one form, in results-file order.
-template <typename T, typename Vectors>
-void AppendInOrder(std::vector<T>& out, const Vectors& vectors) {
-  for (const auto* v : vectors) out.insert(out.end(), v->begin(), v->end());
-}
-
+// The record's 416 numbers of one form, in results-file order, every digit.
 std::vector<double> Values(const Descriptors& d) {
   std::vector<double> values;
   values.reserve(record_token_count);
-  AppendInOrder(values, std::array{&d.recDesc(), &d.groupDesc(), &d.recWeights(), &d.groupRanges()});
+  for (const auto* v : {&d.recDesc(), &d.groupDesc(), &d.recWeights(), &d.groupRanges()})
+    values.insert(values.end(), v->begin(), v->end());
   return values;
 }
 

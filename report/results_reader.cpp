@@ -14,7 +14,7 @@ namespace vexlor {
 namespace {
 
 // Parses one record line (without its newline) into `row`; returns why not.
-std::string ParseRecord(std::string_view line, double* row, RecordForm* form) {
+std::string ParseRecord(std::string_view line, double* row) {
   size_t count = 0;
   while (!line.empty()) {
     const size_t blank = line.find(' ');
@@ -33,9 +33,6 @@ std::string ParseRecord(std::string_view line, double* row, RecordForm* form) {
   if (count != record_token_count)
     return std::to_string(count) + " numbers where a record has " +
            std::to_string(record_token_count);
-  // The first rectangle weight: 16 as a double, 16 * 2 / 8 = 4 in TinyInt.
-  *form = row[rec_desc_length + group_desc_length] == 16.0 ? RecordForm::kDouble
-                                                           : RecordForm::kTinyInt;
   return "";
 }
 
@@ -58,16 +55,13 @@ Status ReadResults(const std::string& path, ResultsTable* table) {
     table->values.resize(at + record_token_count, std::nan(""));
     if (line == kBadIcon) {
       table->bad.push_back(1);
-      table->forms.push_back(RecordForm::kTinyInt);
       continue;
     }
-    RecordForm form = RecordForm::kTinyInt;
-    const std::string why = ParseRecord(line, table->values.data() + at, &form);
+    const std::string why = ParseRecord(line, table->values.data() + at);
     if (!why.empty())
       return Status::InvalidArgument(path + ":" + std::to_string(number) +
                                      ": no record and not \"Bad Icon\": " + why);
     table->bad.push_back(0);
-    table->forms.push_back(form);
   }
   if (std::ferror(file.get()))
     return Status::IOError("cannot read '" + path + "': " + std::strerror(errno));

@@ -46,15 +46,11 @@ struct ResultsTable {
   std::vector<double> values;
   // Per line: whether it is "Bad Icon".
   std::vector<char> bad;
-  // Per line: the form its numbers are in (kTinyInt for "Bad Icon").
-  std::vector<RecordForm> forms;
 };
 
 // Reads a results file of either form, as vexlor and vexlor-batch write it:
 // lines of append mode, a record of overwrite mode without a final newline,
-// "Bad Icon" lines. A line's form is told by its weights, which are 16 and 1
-// in the double form and 4 and 1 in TinyInt. kIOError when the file cannot
-// be read; kInvalidArgument naming the file and the line ("<path>:<line>:
+// "Bad Icon" lines. kIOError when the file cannot be read; kInvalidArgument naming the file and the line ("<path>:<line>:
 // ...") for a line that is none of these.
 Status ReadResults(const std::string& path, ResultsTable* table);
 
