@@ -10,6 +10,25 @@
 
 namespace vexlor {
 
+// libpng reads chunks one after the other up to IEND and must read all of
+// each, so such a chunk fails the decoding in any case; this finds it first,
+// reading only chunk headers.
+bool PngChunkOverrunsFile(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return false;
+  const long size = std::ftell(file);
+  long at = 8;  // after the signature
+  while (size >= 0 && at + 8 <= size) {
+    unsigned char header[8];
+    if (std::fseek(file, at, SEEK_SET) != 0 || std::fread(header, 1, 8, file) != 8) return false;
+    const png_uint_32 length = png_get_uint_32(header);
+    if (length > PNG_UINT_31_MAX) return false;  // libpng refuses it before allocating
+    if (static_cast<long>(length) + 4 > size - at - 8) return true;
+    if (std::memcmp(header + 4, "IEND", 4) == 0) return false;
+    at += 12 + static_cast<long>(length);
+  }
+  return false;
+}
+
 namespace {
 
 constexpr std::uint32_t kMaxSide = 1u << 20;
@@ -79,7 +98,9 @@ PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, cv::Mat* icon) 
   if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
       png_sig_cmp(signature, 0, sizeof signature) != 0)
     return PngDecoding::kNotPng;
+  const bool overrun = PngChunkOverrunsFile(file);
   std::rewind(file);
+  if (overrun) return PngDecoding::kFailed;
 
   ReadStruct s;
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);

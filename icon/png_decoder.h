@@ -27,6 +27,12 @@ PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, cv:
 // The same for a stream positioned at the start of the file.
 PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, cv::Mat* icon);
 
+// Whether a chunk of the PNG in `file` (before IEND) declares more bytes than
+// the file has after it. Such a file cannot be decoded, but libpng allocates
+// and clears the declared length first (up to 2 GB); DecodePng fails it
+// without asking libpng. Leaves the stream position anywhere.
+bool PngChunkOverrunsFile(std::FILE* file);
+
 }  // namespace vexlor
 
 #endif  // VEXLOR_ICON_PNG_DECODER_H_

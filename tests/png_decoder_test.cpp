@@ -5,6 +5,7 @@
 #include "icon/png_decoder.h"
 
 #include <png.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <random>
@@ -150,3 +151,31 @@ TEST(PngDecoder, FailsWhereTheImageLibraryFails) {
 }
 
 }  // namespace
+
+TEST(PngDecoder, AChunkLongerThanTheFileFailsWithoutItsMemory) {
+  TempDir dir;
+  const std::string path = dir / "v.png";
+  WritePng(path, {PNG_COLOR_TYPE_RGB, 8, PNG_INTERLACE_NONE, false}, 40, 30, 3);
+  const std::string whole = ReadFile(path);
+  const std::string iend = whole.substr(whole.size() - 12);
+  // A tEXt chunk before IEND declaring `length` bytes, of which 100 follow.
+  const auto withText = [&](std::uint32_t length) {
+    const char header[8] = {char(length >> 24), char(length >> 16), char(length >> 8),
+                            char(length), 't', 'E', 'X', 't'};
+    return whole.substr(0, whole.size() - 12) + std::string(header, 8) +
+           "Comment" + std::string(93, 'x') + iend;
+  };
+  WriteFile(path, withText(100));
+  ExpectSameAsTheLibrary(path, "a whole text chunk (bad CRC)");
+  WriteFile(path, withText(5000));
+  ExpectSameAsTheLibrary(path, "a text chunk beyond the end");
+
+  WriteFile(path, withText(0x7ff00000));
+  rusage before{};
+  ::getrusage(RUSAGE_SELF, &before);
+  cv::Mat none;
+  EXPECT_EQ(DecodePngFile(path, kDefaultMaxIconPixels, &none), PngDecoding::kFailed);
+  rusage after{};
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "KB of peak memory added";
+}

@@ -28,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   cv::Mat ours;
   const vexlor::PngDecoding result = vexlor::DecodePng(stream.get(), kMaxPixels, &ours);
   if (result == vexlor::PngDecoding::kNotPng || result == vexlor::PngDecoding::kTooLarge) return 0;
+  if (result == vexlor::PngDecoding::kFailed && vexlor::PngChunkOverrunsFile(stream.get()))
+    return 0;  // the library would allocate the declared length before failing too
   cv::Mat library;
   try {
     library = cv::imdecode(cv::Mat(1, static_cast<int>(size), CV_8U, const_cast<std::uint8_t*>(data)),
