@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "report/results_lines.h"
 #include "vexlor/results_file.h"
 
 namespace vexlor {
@@ -38,34 +40,45 @@ std::string ParseRecord(std::string_view line, double* row) {
 
 }  // namespace
 
-Status ReadResults(const std::string& path, ResultsTable* table) {
-  *table = {};
+Status ForEachResultsLine(
+    const std::string& path,
+    const std::function<Status(std::size_t number, const double* values)>& line) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
   if (!file) return Status::IOError("cannot open '" + path + "': " + std::strerror(errno));
   char* buffer = nullptr;
   size_t capacity = 0;
   std::unique_ptr<char*, void (*)(char**)> owner(&buffer, [](char** b) { std::free(*b); });
+  double row[record_token_count];
   size_t number = 0;
   for (ssize_t length; (length = ::getline(&buffer, &capacity, file.get())) >= 0;) {
     ++number;
-    std::string_view line(buffer, static_cast<size_t>(length));
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    const size_t at = table->values.size();
-    table->values.resize(at + record_token_count, std::nan(""));
-    if (line == kBadIcon) {
-      table->bad.push_back(1);
-      continue;
+    std::string_view text(buffer, static_cast<size_t>(length));
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    const bool bad = text == kBadIcon;
+    if (!bad) {
+      const std::string why = ParseRecord(text, row);
+      if (!why.empty())
+        return Status::InvalidArgument(path + ":" + std::to_string(number) +
+                                       ": no record and not \"Bad Icon\": " + why);
     }
-    const std::string why = ParseRecord(line, table->values.data() + at);
-    if (!why.empty())
-      return Status::InvalidArgument(path + ":" + std::to_string(number) +
-                                     ": no record and not \"Bad Icon\": " + why);
-    table->bad.push_back(0);
+    Status status = line(number, bad ? nullptr : row);
+    if (!status.ok()) return status;
   }
   if (std::ferror(file.get()))
     return Status::IOError("cannot read '" + path + "': " + std::strerror(errno));
   return {};
+}
+
+Status ReadResults(const std::string& path, ResultsTable* table) {
+  *table = {};
+  return ForEachResultsLine(path, [table](size_t, const double* values) {
+    const size_t at = table->values.size();
+    table->values.resize(at + record_token_count, std::nan(""));
+    if (values != nullptr) std::copy(values, values + record_token_count, &table->values[at]);
+    table->bad.push_back(values == nullptr);
+    return Status();
+  });
 }
 
 }  // namespace vexlor

@@ -1,0 +1,66 @@
+#include "app/nearest_options.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <thread>
+
+#include <CLI/CLI.hpp>
+
+#include "app/exit_codes.h"
+
+namespace vexlor {
+
+ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
+  NearestOptions o;
+  o.jobs = std::max(1u, std::thread::hardware_concurrency());
+
+  CLI::App app(
+      "Finds the records of a data set nearest to each query. DATA is a results file of\n"
+      "either form, as vexlor or vexlor-batch writes it; line i of NAMES names its\n"
+      "record i (\"Bad Icon\" lines keep their place and are never found). The queries are\n"
+      "ICONs, measured in DATA's form, or the lines of a results file (--records).\n"
+      "Prints query, rank, distance and name, tab-separated, nearest first; equal\n"
+      "distances keep DATA's order. Metrics, over the first 208 numbers a and b:\n"
+      "  l1        sum |a-b|\n"
+      "  l2        square root of sum (a-b)^2\n"
+      "  weighted  sum w|a-b| over the 168 rectangle values, w the record's weights,\n"
+      "            plus (sum |a-b| over the 40 group values) / the records' range",
+      "vexlor-nearest");
+  app.add_option("DATA", o.data, "Results file to search")->required();
+  app.add_option("NAMES", o.names, "Names of DATA's lines, one per line")->required();
+  CLI::Option* icons = app.add_option("ICON", o.icons, "Icon files to search for");
+  CLI::Option* records =
+      app.add_option("--records", o.records, "Results file whose lines are the queries")
+          ->option_text("FILE");
+  icons->excludes(records);
+  app.add_option("-k", o.k, "How many nearest records to list per query (default 5)")
+      ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
+  const std::map<std::string, Metric> metrics = {
+      {"l1", Metric::kL1}, {"l2", Metric::kL2}, {"weighted", Metric::kWeighted}};
+  app.add_option("--metric", o.metric, "l1, l2 or weighted (default " +
+                                           std::string(MetricName(o.metric)) + ")")
+      ->transform(CLI::CheckedTransformer(metrics, CLI::ignore_case).description(""))
+      ->option_text("NAME");
+  app.add_flag("-0,--null", o.null_separated, "Names in NAMES end with a NUL byte");
+  app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
+      ->check(CLI::Range(1u, 1024u));
+  app.set_version_flag("--version", std::string("vexlor-nearest ") + VEXLOR_VERSION);
+
+  try {
+    app.parse(argc, argv);
+    if (o.icons.empty() && o.records.empty())
+      throw CLI::RequiredError("ICON or --records");
+  } catch (const CLI::CallForHelp& e) {
+    return {std::nullopt, app.exit(e)};
+  } catch (const CLI::CallForVersion& e) {
+    return {std::nullopt, app.exit(e)};
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "vexlor-nearest: %s\nRun 'vexlor-nearest --help' for the options.\n",
+                 e.what());
+    return {std::nullopt, kExitBadArguments};
+  }
+  return {o, kExitSuccess};
+}
+
+}  // namespace vexlor

@@ -1,0 +1,102 @@
+// vexlor/nearest.h: the records of a data set nearest to a query record.
+//
+// Only the descriptor part of a record counts: its first 208 numbers
+// (recDesc, then groupDesc). The weights and ranges that follow are the same
+// in every record of a form, so they add nothing to any distance; they tell
+// the form (TinyInt or double) and give the weighted metric its factors.
+// With a = the query's descriptor part and b a data record's:
+//
+//   l1        sum over i < 208 of |a_i - b_i|
+//   l2        the square root of the sum over i < 208 of (a_i - b_i)^2
+//   weighted  sum over i < 168 of w_i |a_i - b_i|  +  (sum over j of |a_j - b_j|) / r
+//             w_i: the record's weights (16 for an orientation bin, 1 for a Lab
+//             sum; TinyInt 4 and 1); j runs over the 40 group values, r: their
+//             common range (8; TinyInt 40)
+//
+// TinyInt distances are computed exactly in integers (the weighted one as
+// r * first sum + second sum) and rounded once to a double. Double-form sums
+// run in index order, one rounding per operation, so they too are the same on
+// every machine. Records are ranked by the exact sum (for l2, before the
+// square root); equal sums keep the earlier record first.
+//
+// Contract: tables are plain values; a const table may be searched from any
+// number of threads at once. Errors are Status values naming what failed.
+#ifndef VEXLOR_NEAREST_H_
+#define VEXLOR_NEAREST_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vexlor/record.h"
+#include "vexlor/status.h"
+
+namespace vexlor {
+
+enum class Metric { kL1, kL2, kWeighted };
+
+// "l1", "l2" or "weighted".
+const char* MetricName(Metric metric);
+std::optional<Metric> MetricNamed(std::string_view name);
+
+// The numbers of a record that distances look at.
+inline constexpr std::size_t kSearchedValueCount = 208;
+
+// Which form the 416 numbers of a record have: the weights and ranges tell.
+// kInvalidArgument when they are those of neither form.
+Status FormOfRecord(const double* values, RecordForm* form);
+
+// Records of one form, packed for scanning: TinyInt as one byte per value
+// (208 bytes a record), doubles as doubles. "Bad Icon" rows keep their place
+// in the numbering and are never returned.
+class DescriptorTable {
+ public:
+  // The form is set by the first record added, or here.
+  DescriptorTable() = default;
+  explicit DescriptorTable(RecordForm form) : form_(form) {}
+
+  // Adds the record whose 416 numbers, in results-file order, are `values`.
+  // kInvalidArgument when it is a record of the other form or of neither.
+  Status Add(const double* values);
+  void AddBad();
+
+  std::optional<RecordForm> form() const { return form_; }
+  std::size_t size() const { return bad_.size(); }
+  bool bad(std::size_t row) const { return bad_[row] != 0; }
+  std::size_t usable() const { return usable_; }
+
+  // Row `row`'s descriptor part; only for a good row of the table's form.
+  const std::uint8_t* tiny(std::size_t row) const { return &tiny_[row * kSearchedValueCount]; }
+  const double* exact(std::size_t row) const { return &exact_[row * kSearchedValueCount]; }
+
+ private:
+  std::optional<RecordForm> form_;
+  std::vector<std::uint8_t> tiny_;
+  std::vector<double> exact_;
+  std::vector<char> bad_;
+  std::size_t usable_ = 0;
+};
+
+// Reads a results file of either form, as vexlor and vexlor-batch write it,
+// into `table`. kIOError when it cannot be read; kInvalidArgument
+// ("<path>:<line>: ...") for a line that is no record of the table's form
+// and not "Bad Icon".
+Status ReadDescriptorTable(const std::string& path, DescriptorTable* table);
+
+struct Neighbour {
+  std::size_t row;
+  double distance;
+};
+
+// The `k` good rows of `data` nearest to row `query` of `queries` (a good
+// row; both tables of the same form), nearest first, fewer when `data` has
+// fewer good rows.
+std::vector<Neighbour> Nearest(const DescriptorTable& data, const DescriptorTable& queries,
+                               std::size_t query, std::size_t k, Metric metric);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_NEAREST_H_

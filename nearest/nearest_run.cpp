@@ -1,0 +1,139 @@
+#include "nearest/nearest_run.h"
+
+#include <atomic>
+#include <charconv>
+#include <optional>
+#include <thread>
+
+#include "app/exit_codes.h"
+#include "app/standard_streams.h"
+#include "nearest/names.h"
+#include "vexlor/vexlor.h"
+
+namespace vexlor {
+
+namespace {
+
+// Runs work(i) for i in [0, n) on `jobs` threads.
+template <typename Work>
+void ParallelFor(std::size_t n, unsigned jobs, Work work) {
+  std::atomic<std::size_t> next{0};
+  auto worker = [&] {
+    for (std::size_t i; (i = next.fetch_add(1)) < n;) work(i);
+  };
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < jobs && t < n; ++t) pool.emplace_back(worker);
+  worker();
+  for (std::thread& thread : pool) thread.join();
+}
+
+Status CheckNames(const NearestOptions& o, const Names& names, std::size_t records) {
+  if (names.size() > records)
+    return Status::InvalidArgument(o.names + ":" + std::to_string(records + 1) +
+                                   ": a name without a line in '" + o.data + "' (" +
+                                   std::to_string(records) + " lines)");
+  if (names.size() < records)
+    return Status::InvalidArgument(o.names + ": " + std::to_string(names.size()) +
+                                   " names for the " + std::to_string(records) +
+                                   " lines of '" + o.data + "': line " +
+                                   std::to_string(names.size() + 1) + " has no name");
+  return {};
+}
+
+// Measures the query icons in the data's form; an icon that gives no record
+// is a bad row, with its message in `failures`.
+DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
+                             std::vector<std::string>* failures) {
+  const std::size_t n = o.icons.size();
+  std::vector<std::optional<std::vector<double>>> values(n);
+  failures->assign(n, "");
+  ParallelFor(n, o.jobs, [&](std::size_t i) {
+    std::optional<Descriptors> described;
+    Status status;
+    try {
+      status = DescribeFile(o.icons[i], {}, &described);
+    } catch (const std::exception& e) {
+      status = StatusOf(e);
+    }
+    if (status.ok())
+      values[i] = RecordValues(*described, form);
+    else
+      (*failures)[i] = status.message();
+  });
+  DescriptorTable queries(form);
+  for (const auto& v : values) {
+    if (v)
+      queries.Add(v->data());  // a record of `form` by construction
+    else
+      queries.AddBad();
+  }
+  return queries;
+}
+
+void AppendDistance(std::string* out, double distance) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, distance);
+  out->append(text, result.ptr);
+}
+
+}  // namespace
+
+int RunNearest(const NearestOptions& o, std::FILE* messages) {
+  auto fail = [messages](const Status& status) {
+    std::fprintf(messages, "vexlor-nearest: %s\n", status.message().c_str());
+    return kExitFailed;
+  };
+  DescriptorTable data;
+  if (Status s = ReadDescriptorTable(o.data, &data); !s.ok()) return fail(s);
+  Names names;
+  if (Status s = names.Read(o.names, o.null_separated); !s.ok()) return fail(s);
+  if (Status s = CheckNames(o, names, data.size()); !s.ok()) return fail(s);
+
+  const RecordForm form = data.form().value_or(RecordForm::kTinyInt);
+  std::vector<std::string> failures;
+  DescriptorTable queries = data.form() ? DescriptorTable(form) : DescriptorTable();
+  if (o.records.empty()) {
+    queries = MeasureIcons(o, form, &failures);
+  } else {
+    if (Status s = ReadDescriptorTable(o.records, &queries); !s.ok()) return fail(s);
+    failures.assign(queries.size(), "");
+    for (std::size_t q = 0; q < queries.size(); ++q)
+      if (queries.bad(q))
+        failures[q] = o.records + ":" + std::to_string(q + 1) + ": \"Bad Icon\", nothing to search for";
+  }
+
+  std::vector<std::vector<Neighbour>> found(queries.size());
+  ParallelFor(queries.size(), o.jobs, [&](std::size_t q) {
+    if (!queries.bad(q)) found[q] = Nearest(data, queries, q, o.k, o.metric);
+  });
+
+  int exit_code = kExitSuccess;
+  std::string out;
+  bool printed = false;
+  for (std::size_t q = 0; q < queries.size(); ++q) {
+    if (!failures[q].empty()) {
+      std::fprintf(messages, "vexlor-nearest: %s\n", failures[q].c_str());
+      exit_code = kExitFailed;
+    }
+    const std::string query = o.records.empty() ? o.icons[q] : std::to_string(q + 1);
+    for (std::size_t rank = 0; rank < found[q].size(); ++rank) {
+      out += query;
+      out += '\t';
+      out += std::to_string(rank + 1);
+      out += '\t';
+      AppendDistance(&out, found[q][rank].distance);
+      out += '\t';
+      out += names[found[q][rank].row];
+      out += '\n';
+    }
+    if (out.size() >= (1 << 16) || q + 1 == queries.size()) {
+      printed = printed || !out.empty();
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+  }
+  if (Status s = CheckStandardOutput(printed); !s.ok()) return fail(s);
+  return exit_code;
+}
+
+}  // namespace vexlor

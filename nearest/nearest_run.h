@@ -1,0 +1,32 @@
+#ifndef VEXLOR_NEAREST_NEAREST_RUN_H_
+#define VEXLOR_NEAREST_NEAREST_RUN_H_
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "vexlor/nearest.h"
+
+namespace vexlor {
+
+struct NearestOptions {
+  std::string data;
+  std::string names;
+  bool null_separated = false;
+  std::vector<std::string> icons;  // the queries, or
+  std::string records;             // a results file whose lines are the queries
+  std::size_t k = 5;
+  Metric metric = Metric::kL1;
+  unsigned jobs = 1;
+};
+
+// Answers every query with its k nearest records of DATA, on standard output:
+// "query<TAB>rank<TAB>distance<TAB>name" lines, queries in the order given,
+// nearest first. Reports failures on `messages` and returns an exit code
+// (app/exit_codes.h): 2 when DATA, NAMES or the records file cannot be read
+// or do not fit, or when a query could not be answered (the others are).
+int RunNearest(const NearestOptions& options, std::FILE* messages);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_NEAREST_NEAREST_RUN_H_

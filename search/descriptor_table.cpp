@@ -1,0 +1,96 @@
+#include <cmath>
+#include <string>
+
+#include "report/results_lines.h"
+#include "search/form_constants.h"
+#include "vexlor/descriptors.h"
+#include "vexlor/nearest.h"
+
+namespace vexlor {
+
+namespace {
+
+template <typename T>
+bool Carries(const double* values, const FormConstants<T>& c) {
+  const double* weights = values + rec_desc_length + group_desc_length;
+  const double* ranges = weights + rec_desc_length;
+  for (std::uint32_t i = 0; i < rec_desc_length; ++i)
+    if (weights[i] != (i < derivative_desc_length ? c.orientation_weight : c.lab_weight))
+      return false;
+  for (std::uint32_t j = 0; j < group_desc_length; ++j)
+    if (ranges[j] != c.range) return false;
+  return true;
+}
+
+const char* FormName(RecordForm form) {
+  return form == RecordForm::kTinyInt ? "TinyInt" : "double";
+}
+
+}  // namespace
+
+Status FormOfRecord(const double* values, RecordForm* form) {
+  if (Carries(values, kTinyIntConstants)) {
+    *form = RecordForm::kTinyInt;
+  } else if (Carries(values, kDoubleConstants)) {
+    *form = RecordForm::kDouble;
+  } else {
+    return Status::InvalidArgument(
+        "its weights and ranges are those of neither form: no vexlor record");
+  }
+  return {};
+}
+
+Status DescriptorTable::Add(const double* values) {
+  RecordForm form;
+  Status status = FormOfRecord(values, &form);
+  if (!status.ok()) return status;
+  if (form_ && form != *form_)
+    return Status::InvalidArgument(std::string("a record of ") + FormName(form) +
+                                   " form where records of " + FormName(*form_) +
+                                   " form are expected");
+  if (!form_) {
+    // Bad rows before the first record were stored as TinyInt placeholders.
+    tiny_.clear();
+    if (form == RecordForm::kTinyInt)
+      tiny_.resize(size() * kSearchedValueCount);
+    else
+      exact_.resize(size() * kSearchedValueCount);
+  }
+  if (form == RecordForm::kTinyInt) {
+    for (size_t i = 0; i < kSearchedValueCount; ++i)
+      if (values[i] < 0 || values[i] > 255 || values[i] != std::floor(values[i]))
+        return Status::InvalidArgument("value " + std::to_string(i + 1) +
+                                       " is no TinyInt (0 to 255)");
+    for (size_t i = 0; i < kSearchedValueCount; ++i)
+      tiny_.push_back(static_cast<std::uint8_t>(values[i]));
+  } else {
+    exact_.insert(exact_.end(), values, values + kSearchedValueCount);
+  }
+  form_ = form;
+  bad_.push_back(0);
+  ++usable_;
+  return {};
+}
+
+void DescriptorTable::AddBad() {
+  // A placeholder row keeps row numbers and storage offsets the same.
+  if (form_ == RecordForm::kDouble)
+    exact_.resize(exact_.size() + kSearchedValueCount);
+  else
+    tiny_.resize(tiny_.size() + kSearchedValueCount);
+  bad_.push_back(1);
+}
+
+Status ReadDescriptorTable(const std::string& path, DescriptorTable* table) {
+  return ForEachResultsLine(path, [&](size_t number, const double* values) {
+    if (values == nullptr) {
+      table->AddBad();
+      return Status();
+    }
+    const Status status = table->Add(values);
+    if (status.ok()) return status;
+    return Status::InvalidArgument(path + ":" + std::to_string(number) + ": " + status.message());
+  });
+}
+
+}  // namespace vexlor

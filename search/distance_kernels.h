@@ -1,0 +1,22 @@
+#ifndef VEXLOR_SEARCH_DISTANCE_KERNELS_H_
+#define VEXLOR_SEARCH_DISTANCE_KERNELS_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "vexlor/nearest.h"
+
+namespace vexlor {
+
+// Rows scanned per call: their keys stay in the first-level cache.
+inline constexpr std::size_t kKeyBlock = 256;
+
+// The exact integer key of `metric` (vexlor/nearest.h) between `query` and
+// each of `count` consecutive TinyInt rows at `rows` (kSearchedValueCount
+// bytes each): sum |d|, sum d^2, or 40 * weighted rectangle sum + group sum.
+void TinyKeys(Metric metric, const std::uint8_t* query, const std::uint8_t* rows,
+              std::size_t count, std::uint32_t* keys);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_SEARCH_DISTANCE_KERNELS_H_
