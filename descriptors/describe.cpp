@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "descriptors/lab_icon.h"
 #include "vexlor/vexlor.h"
 
 namespace vexlor {
@@ -52,34 +53,40 @@ namespace {
 // The one measurement: distorts `icon` (which the caller gives up) in place
 // and builds its record, or says why it could not.
 Status DescribeInPlace(cv::Mat& icon, const Distortion& distortion,
-                       std::optional<Descriptors>* out) {
+                       std::optional<Descriptors>* out, cv::Mat* seen) {
   out->reset();
   const Status status = CheckIcon(icon);
   if (!status.ok()) return status;
   return Measuring([&] {
     IconProcess(icon, distortion);
-    out->emplace(icon);
+    if (seen == nullptr) {
+      out->emplace(icon);
+    } else {
+      // The resampled icon measures as the original: no second resampling.
+      *seen = NormaliseSize(icon).clone();
+      out->emplace(*seen);
+    }
   });
 }
 
 }  // namespace
 
-Descriptors Describe(const cv::Mat& icon, const Distortion& distortion) {
+Descriptors Describe(const cv::Mat& icon, const Distortion& distortion, cv::Mat* seen) {
   // Only a distortion needs a copy: the caller's image is never changed.
   cv::Mat own = LeavesIconAsItIs(distortion) ? icon : icon.clone();
   std::optional<Descriptors> described;
-  const Status status = DescribeInPlace(own, distortion, &described);
+  const Status status = DescribeInPlace(own, distortion, &described, seen);
   if (!status.ok()) throw Error(status);
   return std::move(*described);
 }
 
 Status DescribeFile(const std::string& path, const Distortion& distortion,
-                    std::optional<Descriptors>* out) {
+                    std::optional<Descriptors>* out, cv::Mat* seen) {
   out->reset();
   cv::Mat icon;
   Status status = LoadIcon(path, &icon);
   if (!status.ok()) return status;
-  status = DescribeInPlace(icon, distortion, out);
+  status = DescribeInPlace(icon, distortion, out, seen);
   if (status.ok()) return status;
   return Status::MeasureFailed("cannot measure '" + path + "': " + status.message());
 }

@@ -6,16 +6,17 @@
 
 namespace vexlor {
 
-cv::Mat NormaliseToLab(const cv::Mat& icon) {
-  cv::Mat imgLab;
-  if (icon.cols == kNormalisedSide && icon.rows == kNormalisedSide) {
-    ConvertBgrToLab(icon, imgLab);
-    return imgLab;
-  }
+cv::Mat NormaliseSize(const cv::Mat& icon) {
+  if (icon.cols == kNormalisedSide && icon.rows == kNormalisedSide) return icon;
   cv::Mat imgTemp;
   cv::resize(icon, imgTemp, cv::Size(kNormalisedSide, kNormalisedSide), 0, 0,
              cv::INTER_LINEAR);
-  ConvertBgrToLab(imgTemp, imgLab);
+  return imgTemp;
+}
+
+cv::Mat NormaliseToLab(const cv::Mat& icon) {
+  cv::Mat imgLab;
+  ConvertBgrToLab(NormaliseSize(icon), imgLab);
   return imgLab;
 }
 

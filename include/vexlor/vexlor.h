@@ -40,15 +40,19 @@ namespace vexlor {
 // measures an icon after loading it: `distortion` is applied first (to a
 // copy; `icon` is only read). Throws vexlor::Error (kInvalidArgument) for an
 // empty image, one of another type, or a blur outside 0..kMaxBlurSize, and
-// (kMeasureFailed) when memory or the image library fails.
-Descriptors Describe(const cv::Mat& icon, const Distortion& distortion = {});
+// (kMeasureFailed) when memory or the image library fails. When `seen` is
+// given, it receives the icon as the descriptors see it: distorted and
+// resampled to 62 x 62 BGR (what the card draws, vexlor/card.h).
+Descriptors Describe(const cv::Mat& icon, const Distortion& distortion = {},
+                     cv::Mat* seen = nullptr);
 
 // Loads the icon file at `path` and measures it with `distortion`: the one
 // path from a file to its record, used by every vexlor front end. kBadIcon
 // when the icon cannot be loaded (its record is kBadIcon), kMeasureFailed
 // when it was loaded but could not be measured (memory, image library).
+// `seen` as for Describe.
 Status DescribeFile(const std::string& path, const Distortion& distortion,
-                    std::optional<Descriptors>* out);
+                    std::optional<Descriptors>* out, cv::Mat* seen = nullptr);
 
 }  // namespace vexlor
 

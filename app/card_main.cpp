@@ -1,0 +1,75 @@
+// vexlor-card: a picture of what the descriptor sees in one icon.
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+#include <opencv2/core.hpp>
+
+#include "app/exit_codes.h"
+#include "app/standard_streams.h"
+#include "vexlor/card.h"
+#include "vexlor/vexlor.h"
+
+namespace {
+
+using namespace vexlor;
+
+struct CardOptions {
+  std::string icon;
+  std::string output;
+  Distortion distortion;
+};
+
+int Run(const CardOptions& o, std::FILE* messages) {
+  std::optional<Descriptors> described;
+  cv::Mat seen;
+  Status status = DescribeFile(o.icon, o.distortion, &described, &seen);
+  if (status.ok()) status = WriteCardPng(DrawCard(*described, seen), o.output);
+  if (status.ok()) return kExitSuccess;
+  std::fprintf(messages, "vexlor-card: %s\n", status.message().c_str());
+  return kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  GuardStandardStreams();
+  QuietImageLibrary();
+  CardOptions o;
+  CLI::App app(
+      "Draws what the descriptor sees in ICON as a PNG picture: the icon after the\n"
+      "distortion, resampled to 62 x 62 and enlarged; the 4 x 4 grid with the twelve\n"
+      "cells numbered as in the results file (corners shaded); in each cell its\n"
+      "orientation histogram as eight strokes from the centre (bin 0 left, 2 up, 4\n"
+      "right, 6 down; one length scale for the whole card) and its Lab sums L+ L- a+\n"
+      "a- b+ b- as bars; beside the grid the four quadrant groups and the middle group.",
+      "vexlor-card");
+  app.add_option("ICON", o.icon, "Icon file")->required();
+  app.add_option("-o,--output", o.output, "The PNG file to write")->required()->option_text("CARD.png");
+  app.add_option("--blur", o.distortion.blur, "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
+      ->check(CLI::Range(0, kMaxBlurSize));
+  app.add_option("--red", o.distortion.red, "Red channel factor (vexlor -cR)");
+  app.add_option("--green", o.distortion.green, "Green channel factor (vexlor -cG)");
+  app.add_option("--blue", o.distortion.blue, "Blue channel factor (vexlor -cB)");
+  app.set_version_flag("--version", std::string("vexlor-card ") + VEXLOR_VERSION);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "vexlor-card: %s\nRun 'vexlor-card --help' for the options.\n", e.what());
+    return kExitBadArguments;
+  }
+  const StandardErrorSilenced decoderChatter;
+  try {
+    return Run(o, decoderChatter.original());
+  } catch (const std::exception& e) {
+    std::fprintf(decoderChatter.original(), "vexlor-card: %s\n", e.what());
+    return kExitFailed;
+  }
+}
