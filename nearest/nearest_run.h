@@ -16,7 +16,7 @@ struct NearestOptions {
   std::vector<std::string> icons;  // the queries, or
   std::string records;             // a results file whose lines are the queries
   std::size_t k = 5;
-  Metric metric = Metric::kL1;
+  Metric metric = kDefaultMetric;
   unsigned jobs = 1;
 };
 

@@ -16,6 +16,8 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "vexlor/card.h"
+#include "vexlor/nearest.h"
 #include "vexlor/vexlor.h"
 
 namespace py = pybind11;
@@ -34,6 +36,21 @@ PyObject* bad_icon_error = nullptr;
     }());
   if (status.code() == Status::Code::kInvalidArgument) throw py::value_error(status.message());
   throw std::runtime_error(status.message());
+}
+
+// Runs work(i) for i in [0, n) on `jobs` threads (0: one per core).
+template <typename Work>
+void ParallelFor(std::size_t n, int jobs, Work work) {
+  const unsigned threads =
+      jobs > 0 ? static_cast<unsigned>(jobs) : std::max(1u, std::thread::hardware_concurrency());
+  std::atomic<std::size_t> next{0};
+  auto worker = [&] {
+    for (std::size_t i; (i = next.fetch_add(1)) < n;) work(i);
+  };
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < threads && t < n; ++t) pool.emplace_back(worker);
+  worker();
+  for (std::thread& thread : pool) thread.join();
 }
 
 Distortion MakeDistortion(int blur, double red, double green, double blue) {
@@ -95,27 +112,101 @@ std::vector<std::uint8_t> Tiny(const Descriptors& d) {
   return values;
 }
 
-Descriptors DescribePath(const std::string& path, const Distortion& distortion) {
+// A record with the 62 x 62 icon it was measured on, for its card.
+struct Described {
+  Descriptors descriptors;
+  cv::Mat seen;
+};
+
+Described DescribePath(const std::string& path, const Distortion& distortion) {
   std::optional<Descriptors> described;
+  cv::Mat seen;
   Status status;
   {
     py::gil_scoped_release unlocked;
-    status = DescribeFile(path, distortion, &described);
+    status = DescribeFile(path, distortion, &described, &seen);
   }
   if (!status.ok()) Raise(status);
-  return std::move(*described);
+  return {std::move(*described), seen};
 }
 
-Descriptors DescribeArray(const py::array& array, const std::string& order,
-                          const Distortion& distortion) {
+Described DescribeArray(const py::array& array, const std::string& order,
+                        const Distortion& distortion) {
   const cv::Mat icon = IconFromArray(array, order);
   py::gil_scoped_release unlocked;
   try {
-    return Describe(icon, distortion);
+    cv::Mat seen;
+    Descriptors d = Describe(icon, distortion, &seen);
+    return {std::move(d), seen};
   } catch (const Error& e) {
     py::gil_scoped_acquire locked;
     Raise(e.status());
   }
+}
+
+py::array_t<std::uint8_t> CardOf(const Described& d) {
+  cv::Mat card;
+  {
+    py::gil_scoped_release unlocked;
+    card = DrawCard(d.descriptors, d.seen);
+  }
+  py::array_t<std::uint8_t> array({card.rows, card.cols, 3});
+  for (int y = 0; y < card.rows; ++y)
+    std::copy(card.ptr(y), card.ptr(y) + card.cols * 3, array.mutable_data(y, 0, 0));
+  return array;
+}
+
+// Rows of (N, 416) float64 numbers into a table; rows holding NaN are
+// "Bad Icon" rows. ValueError naming the row for a row of neither form or
+// of another form than `table`'s.
+void FillTable(const py::array_t<double, py::array::c_style | py::array::forcecast>& rows,
+               const char* what, DescriptorTable* table) {
+  if (rows.ndim() != 2 || rows.shape(1) != static_cast<py::ssize_t>(record_token_count))
+    throw py::value_error(std::string(what) + " must be an (N, " +
+                          std::to_string(record_token_count) + ") array");
+  for (py::ssize_t i = 0; i < rows.shape(0); ++i) {
+    const double* row = rows.data(i, 0);
+    if (std::any_of(row, row + record_token_count, [](double v) { return std::isnan(v); })) {
+      table->AddBad();
+      continue;
+    }
+    const Status status = table->Add(row);
+    if (!status.ok())
+      throw py::value_error(std::string(what) + " row " + std::to_string(i) + ": " +
+                            status.message());
+  }
+}
+
+py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array::forcecast>& data,
+                        const py::array_t<double, py::array::c_style | py::array::forcecast>& queries,
+                        std::size_t k, const std::string& metricName, int jobs) {
+  const std::optional<Metric> metric = MetricNamed(metricName);
+  if (!metric)
+    throw py::value_error("metric must be \"l1\", \"l2\" or \"weighted\", not \"" + metricName + "\"");
+  DescriptorTable table;
+  FillTable(data, "data", &table);
+  DescriptorTable asked = table.form() ? DescriptorTable(*table.form()) : DescriptorTable();
+  FillTable(queries, "queries", &asked);
+  const std::size_t m = asked.size();
+  const std::size_t kept = std::min(k, table.usable());
+  py::array_t<std::int64_t> indices({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
+  py::array_t<double> distances({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
+  std::int64_t* index = indices.mutable_data();
+  double* distance = distances.mutable_data();
+  {
+    py::gil_scoped_release unlocked;
+    ParallelFor(m, jobs, [&](std::size_t q) {
+      std::fill(index + q * kept, index + (q + 1) * kept, -1);
+      std::fill(distance + q * kept, distance + (q + 1) * kept, std::nan(""));
+      if (asked.bad(q)) return;
+      const std::vector<Neighbour> found = Nearest(table, asked, q, kept, *metric);
+      for (std::size_t r = 0; r < found.size(); ++r) {
+        index[q * kept + r] = static_cast<std::int64_t>(found[r].row);
+        distance[q * kept + r] = found[r].distance;
+      }
+    });
+  }
+  return py::make_tuple(indices, distances);
 }
 
 // Measures every path on `jobs` threads, the GIL released; row i of the
@@ -134,34 +225,25 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
   std::vector<std::string> failures(n);
   {
     py::gil_scoped_release unlocked;
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-      for (size_t i; (i = next.fetch_add(1)) < n;) {
-        double* row = out + i * record_token_count;
-        std::optional<Descriptors> described;
-        Status status;
-        try {
-          status = DescribeFile(paths[i], distortion, &described);
-        } catch (const std::exception& e) {
-          status = StatusOf(e);
-        }
-        badOut[i] = !status.ok();
-        if (!status.ok()) {
-          std::fill(row, row + record_token_count, std::nan(""));
-          if (status.code() != Status::Code::kBadIcon) failures[i] = status.message();
-        } else {
-          const std::vector<double> v =
-              RecordValues(*described, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
-          std::copy(v.begin(), v.end(), row);
-        }
+    ParallelFor(n, jobs, [&](size_t i) {
+      double* row = out + i * record_token_count;
+      std::optional<Descriptors> described;
+      Status status;
+      try {
+        status = DescribeFile(paths[i], distortion, &described);
+      } catch (const std::exception& e) {
+        status = StatusOf(e);
       }
-    };
-    const unsigned threads =
-        jobs > 0 ? static_cast<unsigned>(jobs) : std::max(1u, std::thread::hardware_concurrency());
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < std::min<size_t>(threads, n); ++t) pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool) thread.join();
+      badOut[i] = !status.ok();
+      if (!status.ok()) {
+        std::fill(row, row + record_token_count, std::nan(""));
+        if (status.code() != Status::Code::kBadIcon) failures[i] = status.message();
+      } else {
+        const std::vector<double> v =
+            RecordValues(*described, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
+        std::copy(v.begin(), v.end(), row);
+      }
+    });
   }
   std::vector<std::string> messages;
   for (std::string& f : failures)
@@ -199,28 +281,31 @@ PYBIND11_MODULE(_vexlor, m) {
   m.doc() = "vexlor's native part; use the vexlor package.";
   QuietImageLibrary();
 
-  py::class_<Descriptors>(m, "Descriptors")
+  py::class_<Described>(m, "Descriptors")
       .def_property_readonly("orientation",
-                             [](const Descriptors& d) {
+                             [](const Described& r) {
+                               const Descriptors& d = r.descriptors;
                                return ArrayOf(std::vector<double>(d.recDesc().begin(),
                                                                   d.recDesc().begin() + derivative_desc_length),
                                               {12, 8});
                              })
       .def_property_readonly("lab",
-                             [](const Descriptors& d) {
+                             [](const Described& r) {
+                               const Descriptors& d = r.descriptors;
                                return ArrayOf(std::vector<double>(d.recDesc().begin() + derivative_desc_length,
                                                                   d.recDesc().end()),
                                               {12, 6});
                              })
       .def_property_readonly("groups",
-                             [](const Descriptors& d) { return ArrayOf(d.groupDesc(), {5, 8}); })
+                             [](const Described& r) { return ArrayOf(r.descriptors.groupDesc(), {5, 8}); })
       .def_property_readonly("values",
-                             [](const Descriptors& d) { return ArrayOf(Values(d), {record_token_count}); })
+                             [](const Described& r) { return ArrayOf(Values(r.descriptors), {record_token_count}); })
       .def_property_readonly("tiny",
-                             [](const Descriptors& d) { return ArrayOf(Tiny(d), {record_token_count}); })
-      .def("line", [](const Descriptors& d, bool tiny) {
-        return RecordLine(d, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
-      }, py::arg("tiny") = true);
+                             [](const Described& r) { return ArrayOf(Tiny(r.descriptors), {record_token_count}); })
+      .def("line", [](const Described& r, bool tiny) {
+        return RecordLine(r.descriptors, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
+      }, py::arg("tiny") = true)
+      .def("card", &CardOf);
 
   m.def("_set_bad_icon_error", [](py::object type) {
     bad_icon_error = type.release().ptr();
@@ -240,6 +325,8 @@ PYBIND11_MODULE(_vexlor, m) {
           return DescribeMany(paths, jobs, tiny, MakeDistortion(blur, red, green, blue));
         });
   m.def("read_results", &ReadResultsArrays);
+  m.def("nearest", &NearestArrays);
+  m.attr("DEFAULT_METRIC") = MetricName(kDefaultMetric);
   m.attr("RECORD_LENGTH") = record_token_count;
   m.attr("MAX_ICON_PIXELS") = MaxIconPixels();
 }

@@ -38,6 +38,9 @@ namespace vexlor {
 
 enum class Metric { kL1, kL2, kWeighted };
 
+// The metric that retrieves best in the robustness benchmark.
+inline constexpr Metric kDefaultMetric = Metric::kL1;
+
 // "l1", "l2" or "weighted".
 const char* MetricName(Metric metric);
 std::optional<Metric> MetricNamed(std::string_view name);

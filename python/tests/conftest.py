@@ -10,7 +10,8 @@ DATA = SOURCE / "tests" / "data"
 
 @pytest.fixture(scope="session")
 def tools():
-    return {"vexlor": str(BUILD / "vexlor"), "batch": str(BUILD / "vexlor-batch")}
+    return {"vexlor": str(BUILD / "vexlor"), "batch": str(BUILD / "vexlor-batch"),
+            "card": str(BUILD / "vexlor-card"), "nearest": str(BUILD / "vexlor-nearest")}
 
 
 @pytest.fixture(scope="session")

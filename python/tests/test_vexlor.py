@@ -127,3 +127,43 @@ def test_the_readme_example_runs(tmp_path):
     code = section.split("```python\n", 1)[1].split("```", 1)[0]
     os.chdir(SOURCE)
     exec(compile(code, "README.md", "exec"), {})
+
+
+def test_card_is_the_picture_vexlor_card_writes(tools, tmp_path):
+    icon = str(DATA / "calculator.png")
+    out = tmp_path / "card.png"
+    subprocess.run([tools["card"], icon, "-o", str(out), "--blur", "2", "--green", "1.3"],
+                   check=True)
+    card = vexlor.describe(icon, blur=2, green=1.3).card()
+    assert card.dtype == np.uint8 and card.ndim == 3
+    np.testing.assert_array_equal(card, cv2.imread(str(out), cv2.IMREAD_COLOR))
+
+
+def test_nearest_finds_what_vexlor_nearest_finds(tools, icons, tmp_path):
+    names = tmp_path / "names"
+    names.write_text("".join(p + "\n" for p in icons))
+    for form in ([], ["--double"]):
+        data = batch_output(tools, icons, tmp_path, *form)
+        (tmp_path / "blurred").mkdir(exist_ok=True)
+        queries = batch_output(tools, icons[::-1], tmp_path / "blurred", "--blur", "1", *form)
+        values, bad = vexlor.read_results(data)
+        asked, _ = vexlor.read_results(queries)
+        for metric in ("l1", "l2", "weighted"):
+            out = subprocess.run([tools["nearest"], "-k", "3", "--metric", metric, str(data),
+                                  str(names), "--records", str(queries)],
+                                 capture_output=True, check=True, text=True).stdout
+            rows, distances = vexlor.nearest(values, asked, k=3, metric=metric)
+            expected = [(str(q + 1), str(r + 1), distances[q, r], icons[rows[q, r]])
+                        for q in range(len(asked)) for r in range(rows.shape[1])]
+            found = [(q, r, float(d), name) for q, r, d, name in
+                     (line.split("\t") for line in out.splitlines())]
+            assert found == expected, (form, metric)
+            assert not bad[rows].any()
+
+
+def test_nearest_refuses_records_of_the_other_form():
+    tiny = vexlor.describe(str(DATA / "calculator.png"))
+    with pytest.raises(ValueError, match="queries row 0: a record of double form"):
+        vexlor.nearest(tiny.tiny[np.newaxis], tiny.values)
+    rows, distances = vexlor.nearest(np.vstack([np.full(416, np.nan), tiny.tiny]), tiny.tiny)
+    assert rows.tolist() == [1] and distances.tolist() == [0.0]

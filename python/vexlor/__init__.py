@@ -6,6 +6,8 @@
     ((416,), (12, 8))
     >>> values, bad = vexlor.describe_many(paths)        # all cores
     >>> values, bad = vexlor.read_results("dataset.txt")  # what vexlor wrote
+    >>> rows, distances = vexlor.nearest(values, record.tiny, k=5)
+    >>> picture = record.card()                          # BGR uint8 array
 
 Every number equals, bit for bit, what the vexlor and vexlor-batch tools
 write for the same icon and settings.
@@ -17,10 +19,11 @@ import numpy as np
 
 from . import _vexlor
 
-__all__ = ["BadIconError", "Record", "describe", "describe_many", "read_results",
-           "RECORD_LENGTH"]
+__all__ = ["BadIconError", "Record", "describe", "describe_many", "read_results", "nearest",
+           "RECORD_LENGTH", "DEFAULT_METRIC"]
 
 RECORD_LENGTH = _vexlor.RECORD_LENGTH
+DEFAULT_METRIC = _vexlor.DEFAULT_METRIC
 
 
 class BadIconError(ValueError):
@@ -55,6 +58,11 @@ class Record:
     def line(self, tiny=True):
         """The results-file record, without the final newline."""
         return self._native.line(bool(tiny))
+
+    def card(self):
+        """The picture vexlor-card draws of this record: an (H, W, 3) uint8
+        BGR array, pixel for pixel the PNG that vexlor-card writes."""
+        return self._native.card()
 
     def __repr__(self):
         return f"<vexlor.Record {self.line()[:40]}...>"
@@ -101,3 +109,25 @@ def read_results(path):
     that is neither a record nor "Bad Icon", OSError when the file cannot be
     read."""
     return _vexlor.read_results(os.fsencode(path))
+
+
+def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
+    """The k rows of `data` nearest to each query, as vexlor-nearest finds them.
+
+    data     (N, 416) records of one form: rows from read_results or
+             describe_many, or Record.values / Record.tiny stacked; rows
+             holding NaN ("Bad Icon") keep their index and are never returned
+    queries  (M, 416) records of the same form, or one record of shape (416,)
+    metric   "l1", "l2" or "weighted" (see vexlor-nearest --help)
+
+    Returns (indices, distances): (M, K) int64 row numbers of `data`, nearest
+    first, equal distances in row order, and their (M, K) float64 distances,
+    K = min(k, good rows of data); a NaN query row gets -1 and NaN. For one
+    query, arrays of shape (K,). Raises ValueError naming the row for a record
+    of neither form or of the other form than data's."""
+    queries = np.asarray(queries, dtype=np.float64)
+    one = queries.ndim == 1
+    indices, distances = _vexlor.nearest(np.asarray(data, dtype=np.float64),
+                                         queries[np.newaxis] if one else queries,
+                                         int(k), str(metric), int(jobs))
+    return (indices[0], distances[0]) if one else (indices, distances)
