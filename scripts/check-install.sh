@@ -42,7 +42,13 @@ done
 "$prefix/bin/vexlor" -I samples/palette.png -R "$work/one.txt" -B 1 -A 1
 echo samples/palette.png | "$prefix/bin/vexlor-batch" -q --blur 1 | cmp -s - "$work/one.txt" ||
   { echo "FAIL: the installed vexlor writes another record"; exit 1; }
-for page in vexlor vexlor-batch; do
+"$prefix/bin/vexlor-batch" -q "$work/list" > "$work/plain"
+"$prefix/bin/vexlor-nearest" -k 1 "$work/plain" "$work/list" samples/palette.png |
+  grep -qxF "samples/palette.png	1	0	$root/samples/palette.png" ||
+  { echo "FAIL: the installed vexlor-nearest does not find the sample"; exit 1; }
+"$prefix/bin/vexlor-card" samples/palette.png -o "$work/card.png" && [ -s "$work/card.png" ] ||
+  { echo "FAIL: the installed vexlor-card wrote no card"; exit 1; }
+for page in vexlor vexlor-batch vexlor-card vexlor-nearest; do
   MANPATH=$prefix/share/man man -w "$page" > /dev/null || { echo "FAIL: no man page $page"; exit 1; }
 done
 [ -x "$prefix/libexec/vexlor/vexlor-window" ] || { echo "FAIL: no window helper"; exit 1; }
