@@ -29,7 +29,10 @@ cmp "$work/installed.txt" "$work/built.txt"
 cmp "$work/installed-jpeg.txt" "$work/built-jpeg.txt"
 /usr/bin/python3 -c "import vexlor; print(vexlor.describe('samples/palette.png').line(), end='')" |
   cmp - "$work/built.txt"
-man -w vexlor-batch > /dev/null
+man -w vexlor-batch vexlor-card vexlor-nearest > /dev/null
+/usr/bin/vexlor-card samples/palette.png -o "$work/card.png"
+"$build/vexlor-card" samples/palette.png -o "$work/built-card.png"
+cmp "$work/card.png" "$work/built-card.png"
 [ -x /usr/libexec/vexlor/vexlor-window ] && [ -f /usr/libexec/vexlor/vexlor-codecs.so ]
 [ -f "$(pkg-config --variable=libdir vexlor)/libvexlor.a" ]
 rm -rf "$work"
