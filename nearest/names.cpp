@@ -1,8 +1,10 @@
 #include "nearest/names.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -13,9 +15,9 @@ Status Names::Read(const std::string& path, bool null_separated) {
   ends_.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Status::IOError("cannot open '" + path + "': " + std::strerror(errno));
-  const char separator = null_separated ? '\0' : '\n';
+  struct stat st{};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) text_.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[1 << 16];
-  bool pending = false;  // a name begun and not yet ended
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
@@ -25,20 +27,16 @@ Status Names::Read(const std::string& path, bool null_separated) {
       return Status::IOError("cannot read '" + path + "': " + std::strerror(error));
     }
     if (got == 0) break;
-    for (ssize_t i = 0; i < got; ++i) {
-      if (buffer[i] == separator) {
-        ends_.push_back(text_.size());
-        pending = false;
-      } else {
-        text_.push_back(buffer[i]);
-        pending = true;
-      }
-    }
+    text_.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(fd);
-  if (pending) ends_.push_back(text_.size());
-  text_.shrink_to_fit();
-  ends_.shrink_to_fit();
+  // The separators stay in the text: name i runs from after separator i - 1
+  // to separator i (or the end).
+  const char separator = null_separated ? '\0' : '\n';
+  ends_.reserve(static_cast<std::size_t>(std::count(text_.begin(), text_.end(), separator)) + 1);
+  for (std::size_t at = 0; at < text_.size(); ++at)
+    if (text_[at] == separator) ends_.push_back(at);
+  if (!text_.empty() && text_.back() != separator) ends_.push_back(text_.size());
   return {};
 }
 

@@ -11,7 +11,7 @@
 namespace vexlor {
 
 // The names of a data set's records, line i naming record i, held in one
-// buffer (a name costs its length plus 8 bytes).
+// buffer (a name costs its length plus 9 bytes).
 class Names {
  public:
   // Reads the names from the file at `path`, one per line, or ending with a
@@ -21,7 +21,7 @@ class Names {
 
   std::size_t size() const { return ends_.size(); }
   std::string_view operator[](std::size_t i) const {
-    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+    const std::size_t begin = i == 0 ? 0 : ends_[i - 1] + 1;
     return std::string_view(text_).substr(begin, ends_[i] - begin);
   }
 

@@ -65,6 +65,8 @@ class DescriptorTable {
   // kInvalidArgument when it is a record of the other form or of neither.
   Status Add(const double* values);
   void AddBad();
+  // Makes room for `rows` rows in all, so that adding them allocates once.
+  void Reserve(std::size_t rows);
 
   std::optional<RecordForm> form() const { return form_; }
   std::size_t size() const { return bad_.size(); }
