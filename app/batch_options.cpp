@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/command_line.h"
 #include "app/exit_codes.h"
 
 namespace vexlor {
@@ -42,17 +43,8 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
   app.add_flag("-q,--quiet", o.quiet, "No progress display on standard error");
   app.set_version_flag("--version", std::string("vexlor-batch ") + VEXLOR_VERSION);
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return {std::nullopt, app.exit(e)};
-  } catch (const CLI::CallForVersion& e) {
-    return {std::nullopt, app.exit(e)};
-  } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "vexlor-batch: %s\nRun 'vexlor-batch --help' for the options.\n",
-                 e.what());
-    return {std::nullopt, kExitBadArguments};
-  }
+  if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-batch"))
+    return {std::nullopt, *exit};
   o.form = doubles ? RecordForm::kDouble : RecordForm::kTinyInt;
   return {o, kExitSuccess};
 }

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <opencv2/core.hpp>
 
+#include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/standard_streams.h"
 #include "vexlor/card.h"
@@ -55,16 +56,8 @@ int main(int argc, char** argv) {
   app.add_option("--green", o.distortion.green, "Green channel factor (vexlor -cG)");
   app.add_option("--blue", o.distortion.blue, "Blue channel factor (vexlor -cB)");
   app.set_version_flag("--version", std::string("vexlor-card ") + VEXLOR_VERSION);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "vexlor-card: %s\nRun 'vexlor-card --help' for the options.\n", e.what());
-    return kExitBadArguments;
-  }
+  if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-card"))
+    return *exit;
   const StandardErrorSilenced decoderChatter;
   try {
     return Run(o, decoderChatter.original());

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/command_line.h"
 #include "app/exit_codes.h"
 
 namespace vexlor {
@@ -47,19 +48,12 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
       ->check(CLI::Range(1u, 1024u));
   app.set_version_flag("--version", std::string("vexlor-nearest ") + VEXLOR_VERSION);
 
-  try {
-    app.parse(argc, argv);
-    if (o.icons.empty() && o.records.empty())
-      throw CLI::RequiredError("ICON or --records");
-  } catch (const CLI::CallForHelp& e) {
-    return {std::nullopt, app.exit(e)};
-  } catch (const CLI::CallForVersion& e) {
-    return {std::nullopt, app.exit(e)};
-  } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "vexlor-nearest: %s\nRun 'vexlor-nearest --help' for the options.\n",
-                 e.what());
-    return {std::nullopt, kExitBadArguments};
-  }
+  if (const std::optional<int> exit =
+          ParseCommandLine(app, argc, argv, "vexlor-nearest", [&] {
+            if (o.icons.empty() && o.records.empty())
+              throw CLI::RequiredError("ICON or --records");
+          }))
+    return {std::nullopt, *exit};
   return {o, kExitSuccess};
 }
 

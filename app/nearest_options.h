@@ -1,17 +1,12 @@
 #ifndef VEXLOR_APP_NEAREST_OPTIONS_H_
 #define VEXLOR_APP_NEAREST_OPTIONS_H_
 
-#include <optional>
-
+#include "app/parsed_options.h"
 #include "nearest/nearest_run.h"
 
 namespace vexlor {
 
-// What vexlor-nearest's command line asks for, as ParsedBatchOptions.
-struct ParsedNearestOptions {
-  std::optional<NearestOptions> options;
-  int exit_code = 0;
-};
+using ParsedNearestOptions = ParsedOptions<NearestOptions>;
 
 ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv);
 

@@ -1,31 +1,17 @@
 #include "nearest/nearest_run.h"
 
-#include <atomic>
 #include <charconv>
 #include <optional>
-#include <thread>
 
 #include "app/exit_codes.h"
 #include "app/standard_streams.h"
 #include "nearest/names.h"
+#include "search/parallel_for.h"
 #include "vexlor/vexlor.h"
 
 namespace vexlor {
 
 namespace {
-
-// Runs work(i) for i in [0, n) on `jobs` threads.
-template <typename Work>
-void ParallelFor(std::size_t n, unsigned jobs, Work work) {
-  std::atomic<std::size_t> next{0};
-  auto worker = [&] {
-    for (std::size_t i; (i = next.fetch_add(1)) < n;) work(i);
-  };
-  std::vector<std::thread> pool;
-  for (unsigned t = 1; t < jobs && t < n; ++t) pool.emplace_back(worker);
-  worker();
-  for (std::thread& thread : pool) thread.join();
-}
 
 Status CheckNames(const NearestOptions& o, const Names& names, std::size_t records) {
   if (names.size() > records)

@@ -16,6 +16,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "search/parallel_for.h"
 #include "vexlor/card.h"
 #include "vexlor/nearest.h"
 #include "vexlor/vexlor.h"
@@ -36,21 +37,6 @@ PyObject* bad_icon_error = nullptr;
     }());
   if (status.code() == Status::Code::kInvalidArgument) throw py::value_error(status.message());
   throw std::runtime_error(status.message());
-}
-
-// Runs work(i) for i in [0, n) on `jobs` threads (0: one per core).
-template <typename Work>
-void ParallelFor(std::size_t n, int jobs, Work work) {
-  const unsigned threads =
-      jobs > 0 ? static_cast<unsigned>(jobs) : std::max(1u, std::thread::hardware_concurrency());
-  std::atomic<std::size_t> next{0};
-  auto worker = [&] {
-    for (std::size_t i; (i = next.fetch_add(1)) < n;) work(i);
-  };
-  std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads && t < n; ++t) pool.emplace_back(worker);
-  worker();
-  for (std::thread& thread : pool) thread.join();
 }
 
 Distortion MakeDistortion(int blur, double red, double green, double blue) {
@@ -195,7 +181,7 @@ py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array
   double* distance = distances.mutable_data();
   {
     py::gil_scoped_release unlocked;
-    ParallelFor(m, jobs, [&](std::size_t q) {
+    ParallelFor(m, static_cast<unsigned>(std::max(jobs, 0)), [&](std::size_t q) {
       std::fill(index + q * kept, index + (q + 1) * kept, -1);
       std::fill(distance + q * kept, distance + (q + 1) * kept, std::nan(""));
       if (asked.bad(q)) return;
@@ -225,7 +211,7 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
   std::vector<std::string> failures(n);
   {
     py::gil_scoped_release unlocked;
-    ParallelFor(n, jobs, [&](size_t i) {
+    ParallelFor(n, static_cast<unsigned>(std::max(jobs, 0)), [&](size_t i) {
       double* row = out + i * record_token_count;
       std::optional<Descriptors> described;
       Status status;

@@ -1,0 +1,21 @@
+#ifndef VEXLOR_APP_COMMAND_LINE_H_
+#define VEXLOR_APP_COMMAND_LINE_H_
+
+#include <functional>
+#include <optional>
+
+#include <CLI/CLI.hpp>
+
+namespace vexlor {
+
+// Parses the command line with `app` (named `tool` in messages), then runs
+// `check` for rules the parser cannot state (it throws a CLI::ParseError).
+// Returns nothing when the run goes on, or the exit code: 0 after --help or
+// --version (text on standard output), kExitBadArguments after a bad option
+// (a message and a pointer to --help on standard error).
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv,
+                                    const char* tool, const std::function<void()>& check = {});
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_APP_COMMAND_LINE_H_
