@@ -26,6 +26,7 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
                "Paths in LIST end with a NUL byte instead of a newline");
   CLI::Option* output =
       app.add_option("-o,--output", o.output, "Write to FILE, replacing it (default: standard output)")
+          ->check(NonEmptyPath())
           ->option_text("FILE");
   app.add_flag("-a,--append", o.append,
                "Append to the --output file instead of replacing it")

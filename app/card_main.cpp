@@ -49,7 +49,10 @@ int main(int argc, char** argv) {
       "a- b+ b- as bars; beside the grid the four quadrant groups and the middle group.",
       "vexlor-card");
   app.add_option("ICON", o.icon, "Icon file")->required();
-  app.add_option("-o,--output", o.output, "The PNG file to write")->required()->option_text("CARD.png");
+  app.add_option("-o,--output", o.output, "The PNG file to write")
+      ->required()
+      ->check(NonEmptyPath())
+      ->option_text("CARD.png");
   app.add_option("--blur", o.distortion.blur, "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
       ->check(CLI::Range(0, kMaxBlurSize));
   app.add_option("--red", o.distortion.red, "Red channel factor (vexlor -cR)");

@@ -6,6 +6,13 @@
 
 namespace vexlor {
 
+const CLI::Validator& NonEmptyPath() {
+  static const CLI::Validator validator(
+      [](const std::string& path) { return path.empty() ? std::string("the file name is empty") : std::string(); },
+      "");
+  return validator;
+}
+
 std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv,
                                     const char* tool, const std::function<void()>& check) {
   try {

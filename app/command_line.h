@@ -13,6 +13,10 @@ namespace vexlor {
 // Returns nothing when the run goes on, or the exit code: 0 after --help or
 // --version (text on standard output), kExitBadArguments after a bad option
 // (a message and a pointer to --help on standard error).
+// For options that name a file to write: the empty name is refused (it would
+// otherwise read as "no file given").
+const CLI::Validator& NonEmptyPath();
+
 std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv,
                                     const char* tool, const std::function<void()>& check = {});
 
