@@ -33,12 +33,7 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
       ->needs(output);
   bool doubles = false;
   app.add_flag("--double", doubles, "Write the double form instead of TinyInt (vexlor -TI 0)");
-  app.add_option("--blur", o.distortion.blur,
-                 "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
-      ->check(CLI::Range(0, kMaxBlurSize));
-  app.add_option("--red", o.distortion.red, "Red channel factor (vexlor -cR)");
-  app.add_option("--green", o.distortion.green, "Green channel factor (vexlor -cG)");
-  app.add_option("--blue", o.distortion.blue, "Blue channel factor (vexlor -cB)");
+  AddDistortionOptions(app, &o.distortion);
   app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
       ->check(CLI::Range(1u, 1024u));
   app.add_flag("-q,--quiet", o.quiet, "No progress display on standard error");

@@ -53,11 +53,7 @@ int main(int argc, char** argv) {
       ->required()
       ->check(NonEmptyPath())
       ->option_text("CARD.png");
-  app.add_option("--blur", o.distortion.blur, "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
-      ->check(CLI::Range(0, kMaxBlurSize));
-  app.add_option("--red", o.distortion.red, "Red channel factor (vexlor -cR)");
-  app.add_option("--green", o.distortion.green, "Green channel factor (vexlor -cG)");
-  app.add_option("--blue", o.distortion.blue, "Blue channel factor (vexlor -cB)");
+  AddDistortionOptions(app, &o.distortion);
   app.set_version_flag("--version", std::string("vexlor-card ") + VEXLOR_VERSION);
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-card"))
     return *exit;

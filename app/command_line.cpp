@@ -6,6 +6,14 @@
 
 namespace vexlor {
 
+void AddDistortionOptions(CLI::App& app, Distortion* distortion) {
+  app.add_option("--blur", distortion->blur, "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
+      ->check(CLI::Range(0, kMaxBlurSize));
+  app.add_option("--red", distortion->red, "Red channel factor (vexlor -cR)");
+  app.add_option("--green", distortion->green, "Green channel factor (vexlor -cG)");
+  app.add_option("--blue", distortion->blue, "Blue channel factor (vexlor -cB)");
+}
+
 const CLI::Validator& NonEmptyPath() {
   static const CLI::Validator validator(
       [](const std::string& path) { return path.empty() ? std::string("the file name is empty") : std::string(); },

@@ -6,6 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "vexlor/icon.h"
+
 namespace vexlor {
 
 // Parses the command line with `app` (named `tool` in messages), then runs
@@ -13,6 +15,10 @@ namespace vexlor {
 // Returns nothing when the run goes on, or the exit code: 0 after --help or
 // --version (text on standard output), kExitBadArguments after a bad option
 // (a message and a pointer to --help on standard error).
+// --blur, --red, --green and --blue, vexlor's -B, -cR, -cG and -cB, into
+// `distortion`.
+void AddDistortionOptions(CLI::App& app, Distortion* distortion);
+
 // For options that name a file to write: the empty name is refused (it would
 // otherwise read as "no file given").
 const CLI::Validator& NonEmptyPath();

@@ -11,31 +11,17 @@
 #include <filesystem>
 #include <string_view>
 
+#include "icon/helper_files.h"
+#include "report/whole_file.h"
+
 namespace vexlor {
 
 namespace {
 
 std::string HelperPath() {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "";
-  for (const char* relative : {"vexlor-window", "../libexec/vexlor/vexlor-window"}) {
-    const std::filesystem::path candidate = self.parent_path() / relative;
+  for (const std::filesystem::path& candidate : HelperFilePlaces("vexlor-window"))
     if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
   return "";
-}
-
-bool WriteAll(int fd, const void* data, size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::write(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 // The pixel stream the helper reads on standard input: "rows cols\n", then
@@ -55,9 +41,9 @@ void SendIcon(int fd, const cv::Mat& icon) {
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGPIPE, &ignore, &previous);
   const std::string header = WindowStreamHeader(icon);
-  if (WriteAll(fd, header.data(), header.size()))
+  if (WriteAll(fd, header.data(), header.size()) == 0)
     for (int r = 0; r < icon.rows; ++r)
-      if (!WriteAll(fd, icon.ptr(r), icon.cols * icon.elemSize())) break;
+      if (WriteAll(fd, icon.ptr(r), icon.cols * icon.elemSize()) != 0) break;
   ::sigaction(SIGPIPE, &previous, nullptr);
 }
 

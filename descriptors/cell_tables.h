@@ -11,6 +11,11 @@ namespace vexlor {
 // block by column block (left to right), top to bottom within a column block,
 // skipping the four corners of the 4 x 4 grid.
 
+// Column block (0 left .. 3 right) and row block (0 top .. 3 bottom) of the
+// 4 x 4 grid that each cell occupies.
+inline constexpr int column_block_of_cell[DESC_NUM_CELLS] = {0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3};
+inline constexpr int row_block_of_cell[DESC_NUM_CELLS] = {1, 2, 0, 1, 2, 3, 0, 1, 2, 3, 1, 2};
+
 // Quadrant group: 0 top left, 1 top right, 2 bottom left, 3 bottom right.
 inline constexpr std::uint32_t group_of_cell[DESC_NUM_CELLS] = {
     0, 2, 0, 0, 2, 2, 1, 1, 3, 3, 1, 3};

@@ -83,10 +83,15 @@ Descriptors Describe(const cv::Mat& icon, const Distortion& distortion, cv::Mat*
 Status DescribeFile(const std::string& path, const Distortion& distortion,
                     std::optional<Descriptors>* out, cv::Mat* seen) {
   out->reset();
-  cv::Mat icon;
-  Status status = LoadIcon(path, &icon);
-  if (!status.ok()) return status;
-  status = DescribeInPlace(icon, distortion, out, seen);
+  Status status;
+  try {
+    cv::Mat icon;
+    status = LoadIcon(path, &icon);
+    if (!status.ok()) return status;
+    status = DescribeInPlace(icon, distortion, out, seen);
+  } catch (const std::exception& e) {
+    status = StatusOf(e);
+  }
   if (status.ok()) return status;
   return Status::MeasureFailed("cannot measure '" + path + "': " + status.message());
 }

@@ -1,7 +1,5 @@
-#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 
 #include "icon/image_codecs.h"
 #include "icon/png_decoder.h"
+#include "report/whole_file.h"
 #include "vexlor/icon.h"
 
 namespace vexlor {
@@ -129,31 +128,6 @@ std::string ExtensionOf(const char* path) {
   return dot != nullptr ? dot : "";
 }
 
-bool WriteWhole(const char* path, const std::vector<uchar>& bytes, std::string* error) {
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    *error = std::strerror(errno);
-    return false;
-  }
-  const uchar* data = bytes.data();
-  size_t left = bytes.size();
-  int failure = 0;
-  while (left > 0 && failure == 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      failure = n < 0 ? errno : EIO;
-    } else {
-      data += n;
-      left -= static_cast<size_t>(n);
-    }
-  }
-  if (failure != 0) (void)!::ftruncate(fd, 0);
-  if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
-  if (failure != 0) *error = std::strerror(failure);
-  return failure == 0;
-}
-
 }  // namespace
 
 std::uint64_t MaxIconPixels() {
@@ -205,7 +179,9 @@ Status SaveIcon(const std::string& path, const cv::Mat& icon) {
   } catch (const std::bad_alloc&) {
     error = "out of memory";
   }
-  if (error.empty()) WriteWhole(path.c_str(), bytes, &error);
+  if (error.empty())
+    if (const int failure = WriteWholeFile(path, bytes.data(), bytes.size()); failure != 0)
+      error = std::strerror(failure);
   if (error.empty()) return {};
   return Status::IOError("cannot save the icon as '" + path + "': " + error);
 }

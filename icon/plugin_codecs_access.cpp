@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "icon/helper_files.h"
 #include "icon/image_codecs.h"
 
 namespace vexlor {
@@ -13,16 +14,10 @@ namespace {
 constexpr const char* kPluginName = "vexlor-codecs.so";
 constexpr const char* kEntryPoint = "vexlor_image_codecs_v1";
 
-// Where the plugin may be: beside the program (the build tree), in the
-// libexec folder of its installation, and where this build put it.
+// Where the plugin may be: beside the program or in its installation's
+// libexec folder, and where this build put it.
 std::vector<std::filesystem::path> PluginPlaces() {
-  std::vector<std::filesystem::path> places;
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    places.push_back(self.parent_path() / kPluginName);
-    places.push_back(self.parent_path() / "../libexec/vexlor" / kPluginName);
-  }
+  std::vector<std::filesystem::path> places = HelperFilePlaces(kPluginName);
 #ifdef VEXLOR_BUILD_PLUGIN_DIR
   places.push_back(std::filesystem::path(VEXLOR_BUILD_PLUGIN_DIR) / kPluginName);
 #endif

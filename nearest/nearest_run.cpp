@@ -35,12 +35,7 @@ DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
   failures->assign(n, "");
   ParallelFor(n, o.jobs, [&](std::size_t i) {
     std::optional<Descriptors> described;
-    Status status;
-    try {
-      status = DescribeFile(o.icons[i], {}, &described);
-    } catch (const std::exception& e) {
-      status = StatusOf(e);
-    }
+    const Status status = DescribeFile(o.icons[i], {}, &described);
     if (status.ok())
       values[i] = RecordValues(*described, form);
     else

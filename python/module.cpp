@@ -214,12 +214,7 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
     ParallelFor(n, static_cast<unsigned>(std::max(jobs, 0)), [&](size_t i) {
       double* row = out + i * record_token_count;
       std::optional<Descriptors> described;
-      Status status;
-      try {
-        status = DescribeFile(paths[i], distortion, &described);
-      } catch (const std::exception& e) {
-        status = StatusOf(e);
-      }
+      const Status status = DescribeFile(paths[i], distortion, &described);
       badOut[i] = !status.ok();
       if (!status.ok()) {
         std::fill(row, row + record_token_count, std::nan(""));

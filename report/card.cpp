@@ -30,18 +30,6 @@ const cv::Scalar kSlotColour(70, 70, 70);
 const cv::Scalar kBarColours[DESC_NUM_LAB_SUMS] = {
     {255, 255, 255}, {0, 0, 0}, {60, 60, 255}, {60, 200, 60}, {0, 230, 255}, {255, 120, 0}};
 
-// Column and row block of cell 1..12: column by column, top to bottom,
-// skipping the corners.
-cv::Point BlockOfCell(int cell) {
-  int n = 0;
-  for (int cx = 0; cx < 4; ++cx)
-    for (int cy = 0; cy < 4; ++cy) {
-      if ((cx == 0 || cx == 3) && (cy == 0 || cy == 3)) continue;
-      if (++n == cell) return {cx, cy};
-    }
-  return {-1, -1};
-}
-
 // Eight strokes from the centre of `box`, bin b at 180 - 45 b degrees
 // counter-clockwise from the right, as long as value * scale.
 void DrawHistogram(cv::Mat& card, const cv::Rect& box, const double* bins, double scale) {
@@ -77,9 +65,8 @@ void Label(cv::Mat& card, const std::string& text, cv::Point at, double size = 0
 }  // namespace
 
 cv::Rect CardCellBox(int cell) {
-  const cv::Point block = BlockOfCell(cell);
-  return {kGridOrigin + block.x * kCellSide, kGridOrigin + block.y * kCellSide, kCellSide,
-          kCellSide};
+  return {kGridOrigin + column_block_of_cell[cell - 1] * kCellSide,
+          kGridOrigin + row_block_of_cell[cell - 1] * kCellSide, kCellSide, kCellSide};
 }
 
 cv::Rect CardGroupBox(int group) {
@@ -99,15 +86,14 @@ cv::Mat DrawCard(const Descriptors& d, const cv::Mat& seen) {
   cv::resize(seen, enlarged, cv::Size(kIconSide, kIconSide), 0, 0, cv::INTER_NEAREST);
   enlarged.convertTo(card(cv::Rect(0, 0, kIconSide, kIconSide)), CV_8UC3, 0.5, 0);
 
-  for (int cx = 0; cx < 4; ++cx)
-    for (int cy : {0, 3})
-      if (cx == 0 || cx == 3) {
-        cv::Mat corner = card(cv::Rect(kGridOrigin + cx * kCellSide, kGridOrigin + cy * kCellSide,
-                                       kCellSide, kCellSide));
-        corner = corner * 0.3 + cv::Scalar(60, 60, 60) * 0.7;
-        for (int i = -kCellSide; i < kCellSide; i += 12)
-          cv::line(corner, {i, kCellSide}, {i + kCellSide, 0}, kGridColour, 1, cv::LINE_8);
-      }
+  for (int cx : {0, 3})
+    for (int cy : {0, 3}) {
+      cv::Mat corner = card(cv::Rect(kGridOrigin + cx * kCellSide, kGridOrigin + cy * kCellSide,
+                                     kCellSide, kCellSide));
+      corner = corner * 0.3 + cv::Scalar(60, 60, 60) * 0.7;
+      for (int i = -kCellSide; i < kCellSide; i += 12)
+        cv::line(corner, {i, kCellSide}, {i + kCellSide, 0}, kGridColour, 1, cv::LINE_8);
+    }
   for (int i = 0; i <= 4; ++i) {
     const int at = kGridOrigin + i * kCellSide;
     cv::line(card, {at, kGridOrigin}, {at, kGridOrigin + 4 * kCellSide}, kGridColour, 1);

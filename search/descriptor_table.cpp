@@ -51,23 +51,18 @@ Status DescriptorTable::Add(const double* values) {
     return Status::InvalidArgument(std::string("a record of ") + FormName(form) +
                                    " form where records of " + FormName(*form_) +
                                    " form are expected");
-  if (!form_) {
-    // Bad rows before the first record were stored as TinyInt placeholders.
-    if (form == RecordForm::kDouble) std::vector<std::uint8_t>().swap(tiny_);
-    tiny_.clear();
-    if (form == RecordForm::kTinyInt)
-      tiny_.resize(size() * kSearchedValueCount);
-    else
-      exact_.resize(size() * kSearchedValueCount);
-  }
   if (form == RecordForm::kTinyInt) {
     for (size_t i = 0; i < kSearchedValueCount; ++i)
       if (values[i] < 0 || values[i] > 255 || values[i] != std::floor(values[i]))
         return Status::InvalidArgument("value " + std::to_string(i + 1) +
                                        " is no TinyInt (0 to 255)");
-    for (size_t i = 0; i < kSearchedValueCount; ++i)
-      tiny_.push_back(static_cast<std::uint8_t>(values[i]));
+    tiny_.insert(tiny_.end(), values, values + kSearchedValueCount);
   } else {
+    if (!form_) {
+      // Bad rows before the first record hold TinyInt placeholders.
+      std::vector<std::uint8_t>().swap(tiny_);
+      exact_.resize(size() * kSearchedValueCount);
+    }
     exact_.insert(exact_.end(), values, values + kSearchedValueCount);
   }
   form_ = form;

@@ -41,10 +41,9 @@ inline constexpr int kCardStrokeReach = 52;
 // vexlor::Error (kInvalidArgument) when `seen` is not 62 x 62 CV_8UC3.
 cv::Mat DrawCard(const Descriptors& descriptors, const cv::Mat& seen);
 
-// Writes an 8-bit BGR image as a PNG file at `path`, whole or not at all:
-// into a new file beside it, renamed over `path` when complete (written in
-// place when `path` is no regular file, such as /dev/stdout). kIOError
-// naming the path and the reason.
+// Writes an 8-bit BGR image as a PNG file at `path`, encoded in memory first;
+// a file whose writing fails is left empty, as vexlor -SI leaves a failed
+// save. kIOError naming the path and the reason.
 Status WriteCardPng(const cv::Mat& card, const std::string& path);
 
 }  // namespace vexlor

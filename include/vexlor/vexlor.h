@@ -50,7 +50,8 @@ Descriptors Describe(const cv::Mat& icon, const Distortion& distortion = {},
 // path from a file to its record, used by every vexlor front end. kBadIcon
 // when the icon cannot be loaded (its record is kBadIcon), kMeasureFailed
 // when it was loaded but could not be measured (memory, image library).
-// `seen` as for Describe.
+// Reports every failure in the Status, never by an exception. `seen` as for
+// Describe.
 Status DescribeFile(const std::string& path, const Distortion& distortion,
                     std::optional<Descriptors>* out, cv::Mat* seen = nullptr);
 

@@ -1,0 +1,17 @@
+#ifndef VEXLOR_ICON_HELPER_FILES_H_
+#define VEXLOR_ICON_HELPER_FILES_H_
+
+#include <filesystem>
+#include <vector>
+
+namespace vexlor {
+
+// Where a file that comes with the command-line tools (the codecs plugin,
+// the window helper) may be, in the order to try: beside the running program
+// (the build tree), then in ../libexec/vexlor/ from it (an installation).
+// Empty when the program's own path cannot be read.
+std::vector<std::filesystem::path> HelperFilePlaces(const char* name);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_ICON_HELPER_FILES_H_
