@@ -88,7 +88,12 @@ def interrupted_batches(batch, icons, work):
             out = os.path.join(work, "cut.txt") if args else os.path.join(work, "cut-stdout.txt")
             with open(out, "w") as stdout:
                 run = subprocess.Popen([batch, "-q", "-j", "2"] + args + [listing], stdout=stdout)
-                time.sleep(1.5)
+                # Stopped once some records are out, however busy the machine: a fixed
+                # wait could end before the first block of lines was written.
+                deadline = time.monotonic() + 120
+                while os.path.getsize(out) == 0 and time.monotonic() < deadline:
+                    time.sleep(0.05)
+                time.sleep(0.2)
                 run.send_signal(sig)
                 run.wait()
             text = open(out).read()
