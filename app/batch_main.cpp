@@ -2,13 +2,10 @@
 #include <cstdio>
 #include <exception>
 
-#include <opencv2/core.hpp>
-
 #include "app/batch_options.h"
 #include "app/exit_codes.h"
 #include "app/standard_streams.h"
 #include "batch/batch_run.h"
-#include "vexlor/icon.h"
 
 int main(int argc, char** argv) {
   using namespace vexlor;
@@ -16,10 +13,6 @@ int main(int argc, char** argv) {
   // A write past the file size limit then fails with EFBIG instead of killing
   // the process, and the part of a line already written can be cut back.
   std::signal(SIGXFSZ, SIG_IGN);
-  QuietImageLibrary();
-  // The batch runs its own worker per core; the library's threads inside
-  // each small image would only compete with them.
-  cv::setNumThreads(0);
   const ParsedBatchOptions parsed = ParseBatchOptions(argc, argv);
   if (!parsed.options) return parsed.exit_code;
   const std::optional<BatchOptions>& options = parsed.options;

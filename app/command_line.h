@@ -6,7 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "vexlor/icon.h"
+#include "vexlor/distortion.h"
 
 namespace vexlor {
 

@@ -5,7 +5,7 @@
 #include "app/exit_codes.h"
 #include "app/run.h"
 #include "app/standard_streams.h"
-#include "vexlor/vexlor.h"
+#include "vexlor/status.h"
 
 int main(int argc, char** argv) {
   using namespace vexlor;
@@ -13,7 +13,6 @@ int main(int argc, char** argv) {
   // A write past the file size limit then fails with EFBIG instead of killing
   // the process, and the part of a line already written can be cut back.
   std::signal(SIGXFSZ, SIG_IGN);
-  QuietImageLibrary();
   try {
     return RunVexlor(argc, argv);
   } catch (const std::exception& e) {

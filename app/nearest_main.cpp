@@ -1,19 +1,14 @@
 #include <cstdio>
 #include <exception>
 
-#include <opencv2/core.hpp>
-
 #include "app/exit_codes.h"
 #include "app/nearest_options.h"
 #include "app/standard_streams.h"
 #include "nearest/nearest_run.h"
-#include "vexlor/icon.h"
 
 int main(int argc, char** argv) {
   using namespace vexlor;
   GuardStandardStreams();
-  QuietImageLibrary();
-  cv::setNumThreads(0);
   const ParsedNearestOptions parsed = ParseNearestOptions(argc, argv);
   if (!parsed.options) return parsed.exit_code;
   if (StandardOutputWasClosed()) {

@@ -11,7 +11,10 @@
 #include "app/standard_streams.h"
 #include "app/usage.h"
 #include "app/window.h"
-#include "vexlor/vexlor.h"
+#include "descriptors/measure.h"
+#include "icon/icon_loading.h"
+#include "vexlor/console_report.h"
+#include "vexlor/results_file.h"
 
 namespace vexlor {
 
@@ -46,15 +49,15 @@ int RunVexlor(int argc, const char* const* argv) {
   const RecordForm form = options.tiny_int ? RecordForm::kTinyInt : RecordForm::kDouble;
 
   std::clock_t t0 = std::clock();
-  cv::Mat dst_img;
+  IconPixels dst_img;
   Status status;
   {
     const StandardErrorSilenced decoderChatter;
-    status = LoadIcon(options.img_path, &dst_img);
+    status = LoadIconPixels(options.img_path, &dst_img);
   }
   if (!status.ok()) {
     // An icon that is no image is the specified silent case; a loader that
-    // fails by itself (its codecs missing) is told, and the line still kept.
+    // fails by itself (its image library plugin missing) is told, and the line still kept.
     const bool icon_at_fault = status.code() == Status::Code::kBadIcon;
     if (!icon_at_fault) ReportFailure(status.message());
     status = WriteMessageToFile(options.results_path, options.append_results, kBadIcon);
@@ -64,11 +67,11 @@ int RunVexlor(int argc, const char* const* argv) {
 
   bool complete = true;
   try {
-    IconProcess(dst_img, options.distortion());
+    DistortIcon(dst_img, options.distortion());
     if (std::strcmp(options.save_path, "no") != 0) {
       {
         const StandardErrorSilenced encoderChatter;
-        status = SaveIcon(options.save_path, dst_img);
+        status = SaveIconPixels(options.save_path, dst_img.view());
       }
       if (!status.ok()) {
         ReportFailure(status.message());
@@ -76,7 +79,7 @@ int RunVexlor(int argc, const char* const* argv) {
       }
     }
 
-    const Descriptors IconDescriptors = Describe(dst_img);
+    const Descriptors IconDescriptors = MeasureDistorted(dst_img.view(), nullptr);
     std::clock_t t1 = std::clock();
     if (options.print_info)
       std::printf(
@@ -111,7 +114,7 @@ int RunVexlor(int argc, const char* const* argv) {
     complete = false;
 
   if (options.show_figures) {
-    status = ShowProcessedIcon(dst_img);
+    status = ShowProcessedIcon(dst_img.view());
     if (!status.ok()) {
       ReportFailure(std::string("cannot show '") + options.img_path +
                     "' in the window \"ProcessedIcon\": " + status.message());
@@ -119,7 +122,7 @@ int RunVexlor(int argc, const char* const* argv) {
     }
   }
 
-  dst_img.release();
+  dst_img.Release();
   return complete ? kExitSuccess : kExitFailed;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
-
+#include <initializer_list>
 
 namespace vexlor {
 

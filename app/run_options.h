@@ -1,7 +1,7 @@
 #ifndef VEXLOR_APP_RUN_OPTIONS_H_
 #define VEXLOR_APP_RUN_OPTIONS_H_
 
-#include "vexlor/icon.h"
+#include "vexlor/distortion.h"
 
 namespace vexlor {
 

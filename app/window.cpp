@@ -26,7 +26,7 @@ std::string HelperPath() {
 
 // The pixel stream the helper reads on standard input: "rows cols\n", then
 // rows * cols * 3 bytes, row by row.
-std::string WindowStreamHeader(const cv::Mat& icon) {
+std::string WindowStreamHeader(const BgrImageView& icon) {
   return std::to_string(icon.rows) + " " + std::to_string(icon.cols) + "\n";
 }
 
@@ -36,14 +36,14 @@ Status CannotStartHelper(int error) {
 
 // Sends the pixels; a helper that has already died must not kill us with
 // SIGPIPE.
-void SendIcon(int fd, const cv::Mat& icon) {
+void SendIcon(int fd, const BgrImageView& icon) {
   struct sigaction ignore {}, previous {};
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGPIPE, &ignore, &previous);
   const std::string header = WindowStreamHeader(icon);
   if (WriteAll(fd, header.data(), header.size()) == 0)
     for (int r = 0; r < icon.rows; ++r)
-      if (WriteAll(fd, icon.ptr(r), icon.cols * icon.elemSize()) != 0) break;
+      if (WriteAll(fd, icon.row(r), static_cast<std::size_t>(icon.cols) * 3) != 0) break;
   ::sigaction(SIGPIPE, &previous, nullptr);
 }
 
@@ -94,8 +94,8 @@ std::string WhyNoWindow() {
   return "";
 }
 
-Status ShowProcessedIcon(const cv::Mat& icon) {
-  CV_Assert(icon.type() == CV_8UC3);
+Status ShowProcessedIcon(const BgrImageView& icon) {
+  if (icon.empty()) return Status::InvalidArgument("no icon to show");
   if (std::string why = WhyNoWindow(); !why.empty()) return Status::IOError(why);
   const std::string helper = HelperPath();
   if (helper.empty()) {

@@ -3,8 +3,7 @@
 
 #include <string>
 
-#include <opencv2/core.hpp>
-
+#include "vexlor/bgr_image.h"
 #include "vexlor/status.h"
 
 namespace vexlor {
@@ -18,7 +17,7 @@ namespace vexlor {
 // Returns kIOError with the reason when no window could be shown or the
 // toolkit failed, including platforms on which no key can ever arrive
 // (QT_QPA_PLATFORM offscreen or minimal).
-Status ShowProcessedIcon(const cv::Mat& icon);
+Status ShowProcessedIcon(const BgrImageView& icon);
 
 // Why no window can be opened in this environment, or "" when one may be.
 std::string WhyNoWindow();

@@ -13,7 +13,8 @@
 #include "batch/path_reader.h"
 #include "batch/progress.h"
 #include "app/exit_codes.h"
-#include "vexlor/vexlor.h"
+#include "descriptors/measure.h"
+#include "vexlor/results_file.h"
 
 namespace vexlor {
 
@@ -54,7 +55,7 @@ struct IconLine {
 IconLine MeasureLine(const std::string& path, const Distortion& distortion, RecordForm form) {
   try {
     std::optional<Descriptors> described;
-    const Status status = DescribeFile(path, distortion, &described);
+    const Status status = MeasureIconFile(path, distortion, &described);
     if (status.ok()) return {RecordLine(*described, form) + '\n', "", false};
     const bool unmeasured = status.code() != Status::Code::kBadIcon;
     return {std::string(kBadIcon) + '\n', unmeasured ? status.message() : "", true};

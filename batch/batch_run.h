@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "vexlor/icon.h"
+#include "vexlor/distortion.h"
 #include "vexlor/record.h"
 
 namespace vexlor {

@@ -1,8 +1,12 @@
+// Describe and DescribeFile: the public measuring interface for
+// image-library matrices, over the one measuring path.
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
 
 #include "descriptors/lab_icon.h"
+#include "descriptors/measure.h"
 #include "vexlor/vexlor.h"
 
 namespace vexlor {
@@ -21,79 +25,47 @@ Status CheckIcon(const cv::Mat& icon) {
   return {};
 }
 
-bool LeavesIconAsItIs(const Distortion& d) {
-  return d.blur == 0 && d.red == 1.0 && d.green == 1.0 && d.blue == 1.0;
-}
-
-// Runs `measure`, turning what the image library or the allocator throws
-// into a kMeasureFailed status.
-template <typename Measure>
-Status Measuring(Measure measure) {
-  try {
-    measure();
-    return {};
-  } catch (const std::exception& e) {
-    return StatusOf(e);
-  }
-}
-
-}  // namespace
-
-Status StatusOf(const std::exception& e) {
-  if (const auto* error = dynamic_cast<const Error*>(&e)) return error->status();
-  if (const auto* library = dynamic_cast<const cv::Exception*>(&e))
-    return Status::MeasureFailed("image library error: " + library->err);
-  if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr)
-    return Status::MeasureFailed("out of memory");
-  return Status::MeasureFailed(e.what());
-}
-
-namespace {
-
-// The one measurement: distorts `icon` (which the caller gives up) in place
-// and builds its record, or says why it could not.
-Status DescribeInPlace(cv::Mat& icon, const Distortion& distortion,
-                       std::optional<Descriptors>* out, cv::Mat* seen) {
-  out->reset();
-  const Status status = CheckIcon(icon);
-  if (!status.ok()) return status;
-  return Measuring([&] {
-    IconProcess(icon, distortion);
-    if (seen == nullptr) {
-      out->emplace(icon);
-    } else {
-      // The resampled icon measures as the original: no second resampling.
-      *seen = NormaliseSize(icon).clone();
-      out->emplace(*seen);
-    }
-  });
+cv::Mat MatrixOf(const NormalisedIcon& icon) {
+  cv::Mat m(kNormalisedSide, kNormalisedSide, CV_8UC3);
+  std::memcpy(m.data, icon.samples.data(), icon.samples.size());
+  return m;
 }
 
 }  // namespace
 
 Descriptors Describe(const cv::Mat& icon, const Distortion& distortion, cv::Mat* seen) {
-  // Only a distortion needs a copy: the caller's image is never changed.
-  cv::Mat own = LeavesIconAsItIs(distortion) ? icon : icon.clone();
-  std::optional<Descriptors> described;
-  const Status status = DescribeInPlace(own, distortion, &described, seen);
+  Status status = CheckIcon(icon);
   if (!status.ok()) throw Error(status);
-  return std::move(*described);
+  try {
+    // Only a distortion needs a copy: the caller's image is never changed.
+    cv::Mat own = LeavesIconAsItIs(distortion) ? icon : icon.clone();
+    IconProcess(own, distortion);
+    std::optional<NormalisedIcon> normalised;
+    Descriptors d = MeasureDistorted(ViewOf(own), seen != nullptr ? &normalised.emplace() : nullptr);
+    if (seen != nullptr) *seen = MatrixOf(*normalised);
+    return d;
+  } catch (const cv::Exception& e) {
+    status = Status::MeasureFailed("image library error: " + e.err);
+  } catch (const std::exception& e) {
+    status = StatusOf(e);
+  }
+  throw Error(status);
 }
 
 Status DescribeFile(const std::string& path, const Distortion& distortion,
                     std::optional<Descriptors>* out, cv::Mat* seen) {
-  out->reset();
-  Status status;
-  try {
-    cv::Mat icon;
-    status = LoadIcon(path, &icon);
-    if (!status.ok()) return status;
-    status = DescribeInPlace(icon, distortion, out, seen);
-  } catch (const std::exception& e) {
-    status = StatusOf(e);
+  std::optional<NormalisedIcon> normalised;
+  const Status status =
+      MeasureIconFile(path, distortion, out, seen != nullptr ? &normalised.emplace() : nullptr);
+  if (status.ok() && seen != nullptr) {
+    try {
+      *seen = MatrixOf(*normalised);
+    } catch (const std::exception&) {
+      out->reset();
+      return Status::MeasureFailed("cannot measure '" + path + "': out of memory");
+    }
   }
-  if (status.ok()) return status;
-  return Status::MeasureFailed("cannot measure '" + path + "': " + status.message());
+  return status;
 }
 
 }  // namespace vexlor

@@ -1,9 +1,9 @@
 #ifndef VEXLOR_DESCRIPTORS_GRADIENT_MAPS_H_
 #define VEXLOR_DESCRIPTORS_GRADIENT_MAPS_H_
 
-#include <cmath>
-
 #include <opencv2/core.hpp>
+
+#include "descriptors/gradient_values.h"
 
 namespace vexlor {
 
@@ -23,17 +23,6 @@ struct GradientMaps {
 
 // `lab`: the normalised icon, 62 x 62, 8-bit, L in channel 0.
 GradientMaps ComputeGradientMaps(const cv::Mat& lab);
-
-// The values the maps store for central differences (dx, dy). Everything
-// that needs a pixel's gradient goes through these two.
-inline float StoredMagnitude(double dx, double dy) {
-  return static_cast<float>(std::sqrt(dx * dx + dy * dy));
-}
-inline float StoredOrientation(double dx, double dy) {
-  const double theta = std::atan2(dy, dx);
-  // Keeps orientations in [-pi, pi): a gradient pointing left is -pi.
-  return static_cast<float>(theta == CV_PI ? -CV_PI : theta);
-}
 
 }  // namespace vexlor
 

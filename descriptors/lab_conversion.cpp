@@ -1,22 +1,14 @@
 #include "descriptors/lab_conversion.h"
 
-#include <cstdint>
-
-#include <opencv2/core/softfloat.hpp>
+#include "descriptors/lab_tables.h"
 
 namespace vexlor {
 
 namespace {
 
-using cv::softdouble;
-using cv::softfloat;
-
-// Fixed-point layout of the library's 8-bit path: coefficients carry 12
-// fraction bits, linear light 3 more than 8 bits, the cube roots 15.
-constexpr int kCoeffShift = 12;
-constexpr int kGammaShift = 3;
-constexpr int kLabShift = kCoeffShift + kGammaShift;
-constexpr int kCbrtTableSize = 256 * 3 / 2 * (1 << kGammaShift);
+constexpr LabTables kTables =
+#include "lab_tables.inc"
+    ;
 
 int Descale(int x, int n) { return (x + (1 << (n - 1))) >> n; }
 
@@ -24,82 +16,17 @@ std::uint8_t Saturate(int v) {
   return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
-struct LabTables {
-  std::uint16_t gamma[256];             // sRGB value -> linear light << 3
-  std::uint16_t cbrt[kCbrtTableSize];   // the Lab f(t), << 15
-  int coeffs[9];                        // BGR -> X/Xn, Y, Z/Zn, << 12
-};
-
-// Built with the library's own software floating point, operation for
-// operation as it builds its tables, so every entry is the library's.
-LabTables BuildTables() {
-  LabTables t{};
-  // sRGB to XYZ (0.412453 ... 0.950227) and the D65 white point, as the
-  // library stores them.
-  static const softdouble kRgbToXyz[9] = {
-      softdouble::fromRaw(0x3fda65a14488c60d), softdouble::fromRaw(0x3fd6e297396d0918),
-      softdouble::fromRaw(0x3fc71819d2391d58), softdouble::fromRaw(0x3fcb38cda6e75ff6),
-      softdouble::fromRaw(0x3fe6e297396d0918), softdouble::fromRaw(0x3fb279aae6c8f755),
-      softdouble::fromRaw(0x3f93cc4ac6cdaf4b), softdouble::fromRaw(0x3fbe836eb4e98138),
-      softdouble::fromRaw(0x3fee68427418d691)};
-  static const softdouble kWhite[3] = {softdouble::fromRaw(0x3fee6a22b3892ee8),
-                                       softdouble::one(),
-                                       softdouble::fromRaw(0x3ff16b8950763a19)};
-
-  const softdouble gammaThreshold = softdouble(809) / softdouble(20000);  // 0.04045
-  const softdouble gammaLowScale = softdouble(323) / softdouble(25);      // 12.92
-  const softdouble gammaPower = softdouble(12) / softdouble(5);           // 2.4
-  const softdouble gammaXshift = softdouble(11) / softdouble(200);        // 0.055
-  auto applyGamma = [&](softfloat x) -> softfloat {
-    const softdouble xd = x;
-    return xd <= gammaThreshold
-               ? xd / gammaLowScale
-               : pow((xd + gammaXshift) / (softdouble::one() + gammaXshift), gammaPower);
-  };
-  const softfloat f255(255);
-  const softfloat intScale(255 * (1 << kGammaShift));
-  for (int i = 0; i < 256; ++i)
-    t.gamma[i] = static_cast<std::uint16_t>(cvRound(intScale * applyGamma(softfloat(i) / f255)));
-
-  const softfloat lthresh = softfloat(216) / softfloat(24389);  // (6/29)^3
-  const softfloat lscale = softfloat(841) / softfloat(108);     // (29/3)^3 / (29*4)
-  const softfloat lbias = softfloat(16) / softfloat(116);
-  const softfloat cbrtScale = softfloat::one() / (f255 * softfloat(1 << kGammaShift));
-  const softfloat labScale(1 << kLabShift);
-  for (int i = 0; i < kCbrtTableSize; ++i) {
-    const softfloat x = cbrtScale * softfloat(i);
-    t.cbrt[i] = static_cast<std::uint16_t>(
-        cvRound(labScale * (x < lthresh ? mulAdd(x, lscale, lbias) : cbrt(x))));
-  }
-
-  // Blue first: column 2 of the matrix goes to coefficient 0.
-  const softdouble coeffScale(1 << kCoeffShift);
-  for (int i = 0; i < 3; ++i) {
-    t.coeffs[i * 3 + 2] = cvRound(coeffScale * kRgbToXyz[i * 3 + 0] / kWhite[i]);
-    t.coeffs[i * 3 + 1] = cvRound(coeffScale * kRgbToXyz[i * 3 + 1] / kWhite[i]);
-    t.coeffs[i * 3 + 0] = cvRound(coeffScale * kRgbToXyz[i * 3 + 2] / kWhite[i]);
-  }
-  return t;
-}
-
-const LabTables& Tables() {
-  static const LabTables tables = BuildTables();
-  return tables;
-}
-
 }  // namespace
 
-void ConvertBgrToLab(const cv::Mat& bgr, cv::Mat& lab) {
-  CV_Assert(bgr.type() == CV_8UC3);
-  const LabTables& t = Tables();
+void ConvertBgrToLab(const BgrImageView& bgr, std::uint8_t* lab) {
+  const LabTables& t = kTables;
   const int* c = t.coeffs;
   const int lScale = (116 * 255 + 50) / 100;
   const int lShift = -((16 * 255 * (1 << kLabShift) + 50) / 100);
   const int neutral = 128 * (1 << kLabShift);
-  lab.create(bgr.size(), CV_8UC3);
+  std::uint8_t* out = lab;
   for (int y = 0; y < bgr.rows; ++y) {
-    const std::uint8_t* in = bgr.ptr<std::uint8_t>(y);
-    std::uint8_t* out = lab.ptr<std::uint8_t>(y);
+    const std::uint8_t* in = bgr.row(y);
     for (int x = 0; x < bgr.cols; ++x, in += 3, out += 3) {
       const int b = t.gamma[in[0]], g = t.gamma[in[1]], r = t.gamma[in[2]];
       const int fX = t.cbrt[Descale(b * c[0] + g * c[1] + r * c[2], kCoeffShift)];

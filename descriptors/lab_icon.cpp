@@ -1,23 +1,33 @@
 #include "descriptors/lab_icon.h"
 
-#include <opencv2/imgproc.hpp>
-
-#include "descriptors/lab_conversion.h"
+#include <cstring>
 
 namespace vexlor {
 
+namespace {
+
+template <typename Normalise>
+cv::Mat Normalised(const cv::Mat& icon, Normalise normalise) {
+  NormalisedIcon normalised;
+  normalise(ViewOf(icon), &normalised);
+  cv::Mat out(kNormalisedSide, kNormalisedSide, CV_8UC3);
+  std::memcpy(out.data, normalised.samples.data(), normalised.samples.size());
+  return out;
+}
+
+}  // namespace
+
+BgrImageView ViewOf(const cv::Mat& icon) {
+  CV_Assert(icon.type() == CV_8UC3 && icon.dims == 2 && !icon.empty());
+  return {icon.ptr<std::uint8_t>(), icon.rows, icon.cols, icon.step[0]};
+}
+
 cv::Mat NormaliseSize(const cv::Mat& icon) {
-  if (icon.cols == kNormalisedSide && icon.rows == kNormalisedSide) return icon;
-  cv::Mat imgTemp;
-  cv::resize(icon, imgTemp, cv::Size(kNormalisedSide, kNormalisedSide), 0, 0,
-             cv::INTER_LINEAR);
-  return imgTemp;
+  return Normalised(icon, [](const BgrImageView& v, NormalisedIcon* n) { NormaliseSize(v, n); });
 }
 
 cv::Mat NormaliseToLab(const cv::Mat& icon) {
-  cv::Mat imgLab;
-  ConvertBgrToLab(NormaliseSize(icon), imgLab);
-  return imgLab;
+  return Normalised(icon, [](const BgrImageView& v, NormalisedIcon* n) { NormaliseToLab(v, n); });
 }
 
 }  // namespace vexlor

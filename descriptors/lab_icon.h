@@ -3,21 +3,18 @@
 
 #include <opencv2/core.hpp>
 
+#include "descriptors/normalised_icon.h"
+#include "vexlor/bgr_image.h"
+
 namespace vexlor {
 
-// Side of the normalised icon, in pixels.
-inline constexpr int kNormalisedSide = 62;
+// The pixels of an 8-bit BGR matrix (CV_8UC3, two dimensions).
+BgrImageView ViewOf(const cv::Mat& icon);
 
-// The icon as the descriptors see it before the Lab conversion: resampled to
-// kNormalisedSide x kNormalisedSide as below, or `icon` itself (shared) when
-// it already has that size.
+// NormaliseSize and NormaliseToLab (descriptors/normalised_icon.h) for
+// matrices: new kNormalisedSide x kNormalisedSide CV_8UC3 matrices; `icon` is
+// not changed. Safe on several threads at once.
 cv::Mat NormaliseSize(const cv::Mat& icon);
-
-// Brings an 8-bit BGR icon of any size to kNormalisedSide x kNormalisedSide
-// pixels in the library's 8-bit Lab (L scaled to 0..255, a and b offset by
-// 128). Each side is resampled on its own with bilinear interpolation, so a
-// non-square icon is stretched; an icon that already has the size is only
-// converted. `icon` is not changed. Safe on several threads at once.
 cv::Mat NormaliseToLab(const cv::Mat& icon);
 
 }  // namespace vexlor

@@ -2,9 +2,7 @@
 
 #include <cstdio>
 
-#include <opencv2/core.hpp>
-
-#include "descriptors/gradient_maps.h"
+#include "descriptors/gradient_values.h"
 #include "descriptors/invariant.h"
 
 namespace vexlor {

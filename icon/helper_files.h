@@ -6,7 +6,7 @@
 
 namespace vexlor {
 
-// Where a file that comes with the command-line tools (the codecs plugin,
+// Where a file that comes with the command-line tools (the image library plugin,
 // the window helper) may be, in the order to try: beside the running program
 // (the build tree), then in ../libexec/vexlor/ from it (an installation).
 // Empty when the program's own path cannot be read.

@@ -3,6 +3,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "icon/blur_check.h"
 #include "vexlor/icon.h"
 
 namespace vexlor {
@@ -26,9 +27,7 @@ void IconProcess(cv::Mat& icon, const Distortion& distortion) {
   if (icon.type() != CV_8UC3)
     throw Error(Status::InvalidArgument("cannot distort an image that is not 8-bit BGR"));
   const int blur_size = distortion.blur;
-  if (blur_size < 0 || blur_size > kMaxBlurSize)
-    throw Error(Status::InvalidArgument("blur " + std::to_string(blur_size) +
-                                        " is outside 0.." + std::to_string(kMaxBlurSize)));
+  CheckBlurSize(blur_size);
   if (blur_size != 0) {
     const int aperture = 2 * blur_size + 1;
     cv::GaussianBlur(icon, icon, cv::Size(aperture, aperture), 0.0, 0.0,

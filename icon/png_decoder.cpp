@@ -47,7 +47,7 @@ struct ReadStruct {
 };
 
 // The part that may longjmp: no object with a destructor lives here.
-PngDecoding Decode(std::FILE* file, std::uint64_t max_pixels, ReadStruct& s, cv::Mat* icon,
+PngDecoding Decode(std::FILE* file, std::uint64_t max_pixels, ReadStruct& s, IconPixels* icon,
                    std::vector<png_bytep>* rows) {
   if (setjmp(png_jmpbuf(s.png)) != 0) return PngDecoding::kFailed;
   png_init_io(s.png, file);
@@ -76,9 +76,9 @@ PngDecoding Decode(std::FILE* file, std::uint64_t max_pixels, ReadStruct& s, cv:
   png_set_interlace_handling(s.png);
   png_read_update_info(s.png, s.info);
 
-  icon->create(static_cast<int>(height), static_cast<int>(width), CV_8UC3);
+  std::uint8_t* pixels = icon->Allocate(static_cast<int>(height), static_cast<int>(width));
   rows->resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = icon->ptr(static_cast<int>(y));
+  for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = pixels + std::size_t{y} * width * 3;
   png_read_image(s.png, rows->data());
   png_read_end(s.png, s.end);
   return PngDecoding::kDecoded;
@@ -86,14 +86,14 @@ PngDecoding Decode(std::FILE* file, std::uint64_t max_pixels, ReadStruct& s, cv:
 
 }  // namespace
 
-PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, cv::Mat* icon) {
+PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
   if (!file) return PngDecoding::kNotPng;
   return DecodePng(file.get(), max_pixels, icon);
 }
 
-PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, cv::Mat* icon) {
+PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon) {
   unsigned char signature[8];
   if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
       png_sig_cmp(signature, 0, sizeof signature) != 0)
@@ -110,7 +110,7 @@ PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, cv::Mat* icon) 
   if (s.info == nullptr || s.end == nullptr) return PngDecoding::kFailed;
   std::vector<png_bytep> rows;
   const PngDecoding result = Decode(file, max_pixels, s, icon, &rows);
-  if (result != PngDecoding::kDecoded) icon->release();
+  if (result != PngDecoding::kDecoded) icon->Release();
   return result;
 }
 

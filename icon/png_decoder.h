@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include <opencv2/core.hpp>
+#include "icon/icon_pixels.h"
 
 namespace vexlor {
 
@@ -22,10 +22,10 @@ enum class PngDecoding {
 // transparency dropped, interlacing handled), the same size limits (each
 // side at most 2^20 pixels, at most `max_pixels` in all). A differential
 // test and fuzz target hold the two to the same pixels.
-PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, cv::Mat* icon);
+PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon);
 
 // The same for a stream positioned at the start of the file.
-PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, cv::Mat* icon);
+PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon);
 
 // Whether a chunk of the PNG in `file` (before IEND) declares more bytes than
 // the file has after it. Such a file cannot be decoded, but libpng allocates

@@ -7,7 +7,8 @@
 #include "app/standard_streams.h"
 #include "nearest/names.h"
 #include "search/parallel_for.h"
-#include "vexlor/vexlor.h"
+#include "descriptors/measure.h"
+#include "vexlor/results_file.h"
 
 namespace vexlor {
 
@@ -35,7 +36,7 @@ DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
   failures->assign(n, "");
   ParallelFor(n, o.jobs, [&](std::size_t i) {
     std::optional<Descriptors> described;
-    const Status status = DescribeFile(o.icons[i], {}, &described);
+    const Status status = MeasureIconFile(o.icons[i], {}, &described);
     if (status.ok())
       values[i] = RecordValues(*described, form);
     else

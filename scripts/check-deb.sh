@@ -23,7 +23,7 @@ work=$(mktemp -d)
 /usr/bin/vexlor -I samples/palette.png -R "$work/installed.txt"
 "$build/vexlor" -I samples/palette.png -R "$work/built.txt"
 cmp "$work/installed.txt" "$work/built.txt"
-# A JPEG needs the codecs plugin from /usr/libexec/vexlor.
+# A JPEG needs the image library plugin from /usr/libexec/vexlor.
 /usr/bin/vexlor -I tests/data/audio-card.jpg -R "$work/installed-jpeg.txt"
 "$build/vexlor" -I tests/data/audio-card.jpg -R "$work/built-jpeg.txt"
 cmp "$work/installed-jpeg.txt" "$work/built-jpeg.txt"
@@ -33,7 +33,7 @@ man -w vexlor-batch vexlor-card vexlor-nearest > /dev/null
 /usr/bin/vexlor-card samples/palette.png -o "$work/card.png"
 "$build/vexlor-card" samples/palette.png -o "$work/built-card.png"
 cmp "$work/card.png" "$work/built-card.png"
-[ -x /usr/libexec/vexlor/vexlor-window ] && [ -f /usr/libexec/vexlor/vexlor-codecs.so ]
+[ -x /usr/libexec/vexlor/vexlor-window ] && [ -f /usr/libexec/vexlor/vexlor-imaging.so ]
 [ -f "$(pkg-config --variable=libdir vexlor)/libvexlor.a" ]
 rm -rf "$work"
 echo "PASS: $deb installs with apt and runs the sample"

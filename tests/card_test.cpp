@@ -89,7 +89,8 @@ TEST(Card, TheToolWritesTheSamePngBytesForTheSameRecord) {
   ASSERT_EQ(RunProgram(VEXLOR_CARD_BINARY, args).exit_status, 0);
   EXPECT_EQ(ReadFile(dir / "a.png"), ReadFile(dir / "b.png"));
 
-  cv::Mat loaded, seen, written;
+  cv::Mat loaded, seen;
+  IconPixels written;
   ASSERT_TRUE(LoadIcon(icon, &loaded).ok());
   const Descriptors d = Describe(loaded, {.blur = 1, .red = 0.8}, &seen);
   EXPECT_EQ(RecordLine(d, RecordForm::kDouble),
@@ -97,7 +98,7 @@ TEST(Card, TheToolWritesTheSamePngBytesForTheSameRecord) {
   ASSERT_EQ(WriteCardPng(DrawCard(d, seen), dir / "c.png").code(), Status::Code::kOk);
   EXPECT_EQ(ReadFile(dir / "a.png"), ReadFile(dir / "c.png"));
   ASSERT_EQ(DecodePngFile(dir / "a.png", kDefaultMaxIconPixels, &written), PngDecoding::kDecoded);
-  EXPECT_EQ(cv::countNonZero(written.reshape(1) != DrawCard(d, seen).reshape(1)), 0);
+  EXPECT_EQ(cv::countNonZero(MatrixOf(written).reshape(1) != DrawCard(d, seen).reshape(1)), 0);
 }
 
 TEST(Card, FailuresLeaveNoFileAndSayWhy) {

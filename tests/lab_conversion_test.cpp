@@ -1,4 +1,5 @@
 #include "descriptors/lab_conversion.h"
+#include "descriptors/lab_icon.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -16,8 +17,8 @@ TEST(ConvertBgrToLab, EqualsTheImageLibraryForEveryColour) {
     p[1] = static_cast<uchar>(colour >> 8);
     p[2] = static_cast<uchar>(colour >> 16);
   }
-  cv::Mat ours, library;
-  ConvertBgrToLab(all, ours);
+  cv::Mat ours(all.size(), CV_8UC3), library;
+  ConvertBgrToLab(ViewOf(all), ours.ptr());
   cv::cvtColor(all, library, cv::COLOR_BGR2Lab);
   ASSERT_EQ(ours.size(), library.size());
   ASSERT_EQ(ours.type(), CV_8UC3);
@@ -25,7 +26,8 @@ TEST(ConvertBgrToLab, EqualsTheImageLibraryForEveryColour) {
 
   // A view with a row stride of its own.
   const cv::Mat view = all(cv::Rect(7, 9, 62, 61));
-  ConvertBgrToLab(view, ours);
+  ours.create(view.size(), CV_8UC3);
+  ConvertBgrToLab(ViewOf(view), ours.ptr());
   cv::cvtColor(view, library, cv::COLOR_BGR2Lab);
   EXPECT_EQ(cv::countNonZero(ours.reshape(1) != library.reshape(1)), 0);
 }

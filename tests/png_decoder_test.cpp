@@ -75,8 +75,9 @@ void WritePng(const std::string& path, const Variant& v, int width, int height, 
 
 // Both decoders on the file at `path`; the test fails on any difference.
 void ExpectSameAsTheLibrary(const std::string& path, const std::string& what) {
-  cv::Mat ours;
-  const PngDecoding result = DecodePngFile(path, kDefaultMaxIconPixels, &ours);
+  IconPixels pixels;
+  const PngDecoding result = DecodePngFile(path, kDefaultMaxIconPixels, &pixels);
+  const cv::Mat ours = MatrixOf(pixels);
   cv::Mat library;
   try {
     library = cv::imread(path, cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
@@ -144,7 +145,7 @@ TEST(PngDecoder, FailsWhereTheImageLibraryFails) {
                                   "calculator-palette.png", "audio-card.png", "one-pixel.png",
                                   "wide-1x300.png", "package-256.png"})
     ExpectSameAsTheLibrary(TestDataPath(icon), icon);
-  cv::Mat none;
+  IconPixels none;
   EXPECT_EQ(DecodePngFile(TestDataPath("audio-card.jpg"), kDefaultMaxIconPixels, &none),
             PngDecoding::kNotPng);
   EXPECT_EQ(DecodePngFile(TestDataPath("package-256.png"), 1000, &none), PngDecoding::kTooLarge);
@@ -173,7 +174,7 @@ TEST(PngDecoder, AChunkLongerThanTheFileFailsWithoutItsMemory) {
   WriteFile(path, withText(0x7ff00000));
   rusage before{};
   ::getrusage(RUSAGE_SELF, &before);
-  cv::Mat none;
+  IconPixels none;
   EXPECT_EQ(DecodePngFile(path, kDefaultMaxIconPixels, &none), PngDecoding::kFailed);
   rusage after{};
   ::getrusage(RUSAGE_SELF, &after);

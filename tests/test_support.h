@@ -7,6 +7,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "icon/icon_pixels.h"
+
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
  public:
@@ -69,6 +71,13 @@ std::vector<std::string> Tokens(const std::string& text);
 
 // An 8-bit BGR image of `rows` x `cols` filled with `bgr`.
 cv::Mat SolidIcon(int rows, int cols, cv::Vec3b bgr);
+
+// A copy of `pixels` as a CV_8UC3 matrix (empty for none).
+inline cv::Mat MatrixOf(const vexlor::IconPixels& pixels) {
+  if (pixels.empty()) return {};
+  return cv::Mat(pixels.rows, pixels.cols, CV_8UC3, const_cast<std::uint8_t*>(pixels.samples.data()))
+      .clone();
+}
 
 // The library's 8-bit Lab value of one BGR colour.
 cv::Vec3b LabOf(cv::Vec3b bgr);

@@ -13,9 +13,9 @@
 // the image. It is a plain value: copy it, move it, read it from any number of
 // threads. Building records on several threads at once is safe.
 //
-// Errors: an image that is empty or not 8-bit BGR makes the constructor throw
-// cv::Exception; vexlor::Describe (vexlor/vexlor.h) checks first and throws
-// vexlor::Error instead.
+// Errors: a matrix that is empty or not 8-bit BGR makes the constructor throw
+// cv::Exception, an empty BgrImageView vexlor::Error; vexlor::Describe
+// (vexlor/vexlor.h) checks first and throws vexlor::Error instead.
 #ifndef VEXLOR_DESCRIPTORS_H_
 #define VEXLOR_DESCRIPTORS_H_
 
@@ -23,7 +23,11 @@
 #include <cstdint>
 #include <vector>
 
-#include <opencv2/core.hpp>
+#include "vexlor/bgr_image.h"
+
+namespace cv {
+class Mat;
+}
 
 namespace vexlor {
 
@@ -52,10 +56,13 @@ class Descriptors {
   // `icon`: 8-bit, three channels in blue, green, red order, any size. It is
   // only read.
   explicit Descriptors(const cv::Mat& icon);
+  // The same for pixels held elsewhere (vexlor/bgr_image.h).
+  explicit Descriptors(const BgrImageView& icon);
 
   // Recomputes every vector from `icon`. The vectors are reset first, so a
   // second call with the same icon gives the same values, not doubled sums.
   void CalcDescriptors(const cv::Mat& icon);
+  void CalcDescriptors(const BgrImageView& icon);
 
   // The part of CalcDescriptors after normalisation, for callers that bring
   // their own working images: `lab` is the 62 x 62 Lab icon and `maps` are
@@ -90,10 +97,10 @@ class Descriptors {
 
   void ResetVectors();
   // Writes all 168 rectangle entries and, through GroupStep, the group ones.
-  // `rowGradients(k)` gives a function of t that gives the Gradient at
-  // working-area pixel (k, t).
+  // `lab` is the 62 x 62 Lab icon; `rowGradients(k)` gives a function of t
+  // that gives the Gradient at working-area pixel (k, t).
   template <typename RowGradients>
-  void ScanCells(const cv::Mat& lab, RowGradients rowGradients);
+  void ScanCells(const BgrImageView& lab, RowGradients rowGradients);
   // Pools bin `bin` of cell `cellNum` (1..12), whose value is `r`.
   void GroupStep(std::uint32_t cellNum, std::uint32_t bin, double r);
 

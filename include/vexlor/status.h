@@ -57,8 +57,9 @@ class Error : public std::runtime_error {
 };
 
 // The Status that an exception thrown while measuring stands for: an Error's
-// own, kMeasureFailed for the image library's errors ("image library error:
-// ...") and for exhausted memory ("out of memory").
+// own, kMeasureFailed for exhausted memory ("out of memory") and for any other
+// exception (its what()). vexlor's own functions turn the image library's
+// errors into Errors ("image library error: ...") before they leave.
 Status StatusOf(const std::exception& e);
 
 }  // namespace vexlor

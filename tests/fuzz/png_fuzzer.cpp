@@ -1,6 +1,7 @@
 // Differential fuzz target: the same bytes decoded by the core's PNG decoder
-// and by the image library's; any difference in outcome or pixels is a
-// finding.
+// and by the image library's, then resampled to 62 x 62 by the core's
+// bilinear resize and the library's; any difference in outcome or pixels is
+// a finding.
 
 #include <cstdint>
 #include <cstdio>
@@ -8,7 +9,9 @@
 #include <memory>
 
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
+#include "descriptors/bilinear_resize.h"
 #include "icon/png_decoder.h"
 #include "vexlor/icon.h"
 
@@ -25,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (size == 0) return 0;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
       ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb"), std::fclose);
-  cv::Mat ours;
-  const vexlor::PngDecoding result = vexlor::DecodePng(stream.get(), kMaxPixels, &ours);
+  vexlor::IconPixels pixels;
+  const vexlor::PngDecoding result = vexlor::DecodePng(stream.get(), kMaxPixels, &pixels);
   if (result == vexlor::PngDecoding::kNotPng || result == vexlor::PngDecoding::kTooLarge) return 0;
   if (result == vexlor::PngDecoding::kFailed && vexlor::PngChunkOverrunsFile(stream.get()))
     return 0;  // the library would allocate the declared length before failing too
@@ -38,7 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   }
   if ((result == vexlor::PngDecoding::kDecoded) != !library.empty()) std::abort();
   if (library.empty()) return 0;
-  if (ours.size() != library.size() || ours.type() != library.type()) std::abort();
+  if (pixels.rows != library.rows || pixels.cols != library.cols || library.type() != CV_8UC3)
+    std::abort();
+  const cv::Mat ours(pixels.rows, pixels.cols, CV_8UC3, pixels.data());
   if (cv::countNonZero(ours.reshape(1) != library.reshape(1)) != 0) std::abort();
+
+  cv::Mat resized(62, 62, CV_8UC3), libraryResized;
+  vexlor::ResizeBilinear(pixels.view(), 62, 62, resized.ptr());
+  cv::resize(library, libraryResized, cv::Size(62, 62), 0, 0, cv::INTER_LINEAR);
+  if (cv::countNonZero(resized.reshape(1) != libraryResized.reshape(1)) != 0) std::abort();
   return 0;
 }

@@ -5,14 +5,14 @@
 #include <mutex>
 
 #include "icon/helper_files.h"
-#include "icon/image_codecs.h"
+#include "icon/image_library.h"
 
 namespace vexlor {
 
 namespace {
 
-constexpr const char* kPluginName = "vexlor-codecs.so";
-constexpr const char* kEntryPoint = "vexlor_image_codecs_v1";
+constexpr const char* kPluginName = "vexlor-imaging.so";
+constexpr const char* kEntryPoint = "vexlor_image_library_v1";
 
 // Where the plugin may be: beside the program or in its installation's
 // libexec folder, and where this build put it.
@@ -25,7 +25,7 @@ std::vector<std::filesystem::path> PluginPlaces() {
 }
 
 struct Loaded {
-  const ImageCodecs* codecs = nullptr;
+  const ImageLibrary* library = nullptr;
   std::string why;
 };
 
@@ -39,25 +39,25 @@ Loaded Load() {
       loaded.why = error != nullptr ? error : "cannot load " + place.string();
       return loaded;
     }
-    using Entry = const ImageCodecs* (*)();
+    using Entry = const ImageLibrary* (*)();
     const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kEntryPoint));
     if (entry == nullptr) {
       loaded.why = place.string() + " has no " + kEntryPoint;
       return loaded;
     }
-    loaded.codecs = entry();
+    loaded.library = entry();
     return loaded;
   }
-  loaded.why = std::string("the image codecs plugin ") + kPluginName + " was not found";
+  loaded.why = std::string("the image library plugin ") + kPluginName + " was not found";
   return loaded;
 }
 
 }  // namespace
 
-const ImageCodecs* GetImageCodecs(std::string* why) {
+const ImageLibrary* GetImageLibrary(std::string* why) {
   static const Loaded loaded = Load();
-  if (loaded.codecs == nullptr) *why = loaded.why;
-  return loaded.codecs;
+  if (loaded.library == nullptr) *why = loaded.why;
+  return loaded.library;
 }
 
 }  // namespace vexlor

@@ -1,0 +1,18 @@
+#include "descriptors/normalised_icon.h"
+
+#include "descriptors/bilinear_resize.h"
+#include "descriptors/lab_conversion.h"
+
+namespace vexlor {
+
+void NormaliseSize(const BgrImageView& icon, NormalisedIcon* bgr) {
+  ResizeBilinear(icon, kNormalisedSide, kNormalisedSide, bgr->samples.data());
+}
+
+void NormaliseToLab(const BgrImageView& icon, NormalisedIcon* lab) {
+  NormalisedIcon bgr;
+  NormaliseSize(icon, &bgr);
+  ConvertBgrToLab(bgr.view(), lab->samples.data());
+}
+
+}  // namespace vexlor

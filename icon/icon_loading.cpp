@@ -1,0 +1,141 @@
+#include "icon/icon_loading.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "icon/blur_check.h"
+#include "icon/image_library.h"
+#include "icon/png_decoder.h"
+#include "report/whole_file.h"
+
+namespace vexlor {
+
+namespace {
+
+// Why `path` cannot be an icon file, or "".
+std::string WhyNoIconFile(const std::string& path) {
+  // A NUL byte would end the path early: another file would be read.
+  if (path.find('\0') != std::string::npos) return "the path holds a NUL byte";
+  if (path.empty()) return std::strerror(ENOENT);
+  if (path.size() >= PATH_MAX) return std::strerror(ENAMETOOLONG);
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  return "";
+}
+
+// Decodes one icon under the pixel limit: a PNG here, anything else through
+// the image library. `openPng` gives the bytes as a stream (null when they
+// cannot be read), `decode` hands them to the library.
+template <typename OpenPng, typename Decode>
+Status Decoding(const std::string& what, OpenPng openPng, Decode decode, IconPixels* icon) {
+  icon->Release();
+  std::string reason = "no image that the image library reads";
+  const std::uint64_t maxPixels = MaxIconPixels();
+  const std::string tooLarge = "more than " + std::to_string(maxPixels) + " pixels";
+  try {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(openPng(), std::fclose);
+    const PngDecoding png =
+        stream ? DecodePng(stream.get(), maxPixels, icon) : PngDecoding::kNotPng;
+    stream.reset();
+    if (png == PngDecoding::kDecoded) return {};
+    if (png == PngDecoding::kTooLarge) {
+      reason = tooLarge;
+    } else if (png == PngDecoding::kNotPng) {
+      std::string why;
+      const ImageLibrary* library = GetImageLibrary(&why);
+      if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);
+      switch (decode(*library, maxPixels)) {
+        case LibraryDecoding::kDecoded: return {};
+        case LibraryDecoding::kNoImage: break;
+        case LibraryDecoding::kTooLarge: reason = tooLarge; break;
+        case LibraryDecoding::kOutOfMemory: reason = "out of memory"; break;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    reason = "out of memory";
+  }
+  icon->Release();
+  return Status::BadIcon("cannot load " + what + ": " + reason);
+}
+
+std::string ExtensionOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const char* dot = std::strrchr(slash != nullptr ? slash : path, '.');
+  return dot != nullptr ? dot : "";
+}
+
+}  // namespace
+
+std::uint64_t MaxIconPixels() {
+  const char* setting = std::getenv("OPENCV_IO_MAX_IMAGE_PIXELS");
+  if (setting != nullptr && *setting != '\0') {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(setting, &end, 10);
+    if (errno == 0 && *end == '\0' && value > 0) return value;
+  }
+  return kDefaultMaxIconPixels;
+}
+
+Status LoadIconPixels(const std::string& path, IconPixels* icon) {
+  const std::string why = WhyNoIconFile(path);
+  if (!why.empty()) {
+    icon->Release();
+    return Status::BadIcon("cannot load '" + path + "': " + why);
+  }
+  return Decoding(
+      "'" + path + "'", [&] { return std::fopen(path.c_str(), "rb"); },
+      [&](const ImageLibrary& library, std::uint64_t maxPixels) {
+        return library.read(path, maxPixels, icon);
+      },
+      icon);
+}
+
+Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon) {
+  return Decoding(
+      "an image in memory",
+      [&] { return size == 0 ? nullptr : ::fmemopen(const_cast<std::uint8_t*>(bytes), size, "rb"); },
+      [&](const ImageLibrary& library, std::uint64_t maxPixels) {
+        return library.decode(bytes, size, maxPixels, icon);
+      },
+      icon);
+}
+
+Status SaveIconPixels(const std::string& path, const BgrImageView& icon) {
+  // Encoded in memory and written here: the library's file writers do not
+  // all notice a failed write, and leave a cut file behind as if saved.
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  try {
+    const ImageLibrary* library = GetImageLibrary(&error);
+    if (library != nullptr) error = library->encode(ExtensionOf(path.c_str()), icon, &bytes);
+  } catch (const std::bad_alloc&) {
+    error = "out of memory";
+  }
+  if (error.empty())
+    if (const int failure = WriteWholeFile(path, bytes.data(), bytes.size()); failure != 0)
+      error = std::strerror(failure);
+  if (error.empty()) return {};
+  return Status::IOError("cannot save the icon as '" + path + "': " + error);
+}
+
+void DistortIcon(IconPixels& icon, const Distortion& distortion) {
+  CheckBlurSize(distortion.blur);
+  if (LeavesIconAsItIs(distortion)) return;
+  std::string why;
+  const ImageLibrary* library = GetImageLibrary(&why);
+  if (library == nullptr) throw Error(Status::MeasureFailed("cannot distort the icon: " + why));
+  library->distort(icon, distortion);
+}
+
+}  // namespace vexlor

@@ -1,0 +1,130 @@
+// The image library's operations (icon/image_library.h), as the library
+// itself and the plugin vexlor-imaging.so provide them.
+#include <cstring>
+#include <new>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include "icon/image_library.h"
+#include "vexlor/icon.h"
+
+namespace vexlor {
+
+namespace {
+
+constexpr int kIconReadMode = cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION;
+
+// The library decodes a file only after allocating the whole image its header
+// declares, and it reads its own pixel limit once, when it is loaded, so a
+// limit cannot be handed to it from here. Instead, while this thread decodes,
+// every matrix allocation is checked against the pixel limit; the refusal is
+// an exception that ends the decoding before any large allocation happens.
+thread_local std::uint64_t decoding_pixel_limit = 0;  // 0: not decoding
+thread_local bool decoding_refused = false;
+
+class BoundedAllocator : public cv::MatAllocator {
+ public:
+  explicit BoundedAllocator(cv::MatAllocator* next) : next_(next) {}
+
+  cv::UMatData* allocate(int dims, const int* sizes, int type, void* data, size_t* step,
+                         cv::AccessFlag flags, cv::UMatUsageFlags usage) const override {
+    if (decoding_pixel_limit != 0 && data == nullptr && dims >= 2) {
+      std::uint64_t pixels = 1;
+      for (int i = 0; i < dims; ++i) pixels *= static_cast<std::uint64_t>(sizes[i]);
+      if (pixels > decoding_pixel_limit) {
+        decoding_refused = true;
+        CV_Error(cv::Error::StsNoMem, "the image has more pixels than an icon may have");
+      }
+    }
+    return next_->allocate(dims, sizes, type, data, step, flags, usage);
+  }
+  bool allocate(cv::UMatData* data, cv::AccessFlag flags,
+                cv::UMatUsageFlags usage) const override {
+    return next_->allocate(data, flags, usage);
+  }
+  void deallocate(cv::UMatData* data) const override { next_->deallocate(data); }
+
+ private:
+  cv::MatAllocator* next_;
+};
+
+// Installed while the program (or the plugin) starts, before any thread could
+// be decoding. Matrices it allocates belong to the allocator it wraps, which
+// frees them.
+const bool bounded_allocator_installed = [] {
+  static BoundedAllocator allocator(cv::Mat::getDefaultAllocator());
+  cv::Mat::setDefaultAllocator(&allocator);
+  return true;
+}();
+
+class DecodingLimit {
+ public:
+  explicit DecodingLimit(std::uint64_t pixels) {
+    decoding_pixel_limit = pixels;
+    decoding_refused = false;
+  }
+  ~DecodingLimit() { decoding_pixel_limit = 0; }
+};
+
+cv::Mat MatrixOf(const BgrImageView& view) {
+  return cv::Mat(view.rows, view.cols, CV_8UC3, const_cast<std::uint8_t*>(view.pixels),
+                 view.stride);
+}
+
+template <typename Decode>
+LibraryDecoding Decoding(std::uint64_t maxPixels, Decode decode, IconPixels* icon) {
+  try {
+    const DecodingLimit limit(maxPixels);
+    const cv::Mat image = decode();
+    if (image.empty() || image.type() != CV_8UC3) return LibraryDecoding::kNoImage;
+    std::uint8_t* out = icon->Allocate(image.rows, image.cols);
+    const std::size_t rowBytes = static_cast<std::size_t>(image.cols) * 3;
+    for (int y = 0; y < image.rows; ++y) std::memcpy(out + y * rowBytes, image.ptr(y), rowBytes);
+    return LibraryDecoding::kDecoded;
+  } catch (const cv::Exception&) {
+    return decoding_refused ? LibraryDecoding::kTooLarge : LibraryDecoding::kNoImage;
+  } catch (const std::bad_alloc&) {
+    return LibraryDecoding::kOutOfMemory;
+  }
+}
+
+LibraryDecoding Read(const std::string& path, std::uint64_t maxPixels, IconPixels* icon) {
+  return Decoding(maxPixels, [&] { return cv::imread(path, kIconReadMode); }, icon);
+}
+
+LibraryDecoding Decode(const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixels,
+                       IconPixels* icon) {
+  const cv::Mat encoded(1, static_cast<int>(size), CV_8UC1, const_cast<std::uint8_t*>(bytes));
+  return Decoding(maxPixels, [&] { return cv::imdecode(encoded, kIconReadMode); }, icon);
+}
+
+std::string Encode(const std::string& extension, const BgrImageView& icon,
+                   std::vector<std::uint8_t>* bytes) {
+  try {
+    return cv::imencode(extension, MatrixOf(icon), *bytes) ? "" : "the image writer failed";
+  } catch (const cv::Exception& e) {
+    return e.err;
+  }
+}
+
+void Distort(IconPixels& icon, const Distortion& distortion) {
+  cv::Mat matrix = MatrixOf(icon.view());
+  try {
+    IconProcess(matrix, distortion);
+  } catch (const cv::Exception& e) {
+    throw Error(Status::MeasureFailed("image library error: " + e.err));
+  }
+  // In place: the matrix keeps the icon's own pixels.
+  CV_Assert(matrix.data == icon.data());
+}
+
+}  // namespace
+
+const ImageLibrary& LinkedImageLibrary() {
+  (void)bounded_allocator_installed;
+  static const ImageLibrary library{Read, Decode, Encode, Distort};
+  return library;
+}
+
+}  // namespace vexlor

@@ -1,0 +1,43 @@
+// vexlor/distortion.h: what may be done to an icon before it is measured,
+// and how large an icon may be.
+//
+// Contract: plain values and constants, no image library needed.
+#ifndef VEXLOR_DISTORTION_H_
+#define VEXLOR_DISTORTION_H_
+
+#include <cstdint>
+
+namespace vexlor {
+
+// The distortion applied to an icon before it is measured: a Gaussian blur
+// with a (2 * blur + 1)-pixel square aperture (none for 0), then a scale
+// factor per colour channel (1.0 leaves a channel as it is).
+struct Distortion {
+  int blur = 0;
+  double red = 1.0;
+  double green = 1.0;
+  double blue = 1.0;
+};
+
+// Largest blur whose Gaussian aperture 2 * blur + 1 still fits in an int.
+inline constexpr int kMaxBlurSize = (2147483647 - 1) / 2;
+
+// Whether `d` leaves every icon exactly as it is: no blur and every factor
+// exactly 1.0 (a NaN factor counts as not 1.0).
+inline bool LeavesIconAsItIs(const Distortion& d) {
+  return d.blur == 0 && d.red == 1.0 && d.green == 1.0 && d.blue == 1.0;
+}
+
+// Most pixels an icon may have: 2^26, about 67 megapixels (8192 x 8192).
+// Photographs of tens of megapixels load; larger images, and files whose
+// header only claims a gigantic size, are refused before their pixels are
+// allocated. OPENCV_IO_MAX_IMAGE_PIXELS, the image library's own setting,
+// replaces this limit when it is set.
+inline constexpr std::uint64_t kDefaultMaxIconPixels = std::uint64_t{1} << 26;
+
+// The limit in force (see kDefaultMaxIconPixels).
+std::uint64_t MaxIconPixels();
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_DISTORTION_H_
