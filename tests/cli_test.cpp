@@ -269,3 +269,14 @@ TEST_F(CliTest, ConsoleTextThatCannotBeWrittenIsReported) {
 }
 
 }  // namespace
+
+// A PNG icon is measured without the image library, which the tools load
+// from their plugin only when an icon needs it: linked in, it would cost
+// every run several times the run's own work.
+TEST(Programs, TheMeasuringToolsDoNotLinkTheImageLibrary) {
+  for (const char* program : {VEXLOR_BINARY, VEXLOR_BATCH_BINARY, VEXLOR_NEAREST_BINARY}) {
+    const ProgramResult r = RunProgram("/usr/bin/ldd", {program});
+    ASSERT_EQ(r.exit_status, 0) << r.err;
+    EXPECT_EQ(r.out.find("libopencv"), std::string::npos) << program << ":\n" << r.out;
+  }
+}
