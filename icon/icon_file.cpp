@@ -16,11 +16,11 @@ Status ToMatrix(const std::string& what, const Status& status, const IconPixels&
   icon->release();
   if (!status.ok()) return status;
   try {
-    icon->create(pixels.rows, pixels.cols, CV_8UC3);
+    icon->create(pixels.rows(), pixels.cols(), CV_8UC3);
   } catch (const std::exception&) {
     return Status::BadIcon("cannot load " + what + ": out of memory");
   }
-  std::memcpy(icon->data, pixels.samples.data(), pixels.samples.size());
+  std::memcpy(icon->data, pixels.data(), pixels.size());
   return status;
 }
 

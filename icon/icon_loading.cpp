@@ -1,7 +1,6 @@
 #include "icon/icon_loading.h"
 
 #include <limits.h>
-#include <stdio.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -34,19 +33,17 @@ std::string WhyNoIconFile(const std::string& path) {
 }
 
 // Decodes one icon under the pixel limit: a PNG here, anything else through
-// the image library. `openPng` gives the bytes as a stream (null when they
-// cannot be read), `decode` hands them to the library.
-template <typename OpenPng, typename Decode>
-Status Decoding(const std::string& what, OpenPng openPng, Decode decode, IconPixels* icon) {
+// the image library. `decodePng` decodes the bytes if they are a PNG,
+// `decode` hands them to the library.
+template <typename DecodePngBytes, typename Decode>
+Status Decoding(const std::string& what, DecodePngBytes decodePng, Decode decode,
+                IconPixels* icon) {
   icon->Release();
   std::string reason = "no image that the image library reads";
   const std::uint64_t maxPixels = MaxIconPixels();
   const std::string tooLarge = "more than " + std::to_string(maxPixels) + " pixels";
   try {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(openPng(), std::fclose);
-    const PngDecoding png =
-        stream ? DecodePng(stream.get(), maxPixels, icon) : PngDecoding::kNotPng;
-    stream.reset();
+    const PngDecoding png = decodePng(maxPixels);
     if (png == PngDecoding::kDecoded) return {};
     if (png == PngDecoding::kTooLarge) {
       reason = tooLarge;
@@ -94,7 +91,12 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon) {
     return Status::BadIcon("cannot load '" + path + "': " + why);
   }
   return Decoding(
-      "'" + path + "'", [&] { return std::fopen(path.c_str(), "rb"); },
+      "'" + path + "'",
+      [&](std::uint64_t maxPixels) {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                             std::fclose);
+        return file ? DecodePng(file.get(), maxPixels, icon) : PngDecoding::kNotPng;
+      },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, icon);
       },
@@ -104,7 +106,7 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon) {
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon) {
   return Decoding(
       "an image in memory",
-      [&] { return size == 0 ? nullptr : ::fmemopen(const_cast<std::uint8_t*>(bytes), size, "rb"); },
+      [&](std::uint64_t maxPixels) { return DecodePngBytes(bytes, size, maxPixels, icon); },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.decode(bytes, size, maxPixels, icon);
       },

@@ -1,8 +1,9 @@
 #ifndef VEXLOR_ICON_ICON_PIXELS_H_
 #define VEXLOR_ICON_ICON_PIXELS_H_
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "vexlor/bgr_image.h"
 
@@ -10,29 +11,35 @@ namespace vexlor {
 
 // A loaded icon without the image library: rows x cols pixels of 8-bit
 // blue, green, red, row after row with no gap.
-struct IconPixels {
-  int rows = 0;
-  int cols = 0;
-  std::vector<std::uint8_t> samples;
-
-  // Makes room for rows x cols pixels (contents unspecified); may throw
-  // std::bad_alloc.
-  std::uint8_t* Allocate(int r, int c) {
-    samples.clear();
-    samples.resize(static_cast<std::size_t>(r) * c * 3);
-    rows = r;
-    cols = c;
-    return samples.data();
+class IconPixels {
+ public:
+  // Makes room for rows x cols pixels, contents unspecified: the decoder
+  // writes every byte, so clearing them first would only cost time. May
+  // throw std::bad_alloc.
+  std::uint8_t* Allocate(int rows, int cols) {
+    Release();
+    samples_.reset(new std::uint8_t[static_cast<std::size_t>(rows) * cols * 3]);
+    rows_ = rows;
+    cols_ = cols;
+    return samples_.get();
   }
   void Release() {
-    std::vector<std::uint8_t>().swap(samples);
-    rows = cols = 0;
+    samples_.reset();
+    rows_ = cols_ = 0;
   }
-  bool empty() const { return samples.empty(); }
-  std::uint8_t* data() { return samples.data(); }
-  BgrImageView view() const {
-    return {samples.data(), rows, cols, static_cast<std::size_t>(cols) * 3};
-  }
+
+  int rows() const { return rows_; }
+  int cols() const { return cols_; }
+  bool empty() const { return samples_ == nullptr; }
+  std::size_t size() const { return static_cast<std::size_t>(rows_) * cols_ * 3; }
+  std::uint8_t* data() { return samples_.get(); }
+  const std::uint8_t* data() const { return samples_.get(); }
+  BgrImageView view() const { return {samples_.get(), rows_, cols_, static_cast<std::size_t>(cols_) * 3}; }
+
+ private:
+  std::unique_ptr<std::uint8_t[]> samples_;
+  int rows_ = 0;
+  int cols_ = 0;
 };
 
 }  // namespace vexlor

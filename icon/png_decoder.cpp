@@ -1,6 +1,8 @@
 #include "icon/png_decoder.h"
 
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -29,9 +31,24 @@ bool PngChunkOverrunsFile(std::FILE* file) {
   return false;
 }
 
+bool PngChunkOverrunsBytes(const std::uint8_t* data, std::size_t size) {
+  std::size_t at = 8;  // after the signature
+  while (at + 8 <= size) {
+    const png_uint_32 length = png_get_uint_32(data + at);
+    if (length > PNG_UINT_31_MAX) return false;  // libpng refuses it before allocating
+    if (std::size_t{length} + 4 > size - at - 8) return true;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return false;
+    at += 12 + std::size_t{length};
+  }
+  return false;
+}
+
 namespace {
 
 constexpr std::uint32_t kMaxSide = 1u << 20;
+// Files up to this size are read whole with one system call and decoded from
+// memory; larger ones are read as a stream.
+constexpr std::size_t kWholeFileLimit = std::size_t{4} << 20;
 
 // libpng reports through these; its defaults print to standard error.
 void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -46,11 +63,27 @@ struct ReadStruct {
   }
 };
 
+// Bytes in memory, handed to libpng in the pieces it asks for.
+struct MemoryReader {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t at = 0;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (length > reader->size - reader->at) png_error(png, "read past the end of the data");
+  std::memcpy(out, reader->data + reader->at, length);
+  reader->at += length;
+}
+
 // The part that may longjmp: no object with a destructor lives here.
-PngDecoding Decode(std::FILE* file, std::uint64_t max_pixels, ReadStruct& s, IconPixels* icon,
-                   std::vector<png_bytep>* rows) {
+// `setSource` points libpng at the bytes, from their start.
+template <typename SetSource>
+PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, ReadStruct& s,
+                   IconPixels* icon, std::vector<png_bytep>* rows) {
   if (setjmp(png_jmpbuf(s.png)) != 0) return PngDecoding::kFailed;
-  png_init_io(s.png, file);
+  setSource(s.png);
   png_read_info(s.png, s.info);
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0;
@@ -93,15 +126,10 @@ PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, Ico
   return DecodePng(file.get(), max_pixels, icon);
 }
 
-PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon) {
-  unsigned char signature[8];
-  if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
-      png_sig_cmp(signature, 0, sizeof signature) != 0)
-    return PngDecoding::kNotPng;
-  const bool overrun = PngChunkOverrunsFile(file);
-  std::rewind(file);
-  if (overrun) return PngDecoding::kFailed;
+namespace {
 
+template <typename SetSource>
+PngDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, IconPixels* icon) {
   ReadStruct s;
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
   if (s.png == nullptr) return PngDecoding::kFailed;
@@ -109,9 +137,53 @@ PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* ico
   s.end = png_create_info_struct(s.png);
   if (s.info == nullptr || s.end == nullptr) return PngDecoding::kFailed;
   std::vector<png_bytep> rows;
-  const PngDecoding result = Decode(file, max_pixels, s, icon, &rows);
+  const PngDecoding result = Decode(setSource, max_pixels, s, icon, &rows);
   if (result != PngDecoding::kDecoded) icon->Release();
   return result;
+}
+
+bool HasPngSignature(const std::uint8_t* data, std::size_t size) {
+  return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+}
+
+// The size of the regular file behind `file` if it is small enough to read
+// whole, else 0.
+std::size_t WholeFileSize(std::FILE* file) {
+  const int fd = ::fileno(file);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+      static_cast<std::uint64_t>(st.st_size) > kWholeFileLimit)
+    return 0;
+  return static_cast<std::size_t>(st.st_size);
+}
+
+}  // namespace
+
+PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
+                           IconPixels* icon) {
+  if (!HasPngSignature(data, size)) return PngDecoding::kNotPng;
+  if (PngChunkOverrunsBytes(data, size)) return PngDecoding::kFailed;
+  MemoryReader reader{data, size};
+  return DecodeWith(
+      [&reader](png_structp png) { png_set_read_fn(png, &reader, ReadFromMemory); }, max_pixels,
+      icon);
+}
+
+PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon) {
+  if (const std::size_t size = WholeFileSize(file); size > 0) {
+    std::vector<std::uint8_t> bytes(size);
+    const ssize_t got = ::pread(::fileno(file), bytes.data(), size, 0);
+    if (got >= 0 && static_cast<std::size_t>(got) == size)
+      return DecodePngBytes(bytes.data(), size, max_pixels, icon);
+  }
+  unsigned char signature[8];
+  if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
+      !HasPngSignature(signature, sizeof signature))
+    return PngDecoding::kNotPng;
+  const bool overrun = PngChunkOverrunsFile(file);
+  std::rewind(file);
+  if (overrun) return PngDecoding::kFailed;
+  return DecodeWith([file](png_structp png) { png_init_io(png, file); }, max_pixels, icon);
 }
 
 }  // namespace vexlor

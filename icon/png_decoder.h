@@ -1,6 +1,7 @@
 #ifndef VEXLOR_ICON_PNG_DECODER_H_
 #define VEXLOR_ICON_PNG_DECODER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -24,14 +25,21 @@ enum class PngDecoding {
 // test and fuzz target hold the two to the same pixels.
 PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon);
 
-// The same for a stream positioned at the start of the file.
+// The same for a stream positioned at the start of the file. A regular file
+// of up to 4 MB is read whole (one system call) and decoded from memory as
+// DecodePngBytes does; anything else is read as a stream.
 PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon);
+
+// The same for `size` bytes in memory.
+PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
+                           IconPixels* icon);
 
 // Whether a chunk of the PNG in `file` (before IEND) declares more bytes than
 // the file has after it. Such a file cannot be decoded, but libpng allocates
 // and clears the declared length first (up to 2 GB); DecodePng fails it
 // without asking libpng. Leaves the stream position anywhere.
 bool PngChunkOverrunsFile(std::FILE* file);
+bool PngChunkOverrunsBytes(const std::uint8_t* data, std::size_t size);
 
 }  // namespace vexlor
 

@@ -75,7 +75,7 @@ cv::Mat SolidIcon(int rows, int cols, cv::Vec3b bgr);
 // A copy of `pixels` as a CV_8UC3 matrix (empty for none).
 inline cv::Mat MatrixOf(const vexlor::IconPixels& pixels) {
   if (pixels.empty()) return {};
-  return cv::Mat(pixels.rows, pixels.cols, CV_8UC3, const_cast<std::uint8_t*>(pixels.samples.data()))
+  return cv::Mat(pixels.rows(), pixels.cols(), CV_8UC3, const_cast<std::uint8_t*>(pixels.data()))
       .clone();
 }
 

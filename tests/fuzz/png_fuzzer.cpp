@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include <opencv2/imgcodecs.hpp>
@@ -28,10 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (size == 0) return 0;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
       ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb"), std::fclose);
-  vexlor::IconPixels pixels;
-  const vexlor::PngDecoding result = vexlor::DecodePng(stream.get(), kMaxPixels, &pixels);
+  vexlor::IconPixels pixels, streamed;
+  const vexlor::PngDecoding result = vexlor::DecodePngBytes(data, size, kMaxPixels, &pixels);
+  // The stream path (large files) must agree with the in-memory one.
+  if (vexlor::DecodePng(stream.get(), kMaxPixels, &streamed) != result) std::abort();
+  if (streamed.size() != pixels.size() ||
+      (pixels.size() != 0 && std::memcmp(streamed.data(), pixels.data(), pixels.size()) != 0))
+    std::abort();
   if (result == vexlor::PngDecoding::kNotPng || result == vexlor::PngDecoding::kTooLarge) return 0;
-  if (result == vexlor::PngDecoding::kFailed && vexlor::PngChunkOverrunsFile(stream.get()))
+  if (result == vexlor::PngDecoding::kFailed && vexlor::PngChunkOverrunsBytes(data, size))
     return 0;  // the library would allocate the declared length before failing too
   cv::Mat library;
   try {
@@ -41,9 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   }
   if ((result == vexlor::PngDecoding::kDecoded) != !library.empty()) std::abort();
   if (library.empty()) return 0;
-  if (pixels.rows != library.rows || pixels.cols != library.cols || library.type() != CV_8UC3)
+  if (pixels.rows() != library.rows || pixels.cols() != library.cols || library.type() != CV_8UC3)
     std::abort();
-  const cv::Mat ours(pixels.rows, pixels.cols, CV_8UC3, pixels.data());
+  const cv::Mat ours(pixels.rows(), pixels.cols(), CV_8UC3, pixels.data());
   if (cv::countNonZero(ours.reshape(1) != library.reshape(1)) != 0) std::abort();
 
   cv::Mat resized(62, 62, CV_8UC3), libraryResized;
