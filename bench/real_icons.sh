@@ -8,7 +8,8 @@
 #     minimal program that decodes the same PNG with libpng and resizes it
 #     to 62 x 62 (core and imgproc only);
 # (2) vexlor-batch -j 1 and on all cores over ICONS (default 6000) icons,
-#     against decoding alone (cv::imread, one thread), with peak memory.
+#     against decoding alone (cv::imread, one thread), with peak memory;
+# (3) how much more pure computation two processes get done than one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 icons=${1:-6000}
@@ -68,6 +69,12 @@ for _ in 1 2 3; do
   d_s=$(min "$d_s" "$(seconds two_halves)")
 done
 
+# What a second core gives pure computation on this machine: one busy loop
+# alone against two at once (2.0 on two real cores).
+spin() { python3 -c 'sum(i * i for i in range(30_000_000))'; }
+two_spins() { spin & spin; wait; }
+spin_one=$(seconds spin); spin_two=$(seconds two_spins)
+
 ms() { echo "scale=2; $1 * 1000 / $2" | bc -l; }
 us() { echo "scale=1; $1 * 1000000 / $2" | bc -l; }
 ratio() { echo "scale=2; $1 / $2" | bc -l; }
@@ -84,3 +91,4 @@ printf "%-44s %9s us %10s\n" "(2d) two vexlor-batch -j 1, half the list each" "$
 echo "(1a) per icon: $(ms "$v" "$loop_icons") ms (target <= 15), (1a)/(1b) = $(ratio "$v" "$f") (target <= 2), (1c)/(1d) = $(ratio "$hv" "$hf")"
 echo "(2a)/(2c) = $(ratio "$a_s" "$c_s") (target <= 1.25), (2a)/(2b) = $(ratio "$a_s" "$b_s") (target >= 1.8)"
 echo "(2a)/(2d) = $(ratio "$a_s" "$d_s"): what two independent processes gain on this machine"
+echo "(3) two busy loops at once against one: $(ratio "$(echo "2 * $spin_one" | bc -l)" "$spin_two") times the work per second (2.00 on two real cores)"
