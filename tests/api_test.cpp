@@ -45,6 +45,18 @@ TEST(Api, DescribeMeasuresAsTheToolDoesAndLeavesTheImageAlone) {
   EXPECT_EQ(fromFile->recDesc(), d.recDesc());
 }
 
+// Pixels held outside a matrix, with a row stride of their own, measure as
+// the matrix does; an empty view is an error.
+TEST(Api, PixelViewsMeasureAsMatricesDo) {
+  cv::Mat icon;
+  ASSERT_TRUE(LoadIcon(TestDataPath("audio-card.png"), &icon).ok());
+  const cv::Mat part = icon(cv::Rect(3, 5, icon.cols - 9, icon.rows - 7));
+  const BgrImageView view{part.ptr(), part.rows, part.cols, part.step[0]};
+  EXPECT_EQ(RecordLine(Descriptors(view), RecordForm::kDouble),
+            RecordLine(Descriptors(part.clone()), RecordForm::kDouble));
+  EXPECT_THROW(Descriptors(BgrImageView{}), Error);
+}
+
 TEST(Api, UnusableInputIsAnErrorNeverACrash) {
   EXPECT_EQ(CodeOfDescribing(cv::Mat()), Status::Code::kInvalidArgument);
   EXPECT_EQ(CodeOfDescribing(cv::Mat(8, 8, CV_8UC1, cv::Scalar(3))),

@@ -30,6 +30,14 @@ TEST(ConvertBgrToLab, EqualsTheImageLibraryForEveryColour) {
   ConvertBgrToLab(ViewOf(view), ours.ptr());
   cv::cvtColor(view, library, cv::COLOR_BGR2Lab);
   EXPECT_EQ(cv::countNonZero(ours.reshape(1) != library.reshape(1)), 0);
+
+  // Runs of one colour, which reuse the Lab of the pixel before.
+  cv::Mat runs;
+  cv::resize(all(cv::Rect(0, 0, 512, 64)), runs, cv::Size(), 3, 1, cv::INTER_NEAREST);
+  ours.create(runs.size(), CV_8UC3);
+  ConvertBgrToLab(ViewOf(runs), ours.ptr());
+  cv::cvtColor(runs, library, cv::COLOR_BGR2Lab);
+  EXPECT_EQ(cv::countNonZero(ours.reshape(1) != library.reshape(1)), 0);
 }
 
 }  // namespace
