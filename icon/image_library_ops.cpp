@@ -109,14 +109,14 @@ std::string Encode(const std::string& extension, const BgrImageView& icon,
 }
 
 void Distort(IconPixels& icon, const Distortion& distortion) {
-  cv::Mat matrix = MatrixOf(icon.view());
   try {
+    cv::Mat matrix = MatrixOf(icon.view());
     IconProcess(matrix, distortion);
+    // In place: the matrix keeps the icon's own pixels.
+    CV_Assert(matrix.data == icon.data());
   } catch (const cv::Exception& e) {
     throw Error(Status::MeasureFailed("image library error: " + e.err));
   }
-  // In place: the matrix keeps the icon's own pixels.
-  CV_Assert(matrix.data == icon.data());
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ for page in vexlor vexlor-batch vexlor-card vexlor-nearest; do
   MANPATH=$prefix/share/man man -w "$page" > /dev/null || { echo "FAIL: no man page $page"; exit 1; }
 done
 [ -x "$prefix/libexec/vexlor/vexlor-window" ] || { echo "FAIL: no window helper"; exit 1; }
+[ -f "$prefix/libexec/vexlor/vexlor-imaging.so" ] || { echo "FAIL: no image library plugin"; exit 1; }
 
 # The installed Python module, when it was built.
 if [ -d "$build/python/vexlor" ]; then
