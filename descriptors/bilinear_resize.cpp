@@ -19,7 +19,7 @@ std::int16_t FixedWeight(float w) {
   return static_cast<std::int16_t>(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
 }
 
-// Source index and weight of the second neighbour for destination index d,
+// The first source index for destination index d and the weight of the next,
 // in single precision from a double position, as the library works them out.
 struct Tap {
   int s;
