@@ -57,7 +57,8 @@ int RunVexlor(int argc, const char* const* argv) {
   }
   if (!status.ok()) {
     // An icon that is no image is the specified silent case; a loader that
-    // fails by itself (its image library plugin missing) is told, and the line still kept.
+    // fails by itself (its image library plugin missing) is told, and the
+    // line still kept.
     const bool icon_at_fault = status.code() == Status::Code::kBadIcon;
     if (!icon_at_fault) ReportFailure(status.message());
     status = WriteMessageToFile(options.results_path, options.append_results, kBadIcon);

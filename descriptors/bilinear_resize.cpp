@@ -1,5 +1,6 @@
 #include "descriptors/bilinear_resize.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -40,7 +41,8 @@ void HalveBoth(const BgrImageView& src, int rows, int cols, std::uint8_t* dst) {
     std::uint8_t* out = dst + static_cast<std::size_t>(y) * cols * kChannels;
     for (int x = 0; x < cols * kChannels; ++x) {
       const int i = (x / kChannels) * 2 * kChannels + x % kChannels;
-      out[x] = static_cast<std::uint8_t>((a[i] + a[i + kChannels] + b[i] + b[i + kChannels] + 2) >> 2);
+      const int sum = a[i] + a[i + kChannels] + b[i] + b[i + kChannels];
+      out[x] = static_cast<std::uint8_t>((sum + 2) >> 2);
     }
   }
 }
@@ -99,8 +101,8 @@ void ResizeBilinear(const BgrImageView& src, int rows, int cols, std::uint8_t* d
   for (int dy = 0; dy < rows; ++dy) {
     const Tap t = TapOf(dy, scale_y);  // no clamping of the weight: rows are clamped
     const int b0 = FixedWeight(1.f - t.f), b1 = FixedWeight(t.f);
-    const int r0 = t.s < 0 ? 0 : t.s >= src.rows ? src.rows - 1 : t.s;
-    const int r1 = t.s + 1 < 0 ? 0 : t.s + 1 >= src.rows ? src.rows - 1 : t.s + 1;
+    const int r0 = std::clamp(t.s, 0, src.rows - 1);
+    const int r1 = std::clamp(t.s + 1, 0, src.rows - 1);
     if (r0 != upperRow) {
       if (r0 == lowerRow) {
         upper.swap(lower);

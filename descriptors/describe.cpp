@@ -1,7 +1,5 @@
 // Describe and DescribeFile: the public measuring interface for
 // image-library matrices, over the one measuring path.
-#include <cstring>
-#include <new>
 #include <optional>
 #include <string>
 
@@ -25,12 +23,6 @@ Status CheckIcon(const cv::Mat& icon) {
   return {};
 }
 
-cv::Mat MatrixOf(const NormalisedIcon& icon) {
-  cv::Mat m(kNormalisedSide, kNormalisedSide, CV_8UC3);
-  std::memcpy(m.data, icon.samples.data(), icon.samples.size());
-  return m;
-}
-
 }  // namespace
 
 Descriptors Describe(const cv::Mat& icon, const Distortion& distortion, cv::Mat* seen) {
@@ -40,12 +32,12 @@ Descriptors Describe(const cv::Mat& icon, const Distortion& distortion, cv::Mat*
     // Only a distortion needs a copy: the caller's image is never changed.
     cv::Mat own = LeavesIconAsItIs(distortion) ? icon : icon.clone();
     IconProcess(own, distortion);
-    std::optional<NormalisedIcon> normalised;
-    Descriptors d = MeasureDistorted(ViewOf(own), seen != nullptr ? &normalised.emplace() : nullptr);
-    if (seen != nullptr) *seen = MatrixOf(*normalised);
+    NormalisedIcon normalised;
+    Descriptors d = MeasureDistorted(ViewOf(own), seen != nullptr ? &normalised : nullptr);
+    if (seen != nullptr) *seen = MatrixCopyOf(normalised.view());
     return d;
   } catch (const cv::Exception& e) {
-    status = Status::MeasureFailed("image library error: " + e.err);
+    status = LibraryError(e);
   } catch (const std::exception& e) {
     status = StatusOf(e);
   }
@@ -54,12 +46,12 @@ Descriptors Describe(const cv::Mat& icon, const Distortion& distortion, cv::Mat*
 
 Status DescribeFile(const std::string& path, const Distortion& distortion,
                     std::optional<Descriptors>* out, cv::Mat* seen) {
-  std::optional<NormalisedIcon> normalised;
+  NormalisedIcon normalised;
   const Status status =
-      MeasureIconFile(path, distortion, out, seen != nullptr ? &normalised.emplace() : nullptr);
+      MeasureIconFile(path, distortion, out, seen != nullptr ? &normalised : nullptr);
   if (status.ok() && seen != nullptr) {
     try {
-      *seen = MatrixOf(*normalised);
+      *seen = MatrixCopyOf(normalised.view());
     } catch (const std::exception&) {
       out->reset();
       return Status::MeasureFailed("cannot measure '" + path + "': out of memory");

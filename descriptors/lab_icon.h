@@ -4,12 +4,9 @@
 #include <opencv2/core.hpp>
 
 #include "descriptors/normalised_icon.h"
-#include "vexlor/bgr_image.h"
+#include "icon/matrices.h"
 
 namespace vexlor {
-
-// The pixels of an 8-bit BGR matrix (CV_8UC3, two dimensions).
-BgrImageView ViewOf(const cv::Mat& icon);
 
 // NormaliseSize and NormaliseToLab (descriptors/normalised_icon.h) for
 // matrices: new kNormalisedSide x kNormalisedSide CV_8UC3 matrices; `icon` is

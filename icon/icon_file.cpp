@@ -1,10 +1,8 @@
 // The icon functions of the public interface, for image-library matrices.
-#include <cstring>
-
 #include <opencv2/core/utils/logger.hpp>
 
-#include "descriptors/lab_icon.h"
 #include "icon/icon_loading.h"
+#include "icon/matrices.h"
 #include "vexlor/icon.h"
 
 namespace vexlor {
@@ -16,11 +14,10 @@ Status ToMatrix(const std::string& what, const Status& status, const IconPixels&
   icon->release();
   if (!status.ok()) return status;
   try {
-    icon->create(pixels.rows(), pixels.cols(), CV_8UC3);
+    *icon = MatrixCopyOf(pixels.view());
   } catch (const std::exception&) {
     return Status::BadIcon("cannot load " + what + ": out of memory");
   }
-  std::memcpy(icon->data, pixels.data(), pixels.size());
   return status;
 }
 

@@ -4,10 +4,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <vector>
 
@@ -41,12 +39,14 @@ Status Decoding(const std::string& what, DecodePngBytes decodePng, Decode decode
   icon->Release();
   std::string reason = "no image that the image library reads";
   const std::uint64_t maxPixels = MaxIconPixels();
-  const std::string tooLarge = "more than " + std::to_string(maxPixels) + " pixels";
+  const auto tooLarge = [maxPixels] {
+    return "more than " + std::to_string(maxPixels) + " pixels";
+  };
   try {
     const PngDecoding png = decodePng(maxPixels);
     if (png == PngDecoding::kDecoded) return {};
     if (png == PngDecoding::kTooLarge) {
-      reason = tooLarge;
+      reason = tooLarge();
     } else if (png == PngDecoding::kNotPng) {
       std::string why;
       const ImageLibrary* library = GetImageLibrary(&why);
@@ -54,7 +54,7 @@ Status Decoding(const std::string& what, DecodePngBytes decodePng, Decode decode
       switch (decode(*library, maxPixels)) {
         case LibraryDecoding::kDecoded: return {};
         case LibraryDecoding::kNoImage: break;
-        case LibraryDecoding::kTooLarge: reason = tooLarge; break;
+        case LibraryDecoding::kTooLarge: reason = tooLarge(); break;
         case LibraryDecoding::kOutOfMemory: reason = "out of memory"; break;
       }
     }
@@ -92,11 +92,7 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon) {
   }
   return Decoding(
       "'" + path + "'",
-      [&](std::uint64_t maxPixels) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                             std::fclose);
-        return file ? DecodePng(file.get(), maxPixels, icon) : PngDecoding::kNotPng;
-      },
+      [&](std::uint64_t maxPixels) { return DecodePngFile(path, maxPixels, icon); },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, icon);
       },

@@ -34,7 +34,9 @@ class IconPixels {
   std::size_t size() const { return static_cast<std::size_t>(rows_) * cols_ * 3; }
   std::uint8_t* data() { return samples_.get(); }
   const std::uint8_t* data() const { return samples_.get(); }
-  BgrImageView view() const { return {samples_.get(), rows_, cols_, static_cast<std::size_t>(cols_) * 3}; }
+  BgrImageView view() const {
+    return {samples_.get(), rows_, cols_, static_cast<std::size_t>(cols_) * 3};
+  }
 
  private:
   std::unique_ptr<std::uint8_t[]> samples_;

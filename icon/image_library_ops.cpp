@@ -1,12 +1,12 @@
 // The image library's operations (icon/image_library.h), as the library
 // itself and the plugin vexlor-imaging.so provide them.
-#include <cstring>
 #include <new>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
 #include "icon/image_library.h"
+#include "icon/matrices.h"
 #include "vexlor/icon.h"
 
 namespace vexlor {
@@ -67,20 +67,15 @@ class DecodingLimit {
   ~DecodingLimit() { decoding_pixel_limit = 0; }
 };
 
-cv::Mat MatrixOf(const BgrImageView& view) {
-  return cv::Mat(view.rows, view.cols, CV_8UC3, const_cast<std::uint8_t*>(view.pixels),
-                 view.stride);
-}
-
 template <typename Decode>
 LibraryDecoding Decoding(std::uint64_t maxPixels, Decode decode, IconPixels* icon) {
   try {
     const DecodingLimit limit(maxPixels);
     const cv::Mat image = decode();
     if (image.empty() || image.type() != CV_8UC3) return LibraryDecoding::kNoImage;
-    std::uint8_t* out = icon->Allocate(image.rows, image.cols);
-    const std::size_t rowBytes = static_cast<std::size_t>(image.cols) * 3;
-    for (int y = 0; y < image.rows; ++y) std::memcpy(out + y * rowBytes, image.ptr(y), rowBytes);
+    icon->Allocate(image.rows, image.cols);
+    cv::Mat pixels = MatrixOver(icon->view());
+    image.copyTo(pixels);  // same size and type: into the icon's own buffer
     return LibraryDecoding::kDecoded;
   } catch (const cv::Exception&) {
     return decoding_refused ? LibraryDecoding::kTooLarge : LibraryDecoding::kNoImage;
@@ -102,7 +97,7 @@ LibraryDecoding Decode(const std::uint8_t* bytes, std::size_t size, std::uint64_
 std::string Encode(const std::string& extension, const BgrImageView& icon,
                    std::vector<std::uint8_t>* bytes) {
   try {
-    return cv::imencode(extension, MatrixOf(icon), *bytes) ? "" : "the image writer failed";
+    return cv::imencode(extension, MatrixOver(icon), *bytes) ? "" : "the image writer failed";
   } catch (const cv::Exception& e) {
     return e.err;
   }
@@ -110,12 +105,12 @@ std::string Encode(const std::string& extension, const BgrImageView& icon,
 
 void Distort(IconPixels& icon, const Distortion& distortion) {
   try {
-    cv::Mat matrix = MatrixOf(icon.view());
+    cv::Mat matrix = MatrixOver(icon.view());
     IconProcess(matrix, distortion);
     // In place: the matrix keeps the icon's own pixels.
     CV_Assert(matrix.data == icon.data());
   } catch (const cv::Exception& e) {
-    throw Error(Status::MeasureFailed("image library error: " + e.err));
+    throw Error(LibraryError(e));
   }
 }
 

@@ -12,35 +12,45 @@
 
 namespace vexlor {
 
+namespace {
+
 // libpng reads chunks one after the other up to IEND and must read all of
 // each, so such a chunk fails the decoding in any case; this finds it first,
-// reading only chunk headers.
-bool PngChunkOverrunsFile(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return false;
-  const long size = std::ftell(file);
-  long at = 8;  // after the signature
-  while (size >= 0 && at + 8 <= size) {
-    unsigned char header[8];
-    if (std::fseek(file, at, SEEK_SET) != 0 || std::fread(header, 1, 8, file) != 8) return false;
+// reading only chunk headers. `readHeader(at, header)` reads the 8 bytes at
+// offset `at` of the `size` bytes.
+template <typename ReadHeader>
+bool ChunkOverruns(std::uint64_t size, ReadHeader readHeader) {
+  std::uint64_t at = 8;  // after the signature
+  while (at + 8 <= size) {
+    std::uint8_t header[8];
+    if (!readHeader(at, header)) return false;
     const png_uint_32 length = png_get_uint_32(header);
     if (length > PNG_UINT_31_MAX) return false;  // libpng refuses it before allocating
-    if (static_cast<long>(length) + 4 > size - at - 8) return true;
+    if (std::uint64_t{length} + 4 > size - at - 8) return true;
     if (std::memcmp(header + 4, "IEND", 4) == 0) return false;
-    at += 12 + static_cast<long>(length);
+    at += 12 + std::uint64_t{length};
   }
   return false;
 }
 
+}  // namespace
+
+bool PngChunkOverrunsFile(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return false;
+  const long size = std::ftell(file);
+  if (size < 0) return false;
+  const auto readHeader = [file](std::uint64_t at, std::uint8_t* header) {
+    return std::fseek(file, static_cast<long>(at), SEEK_SET) == 0 &&
+           std::fread(header, 1, 8, file) == 8;
+  };
+  return ChunkOverruns(static_cast<std::uint64_t>(size), readHeader);
+}
+
 bool PngChunkOverrunsBytes(const std::uint8_t* data, std::size_t size) {
-  std::size_t at = 8;  // after the signature
-  while (at + 8 <= size) {
-    const png_uint_32 length = png_get_uint_32(data + at);
-    if (length > PNG_UINT_31_MAX) return false;  // libpng refuses it before allocating
-    if (std::size_t{length} + 4 > size - at - 8) return true;
-    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return false;
-    at += 12 + std::size_t{length};
-  }
-  return false;
+  return ChunkOverruns(size, [data](std::uint64_t at, std::uint8_t* header) {
+    std::memcpy(header, data + at, 8);
+    return true;
+  });
 }
 
 namespace {

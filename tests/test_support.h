@@ -8,6 +8,7 @@
 #include <opencv2/core.hpp>
 
 #include "icon/icon_pixels.h"
+#include "icon/matrices.h"
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
@@ -75,8 +76,7 @@ cv::Mat SolidIcon(int rows, int cols, cv::Vec3b bgr);
 // A copy of `pixels` as a CV_8UC3 matrix (empty for none).
 inline cv::Mat MatrixOf(const vexlor::IconPixels& pixels) {
   if (pixels.empty()) return {};
-  return cv::Mat(pixels.rows(), pixels.cols(), CV_8UC3, const_cast<std::uint8_t*>(pixels.data()))
-      .clone();
+  return vexlor::MatrixCopyOf(pixels.view());
 }
 
 // The library's 8-bit Lab value of one BGR colour.
