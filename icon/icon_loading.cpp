@@ -11,7 +11,8 @@
 
 #include "icon/blur_check.h"
 #include "icon/image_library.h"
-#include "icon/png_decoder.h"
+#include "icon/own_decoders.h"
+#include "icon/pixel_distortion.h"
 #include "report/whole_file.h"
 
 namespace vexlor {
@@ -30,12 +31,11 @@ std::string WhyNoIconFile(const std::string& path) {
   return "";
 }
 
-// Decodes one icon under the pixel limit: a PNG here, anything else through
-// the image library. `decodePng` decodes the bytes if they are a PNG,
+// Decodes one icon under the pixel limit: a PNG or JPEG here, anything else
+// through the image library. `decodeOwn` decodes the bytes if they are ours,
 // `decode` hands them to the library.
-template <typename DecodePngBytes, typename Decode>
-Status Decoding(const std::string& what, DecodePngBytes decodePng, Decode decode,
-                IconPixels* icon) {
+template <typename DecodeOwn, typename Decode>
+Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, IconPixels* icon) {
   icon->Release();
   std::string reason = "no image that the image library reads";
   const std::uint64_t maxPixels = MaxIconPixels();
@@ -43,11 +43,11 @@ Status Decoding(const std::string& what, DecodePngBytes decodePng, Decode decode
     return "more than " + std::to_string(maxPixels) + " pixels";
   };
   try {
-    const PngDecoding png = decodePng(maxPixels);
-    if (png == PngDecoding::kDecoded) return {};
-    if (png == PngDecoding::kTooLarge) {
+    const OwnDecoding own = decodeOwn(maxPixels);
+    if (own == OwnDecoding::kDecoded) return {};
+    if (own == OwnDecoding::kTooLarge) {
       reason = tooLarge();
-    } else if (png == PngDecoding::kNotPng) {
+    } else if (own == OwnDecoding::kNotOurs) {
       std::string why;
       const ImageLibrary* library = GetImageLibrary(&why);
       if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);
@@ -92,7 +92,7 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon) {
   }
   return Decoding(
       "'" + path + "'",
-      [&](std::uint64_t maxPixels) { return DecodePngFile(path, maxPixels, icon); },
+      [&](std::uint64_t maxPixels) { return DecodeOwnFormatFile(path, maxPixels, icon); },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, icon);
       },
@@ -102,7 +102,9 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon) {
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon) {
   return Decoding(
       "an image in memory",
-      [&](std::uint64_t maxPixels) { return DecodePngBytes(bytes, size, maxPixels, icon); },
+      [&](std::uint64_t maxPixels) {
+        return DecodeOwnFormatBytes(bytes, size, maxPixels, icon);
+      },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.decode(bytes, size, maxPixels, icon);
       },
@@ -130,6 +132,11 @@ Status SaveIconPixels(const std::string& path, const BgrImageView& icon) {
 void DistortIcon(IconPixels& icon, const Distortion& distortion) {
   CheckBlurSize(distortion.blur);
   if (LeavesIconAsItIs(distortion)) return;
+  if (distortion.blur <= kMaxTabulatedBlur) {
+    DistortPixels({icon.data(), icon.rows(), icon.cols(), static_cast<std::size_t>(icon.cols()) * 3},
+                  distortion);
+    return;
+  }
   std::string why;
   const ImageLibrary* library = GetImageLibrary(&why);
   if (library == nullptr) throw Error(Status::MeasureFailed("cannot distort the icon: " + why));

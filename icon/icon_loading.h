@@ -12,11 +12,12 @@
 namespace vexlor {
 
 // LoadIcon, DecodeIcon, SaveIcon and IconProcess (vexlor/icon.h) for icons
-// held as IconPixels: the same checks, limits, results and messages. PNG
-// files are decoded here; the image library (icon/image_library.h) is loaded
-// only for other formats, for saving, and for a distortion that changes
-// something. When it cannot be loaded, loading and saving fail with
-// kIOError and DistortIcon throws vexlor::Error (kMeasureFailed).
+// held as IconPixels: the same checks, limits, results and messages. PNG and
+// JPEG files are decoded and distortions up to kMaxTabulatedBlur applied
+// here; the image library (icon/image_library.h) is loaded only for other
+// formats, for saving, and for larger blurs. When it cannot be loaded,
+// loading and saving fail with kIOError and DistortIcon throws vexlor::Error
+// (kMeasureFailed).
 Status LoadIconPixels(const std::string& path, IconPixels* icon);
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon);
 Status SaveIconPixels(const std::string& path, const BgrImageView& icon);

@@ -1,8 +1,8 @@
 #include "icon/png_decoder.h"
 
+#include "icon/file_bytes.h"
+
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -56,9 +56,6 @@ bool PngChunkOverrunsBytes(const std::uint8_t* data, std::size_t size) {
 namespace {
 
 constexpr std::uint32_t kMaxSide = 1u << 20;
-// Files up to this size are read whole with one system call and decoded from
-// memory; larger ones are read as a stream.
-constexpr std::size_t kWholeFileLimit = std::size_t{4} << 20;
 
 // libpng reports through these; its defaults print to standard error.
 void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -133,6 +130,8 @@ PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, Ico
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
   if (!file) return PngDecoding::kNotPng;
+  if (std::vector<std::uint8_t> bytes; ReadWholeSmallFile(file.get(), &bytes))
+    return DecodePngBytes(bytes.data(), bytes.size(), max_pixels, icon);
   return DecodePng(file.get(), max_pixels, icon);
 }
 
@@ -156,17 +155,6 @@ bool HasPngSignature(const std::uint8_t* data, std::size_t size) {
   return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
 }
 
-// The size of the regular file behind `file` if it is small enough to read
-// whole, else 0.
-std::size_t WholeFileSize(std::FILE* file) {
-  const int fd = ::fileno(file);
-  struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
-      static_cast<std::uint64_t>(st.st_size) > kWholeFileLimit)
-    return 0;
-  return static_cast<std::size_t>(st.st_size);
-}
-
 }  // namespace
 
 PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
@@ -180,12 +168,6 @@ PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint
 }
 
 PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon) {
-  if (const std::size_t size = WholeFileSize(file); size > 0) {
-    std::vector<std::uint8_t> bytes(size);
-    const ssize_t got = ::pread(::fileno(file), bytes.data(), size, 0);
-    if (got >= 0 && static_cast<std::size_t>(got) == size)
-      return DecodePngBytes(bytes.data(), size, max_pixels, icon);
-  }
   unsigned char signature[8];
   if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
       !HasPngSignature(signature, sizeof signature))

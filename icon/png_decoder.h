@@ -22,12 +22,13 @@ enum class PngDecoding {
 // bits stripped, palette and low-bit grey expanded, grey to BGR, alpha and
 // transparency dropped, interlacing handled), the same size limits (each
 // side at most 2^20 pixels, at most `max_pixels` in all). A differential
-// test and fuzz target hold the two to the same pixels.
+// test and fuzz target hold the two to the same pixels. A file of up to
+// kWholeFileLimit bytes (icon/file_bytes.h) is read whole and decoded from
+// memory.
 PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon);
 
-// The same for a stream positioned at the start of the file. A regular file
-// of up to 4 MB is read whole (one system call) and decoded from memory as
-// DecodePngBytes does; anything else is read as a stream.
+// The same for a stream positioned at the start of the file, read as a
+// stream.
 PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon);
 
 // The same for `size` bytes in memory.

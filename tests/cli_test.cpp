@@ -280,3 +280,23 @@ TEST(Programs, TheMeasuringToolsDoNotLinkTheImageLibrary) {
     EXPECT_EQ(r.out.find("libopencv"), std::string::npos) << program << ":\n" << r.out;
   }
 }
+
+// PNG and JPEG icons, blurred and scaled, are measured without loading the
+// plugin; other formats load it. The dynamic loader's own trace tells.
+TEST(Programs, LoadTheImageLibraryOnlyForOtherFormats) {
+  const auto loadsThePlugin = [](const std::string& icon, std::vector<std::string> options) {
+    TempDir dir;
+    ProgramSetup traced;
+    traced.set_env = {"LD_DEBUG=files"};
+    options.insert(options.begin(), {"-I", icon, "-R", dir / "r.txt"});
+    const ProgramResult r = RunVexlorBinary(options, traced);
+    EXPECT_EQ(r.exit_status, 0) << icon;
+    return r.err.find("vexlor-imaging.so") != std::string::npos;
+  };
+  const std::vector<std::string> distorted = {"-B", "2", "-cR", "0.8", "-cG", "nan"};
+  for (const char* name : {"calculator.png", "audio-card.jpg"}) {
+    EXPECT_FALSE(loadsThePlugin(TestDataPath(name), {})) << name;
+    EXPECT_FALSE(loadsThePlugin(TestDataPath(name), distorted)) << name;
+  }
+  EXPECT_TRUE(loadsThePlugin(TestDataPath("audio-card.bmp"), {}));
+}

@@ -1,0 +1,31 @@
+#ifndef VEXLOR_ICON_OWN_DECODERS_H_
+#define VEXLOR_ICON_OWN_DECODERS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "icon/icon_pixels.h"
+
+namespace vexlor {
+
+// The formats the core decodes itself, PNG and JPEG, told apart by their
+// signatures as the image library tells them apart; anything else is the
+// library's (icon/image_library.h).
+enum class OwnDecoding {
+  kDecoded,   // `*icon` holds the image
+  kNotOurs,   // no PNG or JPEG, or a file that cannot be opened: the library's
+  kTooLarge,  // beyond the size limits, refused before its pixels are allocated
+  kFailed,    // a PNG or JPEG that cannot be decoded
+};
+
+// A file of up to 4 MB is read whole with one system call and decoded from
+// memory; a larger one is read as a stream. May throw std::bad_alloc.
+OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixels,
+                                IconPixels* icon);
+OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
+                                 std::uint64_t max_pixels, IconPixels* icon);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_ICON_OWN_DECODERS_H_
