@@ -26,9 +26,13 @@ namespace vexlor {
 // derived from the aperture and the edge pixels replicated beyond the border
 // (only when blur is not 0); then every channel is scaled by its factor with
 // rounding and saturation to 0..255 (only when some factor is not exactly
-// 1.0; a NaN factor counts as not 1.0). Size, type and identity of the image
-// stay the same. Throws vexlor::Error when `icon` is not CV_8UC3 or the blur
-// is outside 0..kMaxBlurSize.
+// 1.0; a NaN factor counts as not 1.0). The pixels are the library's
+// GaussianBlur and saturating conversion's, byte for byte, computed without
+// the library up to a blur of 255. The border is the image's own edge, also
+// for a view into a larger matrix (nothing outside the view is read or
+// written). Size, type and identity of the image stay the same. Throws
+// vexlor::Error when `icon` is not CV_8UC3 or the blur is outside
+// 0..kMaxBlurSize.
 void IconProcess(cv::Mat& icon, const Distortion& distortion);
 
 // Loads the image file at `path` into `*icon` as an icon, whatever the file

@@ -4,7 +4,9 @@
 Usage: make_seed_corpus.py OUT_DIR
 Writes OUT_DIR/icon (option bytes + small images of every format the image
 library writes, at several sizes, made from the shipped test icons and from
-synthetic patterns) and OUT_DIR/arguments (NUL-separated argument vectors).
+synthetic patterns), OUT_DIR/arguments (NUL-separated argument vectors),
+OUT_DIR/png and OUT_DIR/jpeg (files of the decoders' differential targets)
+and OUT_DIR/distortion (distortion bytes + images or raw pixels).
 """
 import os
 import sys
@@ -54,7 +56,8 @@ def main():
     out = sys.argv[1]
     os.makedirs(os.path.join(out, "icon"), exist_ok=True)
     os.makedirs(os.path.join(out, "arguments"), exist_ok=True)
-    os.makedirs(os.path.join(out, "png"), exist_ok=True)
+    for target in ("png", "jpeg", "distortion"):
+        os.makedirs(os.path.join(out, target), exist_ok=True)
     count = 0
     for i, icon in enumerate(icons()):
         for ext in FORMATS:
@@ -77,6 +80,33 @@ def main():
             with open(os.path.join(DATA, name), "rb") as source, \
                     open(os.path.join(out, "png", name), "wb") as seed:
                 seed.write(source.read())
+    # The JPEG decoders' differential target: the shipped JPEGs and the
+    # layouts the library writes (grey, subsamplings, progressive, restarts).
+    for name in sorted(os.listdir(DATA)):
+        if name.endswith(".jpg"):
+            with open(os.path.join(DATA, name), "rb") as source, \
+                    open(os.path.join(out, "jpeg", name), "wb") as seed:
+                seed.write(source.read())
+    layouts = [[], [cv2.IMWRITE_JPEG_PROGRESSIVE, 1], [cv2.IMWRITE_JPEG_RST_INTERVAL, 2],
+               [cv2.IMWRITE_JPEG_OPTIMIZE, 1, cv2.IMWRITE_JPEG_QUALITY, 30]]
+    if hasattr(cv2, "IMWRITE_JPEG_SAMPLING_FACTOR"):
+        layouts.append([cv2.IMWRITE_JPEG_SAMPLING_FACTOR, cv2.IMWRITE_JPEG_SAMPLING_FACTOR_444])
+    for i, icon in enumerate(list(icons())[4:9]):
+        for j, params in enumerate(layouts):
+            image = cv2.cvtColor(icon, cv2.COLOR_BGR2GRAY) if (i + j) % 3 == 0 else icon
+            ok, encoded = cv2.imencode(".jpg", image, params)
+            if ok:
+                with open(os.path.join(out, "jpeg", f"{i}-{j}.jpg"), "wb") as f:
+                    f.write(encoded.tobytes())
+    # The distortion target (see distortion_fuzzer.cpp): blur, three factor
+    # bytes, then an image file or raw pixels.
+    for i, icon in enumerate(list(icons())[:6]):
+        options = bytes([1 + i % 4, 62 + i, 255, 100 - i])
+        ok, encoded = cv2.imencode(".png", icon)
+        with open(os.path.join(out, "distortion", f"file-{i}"), "wb") as f:
+            f.write(options + b"\0" + encoded.tobytes())
+        with open(os.path.join(out, "distortion", f"raw-{i}"), "wb") as f:
+            f.write(options + bytes([1, icon.shape[0], icon.shape[1]]) + icon.tobytes())
     for i, argv in enumerate(ARGUMENTS):
         with open(os.path.join(out, "arguments", f"{i:02d}"), "wb") as f:
             f.write(b"\0".join(a.encode() for a in argv))

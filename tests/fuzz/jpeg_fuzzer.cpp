@@ -1,0 +1,74 @@
+// Differential fuzz target: the same bytes decoded by the core's JPEG decoder
+// from memory and as a stream, and by the image library's reading of a file
+// that holds them; any difference in outcome or pixels is a finding.
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include "icon/jpeg_decoder.h"
+#include "vexlor/icon.h"
+
+namespace {
+
+// Keeps single inputs from asking for gigabytes; the library gets the same
+// limit through its own setting.
+constexpr std::uint64_t kMaxPixels = 4000000;
+std::string file_path;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool SamePixels(const vexlor::IconPixels& ours, const cv::Mat& library) {
+  return ours.rows() == library.rows && ours.cols() == library.cols &&
+         library.type() == CV_8UC3 && library.isContinuous() &&
+         std::memcmp(ours.data(), library.data, ours.size()) == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  vexlor::QuietImageLibrary();
+  setenv("OPENCV_IO_MAX_IMAGE_PIXELS", std::to_string(kMaxPixels).c_str(), 1);
+  cv::setNumThreads(0);
+  const char* tmp = std::getenv("TMPDIR");
+  file_path = std::string(tmp != nullptr ? tmp : "/tmp") + "/vexlor-jpeg-fuzz-" +
+              std::to_string(::getpid()) + ".jpg";
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  vexlor::IconPixels fromMemory, fromStream;
+  const vexlor::JpegDecoding result =
+      vexlor::DecodeJpegBytes(data, size, kMaxPixels, &fromMemory);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
+      ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb"), std::fclose);
+  Check(vexlor::DecodeJpeg(stream.get(), kMaxPixels, &fromStream) == result);
+  Check(fromStream.size() == fromMemory.size() &&
+        (fromMemory.empty() ||
+         std::memcmp(fromStream.data(), fromMemory.data(), fromMemory.size()) == 0));
+  if (result == vexlor::JpegDecoding::kNotJpeg || result == vexlor::JpegDecoding::kTooLarge)
+    return 0;
+
+  std::FILE* file = std::fopen(file_path.c_str(), "wb");
+  Check(file != nullptr && std::fwrite(data, 1, size, file) == size && std::fclose(file) == 0);
+  cv::Mat library;
+  try {
+    library = cv::imread(file_path, cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
+  } catch (const cv::Exception&) {
+  }
+  std::remove(file_path.c_str());
+  Check((result == vexlor::JpegDecoding::kDecoded) == !library.empty());
+  if (!library.empty()) Check(SamePixels(fromMemory, library));
+  return 0;
+}
