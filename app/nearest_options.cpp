@@ -26,7 +26,10 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
       "  l1        sum |a-b|\n"
       "  l2        square root of sum (a-b)^2\n"
       "  weighted  sum w|a-b| over the 168 rectangle values, w the record's weights,\n"
-      "            plus (sum |a-b| over the 40 group values) / the records' range",
+      "            plus (sum |a-b| over the 40 group values) / the records' range\n"
+      "  root      sum |T(a)-T(b)|, T: every orientation histogram (cells and groups)\n"
+      "            divided by its sum, then square-rooted; each Lab sum v as w sqrt(v/full),\n"
+      "            w 2.5 for L, 1.5 for a, 3 for b",
       "vexlor-nearest");
   app.add_option("DATA", o.data, "Results file to search")->required();
   app.add_option("NAMES", o.names, "Names of DATA's lines, one per line")->required();
@@ -37,9 +40,9 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
   icons->excludes(records);
   app.add_option("-k", o.k, "How many nearest records to list per query (default 5)")
       ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
-  const std::map<std::string, Metric> metrics = {
-      {"l1", Metric::kL1}, {"l2", Metric::kL2}, {"weighted", Metric::kWeighted}};
-  app.add_option("--metric", o.metric, "l1, l2 or weighted (default " +
+  std::map<std::string, Metric> metrics;
+  for (Metric m : kMetrics) metrics[MetricName(m)] = m;
+  app.add_option("--metric", o.metric, "l1, l2, weighted or root (default " +
                                            std::string(MetricName(o.metric)) + ")")
       ->transform(CLI::CheckedTransformer(metrics, CLI::ignore_case).description(""))
       ->option_text("NAME");

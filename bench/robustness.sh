@@ -1,13 +1,17 @@
 #!/bin/bash
-# How robust is the descriptor: each icon is distorted with vexlor's own
-# options and searched for among the undistorted records of all icons.
-# Top-1 and top-5 retrieval per distortion and metric; distinct icons whose
-# records are identical count as found.
+# How robust is the search: each icon, distorted, redrawn at another size or
+# re-encoded, is searched for among undistorted records; top-1 and top-5
+# retrieval per row and metric. Distinct icons whose records are identical
+# count as found.
 #
 #   bash bench/robustness.sh [ICONS] [--double]
 #
-# ICONS (default 3000) PNGs of Debian's adwaita, oxygen and tango icon
-# themes, spread evenly over the sorted list; TinyInt records unless --double.
+# Rows: vexlor's own distortions and JPEG re-encoding (quality 75 over white,
+# as logos are often saved) of ICONS (default 3000) PNGs of Debian's
+# adwaita, oxygen and tango themes, spread evenly over the sorted list,
+# searched among the records of all of them; and the icons themes ship at
+# two sizes: adwaita's 24 x 24 icons among all its 48 x 48 ones, oxygen's
+# 32 x 32 among all its 128 x 128. TinyInt records unless --double.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 icons=${1:-3000}
@@ -17,54 +21,86 @@ bash scripts/install-deps.sh bench
 bash scripts/build.sh build > /dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+metrics=(l1 l2 weighted root)
 
 find /usr/share/icons/Adwaita /usr/share/icons/oxygen /usr/share/icons/Tango -name '*.png' |
   sort > "$work/all"
 awk -v n="$icons" -v total="$(wc -l < "$work/all")" \
-  'BEGIN { step = total / n } NR - 1 >= next_pick { print; next_pick += step }' "$work/all" |
-  head -n "$icons" > "$work/names"
-
+  'BEGIN { step = total / n } NR - 1 >= next_pick && ++k <= n { print; next_pick += step }' \
+  "$work/all" > "$work/names"
 build/vexlor-batch -q $form -o "$work/original.txt" "$work/names"
+
+# Each row: the data set (records and names), the queries' records, and for
+# each query the name it should find.
+rows=()
+add_row() {  # NAME DATA NAMES QUERIES TARGETS
+  rows+=("$1")
+  printf '%s\n' "$2" "$3" "$4" "$5" > "$work/row.${#rows[@]}"
+}
 distortions=("--blur 1" "--blur 2" "--blur 3" "--red 0.8" "--red 1.2" "--green 0.8"
              "--blue 1.2" "--red 0.8 --green 0.8 --blue 0.8")
 for i in "${!distortions[@]}"; do
   # shellcheck disable=SC2086  # the options split into words on purpose
   build/vexlor-batch -q $form ${distortions[$i]} -o "$work/distorted.$i.txt" "$work/names"
-  for metric in l1 l2 weighted; do
-    build/vexlor-nearest -k 5 --metric "$metric" "$work/original.txt" "$work/names" \
-      --records "$work/distorted.$i.txt" > "$work/found.$i.$metric" || true
+  add_row "${distortions[$i]}" "$work/original.txt" "$work/names" "$work/distorted.$i.txt" "$work/names"
+done
+/usr/bin/python3 bench/white_jpeg.py "$work/names" "$work/jpeg" > "$work/jpeg-list" 2> /dev/null
+build/vexlor-batch -q $form -o "$work/jpeg.txt" "$work/jpeg-list"
+add_row "JPEG quality 75 over white" "$work/original.txt" "$work/names" "$work/jpeg.txt" "$work/names"
+size_row() {  # THEME_DIR SMALL LARGE
+  find "$1/$3" -name '*.png' | sort > "$work/large.$2"
+  sed "s|/$3/|/$2/|" "$work/large.$2" | while IFS= read -r f; do
+    [ -f "$f" ] && printf '%s\n' "$f"; done > "$work/small.$2"
+  sed "s|/$2/|/$3/|" "$work/small.$2" > "$work/targets.$2"
+  build/vexlor-batch -q $form -o "$work/large.$2.txt" "$work/large.$2"
+  build/vexlor-batch -q $form -o "$work/small.$2.txt" "$work/small.$2"
+  add_row "$2 among $3 ($(basename "$1"))" "$work/large.$2.txt" "$work/large.$2" \
+    "$work/small.$2.txt" "$work/targets.$2"
+}
+size_row /usr/share/icons/Adwaita 24x24 48x48
+oxygen=/usr/share/icons/oxygen/base
+[ -d "$oxygen" ] || oxygen=/usr/share/icons/oxygen
+size_row "$oxygen" 32x32 128x128
+
+for r in $(seq 1 "${#rows[@]}"); do
+  mapfile -t row < "$work/row.$r"
+  for metric in "${metrics[@]}"; do
+    build/vexlor-nearest -k 5 --metric "$metric" "${row[0]}" "${row[1]}" \
+      --records "${row[2]}" > "$work/found.$r.$metric" || true
   done
 done
 
-/usr/bin/python3 - "$work" "${#distortions[@]}" "${form:-TinyInt}" "${distortions[@]}" <<'PY'
+printf '%s\n' "${rows[@]}" > "$work/row-names"
+/usr/bin/python3 - "$work" "${form:-TinyInt}" "${metrics[@]}" <<'PY'
 import sys
-work, count, form = sys.argv[1], int(sys.argv[2]), sys.argv[3].lstrip("-")
-distortions = sys.argv[4:]
-names = open(f"{work}/names").read().splitlines()
-original = open(f"{work}/original.txt").read().splitlines()
-record_of = dict(zip(names, original))
-metrics = ["l1", "l2", "weighted"]
-print(f"{len(names)} icons, {form} records; top-1 / top-5 in %\n")
-print("| distortion | " + " | ".join(metrics) + " |")
-print("|---|" + "---|" * len(metrics))
+work, form, metrics = sys.argv[1], sys.argv[2].lstrip("-"), sys.argv[3:]
+row_names = open(f"{work}/row-names").read().splitlines()
+print(f"{form} records; top-1 / top-5 in %\n")
+print("| row | queries | " + " | ".join(metrics) + " |")
+print("|---|---|" + "---|" * len(metrics))
 totals = {m: [0, 0] for m in metrics}
-for i, distortion in enumerate(distortions):
-    distorted = open(f"{work}/distorted.{i}.txt").read().splitlines()
-    asked = [q for q in range(len(names)) if original[q] != "Bad Icon" and distorted[q] != "Bad Icon"]
+for r, row_name in enumerate(row_names, 1):
+    data, names, queries, targets = open(f"{work}/row.{r}").read().splitlines()
+    record_of = dict(zip(open(names).read().splitlines(), open(data).read().splitlines()))
+    asked_lines = open(queries).read().splitlines()
+    wanted = [record_of.get(t) for t in open(targets).read().splitlines()]
+    asked = [q for q, line in enumerate(asked_lines)
+             if line != "Bad Icon" and wanted[q] not in (None, "Bad Icon")]
     cells = []
     for m in metrics:
         ranks = {}
-        for line in open(f"{work}/found.{i}.{m}"):
+        for line in open(f"{work}/found.{r}.{m}"):
             q, rank, _, name = line.rstrip("\n").split("\t", 3)
             q = int(q) - 1
-            if q not in ranks and record_of[name] == original[q]:
+            if q not in ranks and record_of[name] == wanted[q]:
                 ranks[q] = int(rank)
         top1 = sum(ranks.get(q) == 1 for q in asked) / len(asked)
         top5 = sum(q in ranks for q in asked) / len(asked)
         totals[m][0] += top1
         totals[m][1] += top5
         cells.append(f"{100 * top1:.1f} / {100 * top5:.1f}")
-    print(f"| {distortion} | " + " | ".join(cells) + " |")
-print("| mean | " + " | ".join(f"{100 * t1 / count:.1f} / {100 * t5 / count:.1f}"
+    print(f"| {row_name} | {len(asked)} | " + " | ".join(cells) + " |")
+n = len(row_names)
+print("| mean | | " + " | ".join(f"{100 * t1 / n:.1f} / {100 * t5 / n:.1f}"
                                   for t1, t5 in totals.values()) + " |")
 PY

@@ -84,6 +84,8 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
         failures[q] = o.records + ":" + std::to_string(q + 1) + ": \"Bad Icon\", nothing to search for";
   }
 
+  data.PrepareFor(o.metric);
+  queries.PrepareFor(o.metric);
   std::vector<std::vector<Neighbour>> found(queries.size());
   ParallelFor(queries.size(), o.jobs, [&](std::size_t q) {
     if (!queries.bad(q)) found[q] = Nearest(data, queries, q, o.k, o.metric);

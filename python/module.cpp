@@ -168,11 +168,14 @@ py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array
                         std::size_t k, const std::string& metricName, int jobs) {
   const std::optional<Metric> metric = MetricNamed(metricName);
   if (!metric)
-    throw py::value_error("metric must be \"l1\", \"l2\" or \"weighted\", not \"" + metricName + "\"");
+    throw py::value_error("metric must be \"l1\", \"l2\", \"weighted\" or \"root\", not \"" +
+                          metricName + "\"");
   DescriptorTable table;
   FillTable(data, "data", &table);
   DescriptorTable asked = table.form() ? DescriptorTable(*table.form()) : DescriptorTable();
   FillTable(queries, "queries", &asked);
+  table.PrepareFor(*metric);
+  asked.PrepareFor(*metric);
   const std::size_t m = asked.size();
   const std::size_t kept = std::min(k, table.usable());
   py::array_t<std::int64_t> indices({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});

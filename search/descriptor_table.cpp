@@ -6,6 +6,7 @@
 
 #include "report/results_lines.h"
 #include "search/form_constants.h"
+#include "search/root_transform.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/nearest.h"
 
@@ -57,6 +58,7 @@ Status DescriptorTable::Add(const double* values) {
         return Status::InvalidArgument("value " + std::to_string(i + 1) +
                                        " is no TinyInt (0 to 255)");
     tiny_.insert(tiny_.end(), values, values + kSearchedValueCount);
+    if (root_) RootTransformTiny(&tiny_[tiny_.size() - kSearchedValueCount]);
   } else {
     if (!form_) {
       // Bad rows before the first record hold TinyInt placeholders.
@@ -64,6 +66,7 @@ Status DescriptorTable::Add(const double* values) {
       exact_.resize(size() * kSearchedValueCount);
     }
     exact_.insert(exact_.end(), values, values + kSearchedValueCount);
+    if (root_) RootTransformExact(&exact_[exact_.size() - kSearchedValueCount]);
   }
   form_ = form;
   bad_.push_back(0);
@@ -78,6 +81,18 @@ void DescriptorTable::AddBad() {
   else
     tiny_.resize(tiny_.size() + kSearchedValueCount);
   bad_.push_back(1);
+}
+
+void DescriptorTable::PrepareFor(Metric metric) {
+  if (metric != Metric::kRoot || root_) return;
+  root_ = true;
+  for (std::size_t row = 0; row < size(); ++row) {
+    if (bad(row)) continue;
+    if (form_ == RecordForm::kDouble)
+      RootTransformExact(&exact_[row * kSearchedValueCount]);
+    else
+      RootTransformTiny(&tiny_[row * kSearchedValueCount]);
+  }
 }
 
 void DescriptorTable::Reserve(std::size_t rows) {

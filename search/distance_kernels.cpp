@@ -36,6 +36,7 @@ void TinyKeys(Metric metric, const std::uint8_t* query, const std::uint8_t* rows
               std::size_t count, std::uint32_t* keys) {
   switch (metric) {
     case Metric::kL1:
+    case Metric::kRoot:  // over the transformed bytes
       for (std::size_t r = 0; r < count; ++r)
         keys[r] = AbsoluteSum<0, kSearchedValueCount>(query, rows + r * kSearchedValueCount);
       break;

@@ -13,7 +13,8 @@ inline constexpr std::size_t kKeyBlock = 256;
 
 // The exact integer key of `metric` (vexlor/nearest.h) between `query` and
 // each of `count` consecutive TinyInt rows at `rows` (kSearchedValueCount
-// bytes each): sum |d|, sum d^2, or 40 * weighted rectangle sum + group sum.
+// bytes each): sum |d| (l1, and root over transformed bytes), sum d^2, or
+// 40 * weighted rectangle sum + group sum.
 void TinyKeys(Metric metric, const std::uint8_t* query, const std::uint8_t* rows,
               std::size_t count, std::uint32_t* keys);
 

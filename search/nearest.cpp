@@ -4,6 +4,7 @@
 
 #include "search/distance_kernels.h"
 #include "search/form_constants.h"
+#include "search/root_transform.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/nearest.h"
 
@@ -49,6 +50,7 @@ std::vector<Neighbour> NearestTiny(const DescriptorTable& data, const std::uint8
     double distance = static_cast<double>(key);
     if (metric == Metric::kL2) distance = std::sqrt(distance);
     if (metric == Metric::kWeighted) distance = distance / static_cast<double>(kTinyIntConstants.range);
+    if (metric == Metric::kRoot) distance = distance / kRootScale;
     found.push_back({row, distance});
   }
   return found;
@@ -59,6 +61,7 @@ double ExactKey(const double* a, const double* b, Metric metric) {
   double sum = 0;
   switch (metric) {
     case Metric::kL1:
+    case Metric::kRoot:  // over the transformed values
       for (size_t i = 0; i < kSearchedValueCount; ++i) sum = sum + std::fabs(a[i] - b[i]);
       return sum;
     case Metric::kL2:
@@ -101,18 +104,22 @@ const char* MetricName(Metric metric) {
     case Metric::kL1: return "l1";
     case Metric::kL2: return "l2";
     case Metric::kWeighted: return "weighted";
+    case Metric::kRoot: return "root";
   }
   std::abort();
 }
 
 std::optional<Metric> MetricNamed(std::string_view name) {
-  for (Metric m : {Metric::kL1, Metric::kL2, Metric::kWeighted})
+  for (Metric m : kMetrics)
     if (name == MetricName(m)) return m;
   return std::nullopt;
 }
 
 std::vector<Neighbour> Nearest(const DescriptorTable& data, const DescriptorTable& queries,
                                size_t query, size_t k, Metric metric) {
+  if ((metric == Metric::kRoot) != (data.prepared_for_root() && queries.prepared_for_root()))
+    throw Error(Status::InvalidArgument(
+        std::string("the tables are not prepared for the metric ") + MetricName(metric)));
   if (k == 0 || data.usable() == 0) return {};
   if (queries.form() == RecordForm::kTinyInt)
     return NearestTiny(data, queries.tiny(query), k, metric);

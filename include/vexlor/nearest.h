@@ -12,12 +12,26 @@
 //             w_i: the record's weights (16 for an orientation bin, 1 for a Lab
 //             sum; TinyInt 4 and 1); j runs over the 40 group values, r: their
 //             common range (8; TinyInt 40)
+//   root      sum over i < 208 of |T(a)_i - T(b)_i|, T the root transform:
+//             each of the 17 orientation histograms (12 cells at 0..95, 5
+//             groups at 168..207, 8 bins each) divided by its sum, then the
+//             square root of every bin (a histogram that sums to 0, a flat
+//             cell, stays all 0); the group histograms weighted 1; each Lab
+//             sum v (96..167) as w sqrt(v / F), F the sum's full scale
+//             (TinyInt 255, double 127.5), w 2.5 for the L sums, 1.5 for a,
+//             3 for b. TinyInt records round T to integers in units of 1/85
+//             (half to even: one byte a value, at most 255) and report the
+//             integer sum / 85; double records keep T unrounded. T is
+//             computed in double, one rounding per operation, sqrt correctly
+//             rounded.
 //
 // TinyInt distances are computed exactly in integers (the weighted one as
 // r * first sum + second sum) and rounded once to a double. Double-form sums
 // run in index order, one rounding per operation, so they too are the same on
 // every machine. Records are ranked by the exact sum (for l2, before the
-// square root); equal sums keep the earlier record first.
+// square root); equal sums keep the earlier record first. For root, tables
+// hold the transformed values: they must be prepared for it (PrepareFor),
+// which a table does once, at load time, and then for every record added.
 //
 // Contract: tables are plain values; a const table may be searched from any
 // number of threads at once. Errors are Status values naming what failed.
@@ -36,12 +50,13 @@
 
 namespace vexlor {
 
-enum class Metric { kL1, kL2, kWeighted };
+enum class Metric { kL1, kL2, kWeighted, kRoot };
+inline constexpr Metric kMetrics[] = {Metric::kL1, Metric::kL2, Metric::kWeighted, Metric::kRoot};
 
 // The metric that retrieves best in the robustness benchmark.
-inline constexpr Metric kDefaultMetric = Metric::kL1;
+inline constexpr Metric kDefaultMetric = Metric::kRoot;
 
-// "l1", "l2" or "weighted".
+// "l1", "l2", "weighted" or "root".
 const char* MetricName(Metric metric);
 std::optional<Metric> MetricNamed(std::string_view name);
 
@@ -65,6 +80,11 @@ class DescriptorTable {
   // kInvalidArgument when it is a record of the other form or of neither.
   Status Add(const double* values);
   void AddBad();
+  // Readies the table for `metric`: for kRoot, every record, and every
+  // record added later, is replaced by its root transform (a table so
+  // prepared serves only kRoot); other metrics need nothing.
+  void PrepareFor(Metric metric);
+  bool prepared_for_root() const { return root_; }
   // Makes room for `rows` rows in all, so that adding them allocates once.
   void Reserve(std::size_t rows);
 
@@ -83,6 +103,7 @@ class DescriptorTable {
   std::vector<double> exact_;
   std::vector<char> bad_;
   std::size_t usable_ = 0;
+  bool root_ = false;
 };
 
 // Reads a results file of either form, as vexlor and vexlor-batch write it,
@@ -98,7 +119,8 @@ struct Neighbour {
 
 // The `k` good rows of `data` nearest to row `query` of `queries` (a good
 // row; both tables of the same form), nearest first, fewer when `data` has
-// fewer good rows.
+// fewer good rows. Throws vexlor::Error (kInvalidArgument) when the tables
+// are not prepared for `metric`.
 std::vector<Neighbour> Nearest(const DescriptorTable& data, const DescriptorTable& queries,
                                std::size_t query, std::size_t k, Metric metric);
 

@@ -118,7 +118,7 @@ def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
              describe_many, or Record.values / Record.tiny stacked; rows
              holding NaN ("Bad Icon") keep their index and are never returned
     queries  (M, 416) records of the same form, or one record of shape (416,)
-    metric   "l1", "l2" or "weighted" (see vexlor-nearest --help)
+    metric   "l1", "l2", "weighted" or "root" (see vexlor-nearest --help)
 
     Returns (indices, distances): (M, K) int64 row numbers of `data`, nearest
     first, equal distances in row order, and their (M, K) float64 distances,
