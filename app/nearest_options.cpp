@@ -47,6 +47,10 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
       ->transform(CLI::CheckedTransformer(metrics, CLI::ignore_case).description(""))
       ->option_text("NAME");
   app.add_flag("-0,--null", o.null_separated, "Names in NAMES end with a NUL byte");
+  app.add_option("--html", o.html,
+                 "Also write the answers as one self-contained page: each query's icon\n"
+                 "beside its nearest records' icons, with rank, distance and name")
+      ->option_text("FILE");
   app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
       ->check(CLI::Range(1u, 1024u));
   app.set_version_flag("--version", std::string("vexlor-nearest ") + VEXLOR_VERSION);

@@ -47,20 +47,20 @@ done
 /usr/bin/python3 bench/white_jpeg.py "$work/names" "$work/jpeg" > "$work/jpeg-list" 2> /dev/null
 build/vexlor-batch -q $form -o "$work/jpeg.txt" "$work/jpeg-list"
 add_row "JPEG quality 75 over white" "$work/original.txt" "$work/names" "$work/jpeg.txt" "$work/names"
-size_row() {  # THEME_DIR SMALL LARGE
+size_row() {  # THEME_DIR SMALL LARGE LABEL
   find "$1/$3" -name '*.png' | sort > "$work/large.$2"
   sed "s|/$3/|/$2/|" "$work/large.$2" | while IFS= read -r f; do
     [ -f "$f" ] && printf '%s\n' "$f"; done > "$work/small.$2"
   sed "s|/$2/|/$3/|" "$work/small.$2" > "$work/targets.$2"
   build/vexlor-batch -q $form -o "$work/large.$2.txt" "$work/large.$2"
   build/vexlor-batch -q $form -o "$work/small.$2.txt" "$work/small.$2"
-  add_row "$2 among $3 ($(basename "$1"))" "$work/large.$2.txt" "$work/large.$2" \
+  add_row "$2 among $3 ($4)" "$work/large.$2.txt" "$work/large.$2" \
     "$work/small.$2.txt" "$work/targets.$2"
 }
-size_row /usr/share/icons/Adwaita 24x24 48x48
+size_row /usr/share/icons/Adwaita 24x24 48x48 Adwaita
 oxygen=/usr/share/icons/oxygen/base
 [ -d "$oxygen" ] || oxygen=/usr/share/icons/oxygen
-size_row "$oxygen" 32x32 128x128
+size_row "$oxygen" 32x32 128x128 oxygen
 
 for r in $(seq 1 "${#rows[@]}"); do
   mapfile -t row < "$work/row.$r"

@@ -1,11 +1,15 @@
 #include "nearest/nearest_run.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <optional>
 
 #include "app/exit_codes.h"
 #include "app/standard_streams.h"
+#include "nearest/answer_page.h"
 #include "nearest/names.h"
+#include "report/whole_file.h"
 #include "search/parallel_for.h"
 #include "descriptors/measure.h"
 #include "vexlor/results_file.h"
@@ -56,6 +60,44 @@ void AppendDistance(std::string* out, double distance) {
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, distance);
   out->append(text, result.ptr);
+}
+
+// The page of the answers, written whole to o.html.
+Status WritePage(const NearestOptions& o, const Names& names,
+                 const std::vector<std::vector<Neighbour>>& found,
+                 const std::vector<std::string>& failures) {
+  // Each data record's picture once, however often it is an answer.
+  std::vector<std::size_t> rows;
+  for (const auto& answers : found)
+    for (const Neighbour& n : answers) rows.push_back(n.row);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  std::vector<std::string> pictures(rows.size());
+  ParallelFor(rows.size(), o.jobs,
+              [&](std::size_t i) { pictures[i] = MeasuredPicture(std::string(names[rows[i]])); });
+  std::vector<PageQuery> queries(found.size());
+  ParallelFor(found.size(), o.jobs, [&](std::size_t q) {
+    PageQuery& query = queries[q];
+    if (o.records.empty()) {
+      query.name = o.icons[q];
+      query.picture = MeasuredPicture(o.icons[q]);
+    } else {
+      query.name = "line " + std::to_string(q + 1) + " of " + o.records;
+    }
+    query.failure = failures[q];
+    for (std::size_t rank = 0; rank < found[q].size(); ++rank) {
+      const Neighbour& n = found[q][rank];
+      PageAnswer answer{rank + 1, "", std::string(names[n.row]), ""};
+      AppendDistance(&answer.distance, n.distance);
+      answer.picture = pictures[static_cast<std::size_t>(
+          std::lower_bound(rows.begin(), rows.end(), n.row) - rows.begin())];
+      query.answers.push_back(std::move(answer));
+    }
+  });
+  const std::string page = AnswerPage({o.data, MetricName(o.metric), o.k}, queries);
+  if (const int failure = WriteWholeFile(o.html, page.data(), page.size()); failure != 0)
+    return Status::IOError("cannot write the page '" + o.html + "': " + std::strerror(failure));
+  return {};
 }
 
 }  // namespace
@@ -117,6 +159,8 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
     }
   }
   if (Status s = CheckStandardOutput(printed); !s.ok()) return fail(s);
+  if (!o.html.empty())
+    if (Status s = WritePage(o, names, found, failures); !s.ok()) return fail(s);
   return exit_code;
 }
 

@@ -15,6 +15,7 @@ struct NearestOptions {
   bool null_separated = false;
   std::vector<std::string> icons;  // the queries, or
   std::string records;             // a results file whose lines are the queries
+  std::string html;                // where to write the page of the answers, or ""
   std::size_t k = 5;
   Metric metric = kDefaultMetric;
   unsigned jobs = 1;
@@ -25,6 +26,8 @@ struct NearestOptions {
 // nearest first. Reports failures on `messages` and returns an exit code
 // (app/exit_codes.h): 2 when DATA, NAMES or the records file cannot be read
 // or do not fit, or when a query could not be answered (the others are).
+// With `html`, also writes the answers as one page there (nearest/
+// answer_page.h), whole or not at all; 2 when it cannot be written.
 int RunNearest(const NearestOptions& options, std::FILE* messages);
 
 }  // namespace vexlor

@@ -16,7 +16,7 @@ packages=(
 case "${1:-}" in
   test) packages+=(googletest libgtest-dev python3 python3-opencv parallel
                    xvfb xauth xdotool imagemagick python3-pytest python3-distributed
-                   dpkg-dev man-db) ;;
+                   dpkg-dev man-db chromium) ;;
   sanitize) packages+=(googletest libgtest-dev python3 python3-opencv parallel
                        xvfb xauth xdotool imagemagick clang libclang-rt-14-dev) ;;
   bench) packages+=(time bc hyperfine python3-opencv adwaita-icon-theme oxygen-icon-theme

@@ -3,6 +3,9 @@
 
 #include "vexlor/nearest.h"
 
+#include <charconv>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
@@ -74,6 +77,48 @@ TEST_F(NearestTool, ListsTheNearestByEachMetricWithTiesInLineOrder) {
   const ProgramResult r = Run({"-k", "1", "--metric", "weighted", Path("data"), Path("names"),
                                "--records", Path("query")});
   EXPECT_EQ(r.out, "1\t1\t8.03125\tr1\n");  // 16 * 0.5 + 0.25 / 8
+}
+
+TEST_F(NearestTool, RootNormalisesEachHistogramAndRootsEveryValue) {
+  // TinyInt, in units of 1/85: r2's cell histogram [3, 0, ...] and group
+  // [0, 0, 5, ...] become 85 at their bin; its b+ sum 4 becomes
+  // 3 sqrt(4 / 255) = 0.3757 -> 32; r5's L+ sum 10 becomes 2.5 sqrt(10 / 255)
+  // = 0.4951 -> 42; all-zero histograms (r1's flat cells) stay 0. The query's
+  // cell [1, 3]: sqrt(1/4) = 0.5 -> 42.5, rounded half to even to 42, and
+  // sqrt(3/4) -> 73.6 -> 74.
+  WriteFile(Path("data"), DataSet(RecordForm::kTinyInt));
+  const auto run = [&](const std::string& query) {
+    WriteFile(Path("query"), query);
+    const ProgramResult r =
+        Run({"-k", "9", Path("data"), Path("names"), "--records", Path("query")});
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    return r.out;
+  };
+  EXPECT_EQ(run(Record(RecordForm::kTinyInt, {})),
+            "1\t1\t0\tr1\n1\t2\t0.49411764705882355\tr5\n"  // 42 / 85
+            "1\t3\t2.376470588235294\tr2\n1\t4\t2.376470588235294\tr4\n");  // 202 / 85
+  EXPECT_EQ(run(Record(RecordForm::kTinyInt, {{0, "1"}, {1, "3"}})),
+            "1\t1\t1.3647058823529412\tr1\n"    // (42 + 74) / 85
+            "1\t2\t1.8588235294117648\tr5\n"    // (42 + 74 + 42) / 85
+            "1\t3\t2.7529411764705882\tr2\n"    // (43 + 74 + 32 + 85) / 85
+            "1\t4\t2.7529411764705882\tr4\n");  // a tie keeps line order
+  // A histogram's scale does not count, only its shape.
+  EXPECT_EQ(run(Record(RecordForm::kTinyInt, {{0, "200"}, {170, "7"}, {100, "4"}})),
+            "1\t1\t0\tr2\n1\t2\t0\tr4\n1\t3\t2.376470588235294\tr1\n"
+            "1\t4\t2.8705882352941177\tr5\n");  // (85 + 32 + 85 + 42) / 85
+
+  // Doubles keep the roots unrounded; the Lab sums' full scale is 127.5.
+  WriteFile(Path("data"), DataSet(RecordForm::kDouble));
+  const std::string out = run(Record(RecordForm::kDouble, {{96, "10"}}));
+  const double toR1 = 2.5 * std::sqrt(10 / 127.5);
+  const double toR2 = ((1 + toR1) + 3 * std::sqrt(4 / 127.5)) + 1;  // in index order
+  const auto shortest = [](double d) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, d).ptr);
+  };
+  const std::string expected = "1\t1\t0\tr5\n1\t2\t" + shortest(toR1) + "\tr1\n1\t3\t" +
+                               shortest(toR2) + "\tr2\n";
+  EXPECT_EQ(out.substr(0, expected.size()), expected);
 }
 
 TEST_F(NearestTool, MeasuresIconQueriesInTheFormOfTheData) {

@@ -148,7 +148,7 @@ def test_nearest_finds_what_vexlor_nearest_finds(tools, icons, tmp_path):
         queries = batch_output(tools, icons[::-1], tmp_path / "blurred", "--blur", "1", *form)
         values, bad = vexlor.read_results(data)
         asked, _ = vexlor.read_results(queries)
-        for metric in ("l1", "l2", "weighted"):
+        for metric in ("l1", "l2", "weighted", "root"):
             out = subprocess.run([tools["nearest"], "-k", "3", "--metric", metric, str(data),
                                   str(names), "--records", str(queries)],
                                  capture_output=True, check=True, text=True).stdout

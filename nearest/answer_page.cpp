@@ -1,0 +1,140 @@
+#include "nearest/answer_page.h"
+
+#include <cstdint>
+
+#include "descriptors/normalised_icon.h"
+#include "icon/icon_loading.h"
+#include "report/png_encoder.h"
+
+namespace vexlor {
+
+namespace {
+
+std::string Base64(const std::string& bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    std::uint32_t v = 0;
+    for (std::size_t j = 0; j < 3; ++j)
+      v = v << 8 | (j < n ? static_cast<std::uint8_t>(bytes[i + j]) : 0);
+    for (std::size_t j = 0; j < 4; ++j)
+      out += j <= n ? kDigits[(v >> (18 - 6 * j)) & 63] : '=';
+  }
+  return out;
+}
+
+// Length of the well-formed UTF-8 sequence at `s[i]`, or 0.
+std::size_t Utf8Length(const std::string& s, std::size_t i) {
+  const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(s[at]); };
+  const std::uint8_t b = byte(i);
+  std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  std::uint32_t code = n == 1 ? b : b & (0x7F >> n);
+  for (std::size_t j = 1; j < n; ++j) {
+    if ((byte(i + j) & 0xC0) != 0x80) return 0;
+    code = code << 6 | (byte(i + j) & 0x3F);
+  }
+  static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return n;
+}
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    const std::size_t n = Utf8Length(text, i);
+    if (n == 0 || static_cast<std::uint8_t>(c) < 0x20 || c == 0x7F) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      const auto b = static_cast<std::uint8_t>(c);
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+      ++i;
+      continue;
+    }
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out.append(text, i, n);
+    }
+    i += n;
+  }
+  return out;
+}
+
+void AppendPicture(std::string* page, const std::string& picture, const std::string& alt) {
+  const int side = kNormalisedSide * kPagePictureScale;
+  if (picture.empty()) {
+    *page += "<div class=\"none\">no picture</div>";
+    return;
+  }
+  *page += "<img width=\"" + std::to_string(side) + "\" height=\"" + std::to_string(side) +
+           "\" alt=\"" + Escaped(alt) + "\" src=\"data:image/png;base64," + Base64(picture) +
+           "\">";
+}
+
+constexpr const char* kStyle =
+    "body{font-family:sans-serif;margin:16px;background:#fff;color:#222}"
+    "h1{font-size:18px}section{display:flex;align-items:flex-start;gap:16px;"
+    "border-top:1px solid #ccc;padding:12px 0}"
+    "figure{margin:0;width:132px;font-size:11px;overflow-wrap:anywhere}"
+    "figure.query{background:#eef;padding:4px}"
+    "img{display:block;image-rendering:pixelated;border:1px solid #999}"
+    ".none{width:124px;height:124px;border:1px dashed #999;display:flex;"
+    "align-items:center;justify-content:center;color:#999}"
+    "ol{display:flex;gap:12px;list-style:none;margin:0;padding:0}"
+    ".rank{font-weight:bold}.failure{color:#a00}";
+
+}  // namespace
+
+std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>& queries) {
+  std::string page =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>vexlor-nearest: " +
+      Escaped(heading.data) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" +
+      std::to_string(queries.size()) + (queries.size() == 1 ? " query" : " queries") + ", the " +
+      std::to_string(heading.k) + " nearest records of " + Escaped(heading.data) + " by " +
+      Escaped(heading.metric) + "</h1>\n";
+  for (std::size_t q = 0; q < queries.size(); ++q) {
+    const PageQuery& query = queries[q];
+    page += "<section class=\"answers-of\" id=\"query-" + std::to_string(q + 1) +
+            "\">\n<figure class=\"query\">";
+    AppendPicture(&page, query.picture, query.name);
+    page += "<figcaption><span class=\"name\">" + Escaped(query.name) + "</span></figcaption></figure>\n";
+    if (!query.failure.empty())
+      page += "<p class=\"failure\">" + Escaped(query.failure) + "</p>\n";
+    page += "<ol>\n";
+    for (const PageAnswer& answer : query.answers) {
+      page += "<li><figure class=\"answer\">";
+      AppendPicture(&page, answer.picture, answer.name);
+      page += "<figcaption><span class=\"rank\">" + std::to_string(answer.rank) +
+              "</span> <span class=\"distance\">" + Escaped(answer.distance) +
+              "</span><br><span class=\"name\">" + Escaped(answer.name) +
+              "</span></figcaption></figure></li>\n";
+    }
+    page += "</ol>\n</section>\n";
+  }
+  page += "</body>\n</html>\n";
+  return page;
+}
+
+std::string MeasuredPicture(const std::string& path) {
+  try {
+    IconPixels icon;
+    if (!LoadIconPixels(path, &icon).ok()) return "";
+    NormalisedIcon seen;
+    NormaliseSize(icon.view(), &seen);
+    std::string png;
+    return EncodePng(seen.view(), &png) ? png : "";
+  } catch (const std::exception&) {
+    return "";
+  }
+}
+
+}  // namespace vexlor

@@ -1,0 +1,47 @@
+#ifndef VEXLOR_NEAREST_ANSWER_PAGE_H_
+#define VEXLOR_NEAREST_ANSWER_PAGE_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vexlor {
+
+// One self-contained HTML page of vexlor-nearest's answers: each query's
+// icon beside its nearest records' icons, each with rank, distance and name.
+// Pictures are PNG bytes embedded as data URIs ("" draws a "no picture"
+// box); the page links to nothing outside itself. Names are escaped: HTML's
+// special characters as entities, control bytes and bytes that are no UTF-8
+// as \xNN.
+struct PageAnswer {
+  std::size_t rank = 0;
+  std::string distance;  // as the answer lines print it
+  std::string name;
+  std::string picture;
+};
+
+struct PageQuery {
+  std::string name;
+  std::string picture;
+  std::string failure;  // why it has no answers, or ""
+  std::vector<PageAnswer> answers;
+};
+
+struct PageHeading {
+  std::string data;  // the data set's results file
+  std::string metric;
+  std::size_t k = 0;
+};
+
+std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>& queries);
+
+// The icon file at `path` as the search measured it (undistorted, resampled
+// to 62 x 62), as PNG bytes; "" when it cannot be loaded.
+std::string MeasuredPicture(const std::string& path);
+
+// Pixels of a picture on the page per pixel of the 62 x 62 icon.
+inline constexpr int kPagePictureScale = 2;
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_NEAREST_ANSWER_PAGE_H_
