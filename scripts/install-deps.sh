@@ -18,7 +18,7 @@ case "${1:-}" in
                    xvfb xauth xdotool imagemagick python3-pytest python3-distributed
                    dpkg-dev man-db chromium) ;;
   sanitize) packages+=(googletest libgtest-dev python3 python3-opencv parallel
-                       xvfb xauth xdotool imagemagick clang libclang-rt-14-dev) ;;
+                       xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev) ;;
   bench) packages+=(time bc hyperfine python3-opencv adwaita-icon-theme oxygen-icon-theme
                    tango-icon-theme hicolor-icon-theme) ;;
 esac
