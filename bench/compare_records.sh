@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 
 find /usr/share/icons/Adwaita /usr/share/icons/oxygen /usr/share/icons/Tango \
      /usr/share/icons/hicolor -name '*.png' | sort | awk -v s="$step" 'NR % s == 1' > "$work/themes"
-/usr/bin/python3 bench/jpeg_twins.py "$work/themes" "$work/jpeg" > "$work/twins"
+/usr/bin/python3 bench/jpeg_copies.py "$work/themes" "$work/jpeg" > "$work/twins"
 find tests/data -type f ! -name '*.py' ! -name '*.txt' | sort > "$work/tests"
 cat "$work/themes" "$work/twins" "$work/tests" > "$work/list"
 echo "$(wc -l < "$work/list") icons: $(wc -l < "$work/themes") theme PNGs," \

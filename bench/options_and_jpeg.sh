@@ -22,7 +22,7 @@ trap 'rm -rf "$work"' EXIT
 
 find /usr/share/icons/Adwaita /usr/share/icons/oxygen /usr/share/icons/Tango -name '*.png' |
   sort | awk -v n="$icons" 'NR % 3 == 1 && ++k <= n' > "$work/png-list"
-/usr/bin/python3 bench/jpeg_twins.py "$work/png-list" "$work/jpeg" > "$work/jpeg-list"
+/usr/bin/python3 bench/jpeg_copies.py "$work/png-list" "$work/jpeg" > "$work/jpeg-list"
 icons=$(wc -l < "$work/jpeg-list")
 step=$((icons / loop_icons > 0 ? icons / loop_icons : 1))
 awk -v s="$step" -v n="$loop_icons" 'NR % s == 0 && ++k <= n' "$work/png-list" > "$work/png-loop"

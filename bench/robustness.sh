@@ -44,7 +44,8 @@ for i in "${!distortions[@]}"; do
   build/vexlor-batch -q $form ${distortions[$i]} -o "$work/distorted.$i.txt" "$work/names"
   add_row "${distortions[$i]}" "$work/original.txt" "$work/names" "$work/distorted.$i.txt" "$work/names"
 done
-/usr/bin/python3 bench/white_jpeg.py "$work/names" "$work/jpeg" > "$work/jpeg-list" 2> /dev/null
+/usr/bin/python3 bench/jpeg_copies.py "$work/names" "$work/jpeg" 75 --over-white \
+  > "$work/jpeg-list" 2> /dev/null
 build/vexlor-batch -q $form -o "$work/jpeg.txt" "$work/jpeg-list"
 add_row "JPEG quality 75 over white" "$work/original.txt" "$work/names" "$work/jpeg.txt" "$work/names"
 size_row() {  # THEME_DIR SMALL LARGE LABEL

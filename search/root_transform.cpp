@@ -14,31 +14,30 @@ constexpr int kBins = 8;
 constexpr double kTinyLabFull = 255.0;
 constexpr double kExactLabFull = 127.5;
 
-// One histogram's values as weight * sqrt(h_b / sum h) (all 0 for an empty
-// histogram), rounded to 1/kRootScale units for TinyInt.
+// A transformed value into its place: TinyInt rounded to 1/kRootScale units
+// (half to even, the default rounding mode), doubles as they are.
+template <typename T>
+void Store(T* at, double value) {
+  if constexpr (sizeof(T) == 1)
+    *at = static_cast<T>(std::nearbyint(value * kRootScale));
+  else
+    *at = value;
+}
+
+// One histogram's values as weight * sqrt(h_b / sum h), all 0 for an empty
+// histogram.
 template <typename T>
 void RootHistogram(T* h, double weight) {
   double sum = 0;
   for (int b = 0; b < kBins; ++b) sum = sum + static_cast<double>(h[b]);
-  for (int b = 0; b < kBins; ++b) {
-    const double root = sum > 0 ? weight * std::sqrt(static_cast<double>(h[b]) / sum) : 0.0;
-    if constexpr (sizeof(T) == 1)
-      h[b] = static_cast<T>(std::nearbyint(root * kRootScale));
-    else
-      h[b] = root;
-  }
+  for (int b = 0; b < kBins; ++b)
+    Store(h + b, sum > 0 ? weight * std::sqrt(static_cast<double>(h[b]) / sum) : 0.0);
 }
 
 template <typename T>
 void RootLab(T* lab, double full) {
-  for (int s = 0; s < 6; ++s) {
-    const double weight = kRootLabWeights[s / 2];
-    const double root = weight * std::sqrt(static_cast<double>(lab[s]) / full);
-    if constexpr (sizeof(T) == 1)
-      lab[s] = static_cast<T>(std::nearbyint(root * kRootScale));
-    else
-      lab[s] = root;
-  }
+  for (int s = 0; s < 6; ++s)
+    Store(lab + s, kRootLabWeights[s / 2] * std::sqrt(static_cast<double>(lab[s]) / full));
 }
 
 template <typename T>

@@ -10,11 +10,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "tests/fuzz/fuzz_factor.h"
 #include "vexlor/icon.h"
 
 namespace {
@@ -25,20 +25,6 @@ constexpr size_t kHeaderBytes = 7;
 
 void Check(bool condition) {
   if (!condition) std::abort();
-}
-
-// A factor from one byte: a spread of ordinary values, halves, and the
-// extremes a command line can carry.
-double Factor(std::uint8_t b) {
-  switch (b) {
-    case 250: return std::numeric_limits<double>::quiet_NaN();
-    case 251: return std::numeric_limits<double>::infinity();
-    case 252: return -std::numeric_limits<double>::infinity();
-    case 253: return 1e300;
-    case 254: return 5e-324;
-    case 255: return 1.0;
-    default: return b % 2 ? (b - 50) / 25.0 : (b / 2 + 0.5) / (1 + b % 7);
-  }
 }
 
 // The library's own calls for the same distortion. Beyond a factor of
@@ -68,7 +54,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (size < kHeaderBytes + 1) return 0;
-  const Distortion d{data[0], Factor(data[3]), Factor(data[2]), Factor(data[1])};
+  const Distortion d{data[0], FuzzFactor(data[3], true), FuzzFactor(data[2], true),
+                     FuzzFactor(data[1], true)};
   cv::Mat icon;
   if (data[4] == 0) {
     const cv::Mat encoded(1, static_cast<int>(size - 5), CV_8U, const_cast<std::uint8_t*>(data + 5));

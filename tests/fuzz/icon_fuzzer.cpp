@@ -7,13 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 #include <string>
 
 #include <opencv2/core.hpp>
 
+#include "tests/fuzz/fuzz_factor.h"
 #include "vexlor/descriptors.h"
-#include "vexlor/icon.h"
 #include "vexlor/icon.h"
 #include "report/record_format.h"
 #include "vexlor/record.h"
@@ -23,20 +22,6 @@ namespace {
 using namespace vexlor;
 
 constexpr size_t kOptionBytes = 5;
-
-// A factor from one byte: a spread of ordinary values, plus the extremes a
-// command line can carry (atof gives NaN, infinities and huge numbers).
-double Factor(std::uint8_t b) {
-  switch (b) {
-    case 250: return std::numeric_limits<double>::quiet_NaN();
-    case 251: return std::numeric_limits<double>::infinity();
-    case 252: return -std::numeric_limits<double>::infinity();
-    case 253: return 1e300;
-    case 254: return -1e300;
-    case 255: return 1.0;
-    default: return (b - 50) / 25.0;
-  }
-}
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -68,7 +53,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (size < kOptionBytes) return 0;
   const int blur = data[0] % 8;
-  const double c[3] = {Factor(data[1]), Factor(data[2]), Factor(data[3])};
+  const double c[3] = {FuzzFactor(data[1]), FuzzFactor(data[2]), FuzzFactor(data[3])};
   const RecordForm form = (data[4] & 1) != 0 ? RecordForm::kTinyInt : RecordForm::kDouble;
   const RecordForm other = form == RecordForm::kTinyInt ? RecordForm::kDouble : RecordForm::kTinyInt;
 
