@@ -1,5 +1,6 @@
 // vexlor-card: a picture of what the descriptor sees in one icon.
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -39,6 +40,9 @@ int Run(const CardOptions& o, std::FILE* messages) {
 int main(int argc, char** argv) {
   GuardStandardStreams();
   QuietImageLibrary();
+  // A write past the file size limit fails with EFBIG, reported, instead of
+  // killing the process half way.
+  std::signal(SIGXFSZ, SIG_IGN);
   CardOptions o;
   CLI::App app(
       "Draws what the descriptor sees in ICON as a PNG picture: the icon after the\n"

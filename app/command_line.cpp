@@ -1,17 +1,29 @@
 #include "app/command_line.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "app/exit_codes.h"
 
 namespace vexlor {
 
 void AddDistortionOptions(CLI::App& app, Distortion* distortion) {
-  app.add_option("--blur", distortion->blur, "Gaussian blur size B, aperture 2B+1 (vexlor -B)")
-      ->check(CLI::Range(0, kMaxBlurSize));
-  app.add_option("--red", distortion->red, "Red channel factor (vexlor -cR)");
-  app.add_option("--green", distortion->green, "Green channel factor (vexlor -cG)");
-  app.add_option("--blue", distortion->blue, "Blue channel factor (vexlor -cB)");
+  app.add_option("--blur", distortion->blur,
+                 "Gaussian blur size B, 0.." + std::to_string(kMaxOptionBlur) +
+                     ", aperture 2B+1 (vexlor -B)")
+      ->check(CLI::Range(0, kMaxOptionBlur));
+  // A factor that is no number would scale a channel to 0 unnoticed.
+  static const CLI::Validator aNumber(
+      [](const std::string& text) {
+        return std::isnan(std::strtod(text.c_str(), nullptr)) ? std::string("not a number")
+                                                              : std::string();
+      },
+      "");
+  app.add_option("--red", distortion->red, "Red channel factor (vexlor -cR)")->check(aNumber);
+  app.add_option("--green", distortion->green, "Green channel factor (vexlor -cG)")->check(aNumber);
+  app.add_option("--blue", distortion->blue, "Blue channel factor (vexlor -cB)")->check(aNumber);
 }
 
 const CLI::Validator& NonEmptyPath() {

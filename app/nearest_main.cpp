@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -9,6 +10,9 @@
 int main(int argc, char** argv) {
   using namespace vexlor;
   GuardStandardStreams();
+  // A write past the file size limit fails with EFBIG, reported, instead of
+  // killing the process half way.
+  std::signal(SIGXFSZ, SIG_IGN);
   const ParsedNearestOptions parsed = ParseNearestOptions(argc, argv);
   if (!parsed.options) return parsed.exit_code;
   if (StandardOutputWasClosed()) {

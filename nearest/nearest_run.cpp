@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <optional>
 
 #include "app/exit_codes.h"
@@ -95,8 +94,9 @@ Status WritePage(const NearestOptions& o, const Names& names,
     }
   });
   const std::string page = AnswerPage({o.data, MetricName(o.metric), o.k}, queries);
-  if (const int failure = WriteWholeFile(o.html, page.data(), page.size()); failure != 0)
-    return Status::IOError("cannot write the page '" + o.html + "': " + std::strerror(failure));
+  if (const std::string failure = ReplaceWholeFile(o.html, page.data(), page.size());
+      !failure.empty())
+    return Status::IOError("cannot write the page '" + o.html + "': " + failure);
   return {};
 }
 

@@ -39,7 +39,14 @@ PyObject* bad_icon_error = nullptr;
   throw std::runtime_error(status.message());
 }
 
+// The module's own options, checked as vexlor-batch and vexlor-card check
+// theirs.
 Distortion MakeDistortion(int blur, double red, double green, double blue) {
+  if (blur < 0 || blur > kMaxOptionBlur)
+    throw py::value_error("blur must be 0.." + std::to_string(kMaxOptionBlur) + ", not " +
+                          std::to_string(blur));
+  for (const auto& [name, factor] : {std::pair{"red", red}, {"green", green}, {"blue", blue}})
+    if (std::isnan(factor)) throw py::value_error(std::string(name) + " is not a number");
   return {blur, red, green, blue};
 }
 
@@ -312,5 +319,6 @@ PYBIND11_MODULE(_vexlor, m) {
   m.def("nearest", &NearestArrays);
   m.attr("DEFAULT_METRIC") = MetricName(kDefaultMetric);
   m.attr("RECORD_LENGTH") = record_token_count;
+  m.attr("MAX_BLUR") = kMaxOptionBlur;
   m.attr("MAX_ICON_PIXELS") = MaxIconPixels();
 }

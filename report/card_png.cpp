@@ -1,4 +1,3 @@
-#include <cstring>
 #include <string>
 
 #include "icon/matrices.h"
@@ -14,8 +13,9 @@ Status WriteCardPng(const cv::Mat& card, const std::string& path) {
   std::string bytes;
   if (!EncodePng(ViewOf(card), &bytes))
     return Status::IOError("cannot encode the card '" + path + "' as PNG");
-  if (const int failure = WriteWholeFile(path, bytes.data(), bytes.size()); failure != 0)
-    return Status::IOError("cannot write the card '" + path + "': " + std::strerror(failure));
+  if (const std::string failure = ReplaceWholeFile(path, bytes.data(), bytes.size());
+      !failure.empty())
+    return Status::IOError("cannot write the card '" + path + "': " + failure);
   return {};
 }
 

@@ -1,9 +1,12 @@
 #include "report/whole_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 namespace vexlor {
 
@@ -26,6 +29,29 @@ int WriteWholeFile(const std::string& path, const void* data, std::size_t size) 
   if (failure != 0) (void)!::ftruncate(fd, 0);
   if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
   return failure;
+}
+
+std::string ReplaceWholeFile(const std::string& path, const void* data, std::size_t size) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return "not a regular file";
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  std::string name = folder + (slash == std::string::npos ? "/" : "") + ".vexlor-XXXXXX";
+  std::vector<char> temp(name.begin(), name.end());
+  temp.push_back('\0');
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return std::strerror(errno);
+  // The mode a new file gets (mkstemp makes it 0600).
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  int failure = ::fchmod(fd, 0666 & ~mask) != 0 ? errno : 0;
+  if (failure == 0) failure = WriteAll(fd, data, size);
+  // Space that a file system hands out late shows here, not at write().
+  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
+  if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
+  if (failure == 0 && ::rename(temp.data(), path.c_str()) != 0) failure = errno;
+  if (failure != 0) ::unlink(temp.data());
+  return failure != 0 ? std::strerror(failure) : "";
 }
 
 }  // namespace vexlor

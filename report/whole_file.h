@@ -16,6 +16,14 @@ int WriteAll(int fd, const void* data, std::size_t size);
 // complete. Returns 0, or the errno of what failed.
 int WriteWholeFile(const std::string& path, const void* data, std::size_t size);
 
+// Replaces the file at `path` with `size` bytes, whole or not at all: they go
+// to a new file in the same folder, which then takes the name. When anything
+// fails, an earlier file at `path` stays as it was and nothing new is left.
+// A path that exists and is no regular file (a FIFO, which would block until
+// someone reads it, a device, a folder) is refused. Returns "", or why it
+// failed.
+std::string ReplaceWholeFile(const std::string& path, const void* data, std::size_t size);
+
 }  // namespace vexlor
 
 #endif  // VEXLOR_REPORT_WHOLE_FILE_H_

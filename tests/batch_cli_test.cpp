@@ -122,6 +122,9 @@ TEST_F(BatchTest, BadOptionsAreRefusedWithAClearMessage) {
   };
   for (const Case& c : {Case{{"--blur", "-1"}, "--blur"},
                         Case{{"--blur", "1073741824"}, "--blur"},
+                        Case{{"--blur", "256"}, "--blur"},  // the largest is 255
+                        Case{{"--red", "nan"}, "not a number"},
+                        Case{{"--green", "-NaN"}, "not a number"},
                         Case{{"--blur", "abc"}, "--blur"},
                         Case{{"--red", "x"}, "--red"},
                         Case{{"-j", "0"}, "--jobs"},

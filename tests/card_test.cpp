@@ -3,6 +3,8 @@
 
 #include "vexlor/card.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -113,6 +115,30 @@ TEST(Card, FailuresLeaveNoFileAndSayWhy) {
             std::string::npos) << r.err;
   EXPECT_EQ(RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png")}).exit_status, 1);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+  // A card that does not fit leaves the earlier card as it was, and no other
+  // file; a FIFO is refused instead of waiting for a reader; so are a blur
+  // beyond 255 and a factor that is no number.
+  const std::string card = dir / "card.png";
+  WriteFile(card, "the earlier card");
+  ProgramSetup full;
+  full.file_size_limit = 1000;
+  r = RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o", card}, full);
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_NE(r.err.find("cannot write the card '" + card + "': File too large"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(ReadFile(card), "the earlier card");
+  const std::string fifo = dir / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  r = RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o", fifo});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_NE(r.err.find("'" + fifo + "': not a regular file"), std::string::npos) << r.err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+  for (const std::vector<std::string> options : {std::vector<std::string>{"--blur", "1073741823"},
+                                                 {"--red", "nan"}})
+    EXPECT_EQ(RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o", card,
+                                              options[0], options[1]}).exit_status, 1);
+  EXPECT_EQ(ReadFile(card), "the earlier card");
 }
 
 }  // namespace

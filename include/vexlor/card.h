@@ -41,9 +41,11 @@ inline constexpr int kCardStrokeReach = 52;
 // vexlor::Error (kInvalidArgument) when `seen` is not 62 x 62 CV_8UC3.
 cv::Mat DrawCard(const Descriptors& descriptors, const cv::Mat& seen);
 
-// Writes an 8-bit BGR image as a PNG file at `path`, encoded in memory first;
-// a file whose writing fails is left empty, as vexlor -SI leaves a failed
-// save. kIOError naming the path and the reason.
+// Writes an 8-bit BGR image as a PNG file at `path`, encoded in memory first
+// and written whole or not at all: when the writing fails, an earlier file
+// at `path` stays as it was and no new file is left. A path that is no
+// regular file (a FIFO, a device) is refused. kIOError naming the path and
+// the reason.
 Status WriteCardPng(const cv::Mat& card, const std::string& path);
 
 }  // namespace vexlor

@@ -22,6 +22,12 @@ struct Distortion {
 // Largest blur whose Gaussian aperture 2 * blur + 1 still fits in an int.
 inline constexpr int kMaxBlurSize = (2147483647 - 1) / 2;
 
+// Largest blur that vexlor-batch, vexlor-card and the Python module accept:
+// an aperture of 511 pixels, beyond which a blur of an icon (measured at 62 x
+// 62) only costs time, and that grows with the blur. vexlor's own -B takes
+// any blur up to kMaxBlurSize, as it always has.
+inline constexpr int kMaxOptionBlur = 255;
+
 // Whether `d` leaves every icon exactly as it is: no blur and every factor
 // exactly 1.0 (a NaN factor counts as not 1.0).
 inline bool LeavesIconAsItIs(const Distortion& d) {

@@ -167,3 +167,36 @@ def test_nearest_refuses_records_of_the_other_form():
         vexlor.nearest(tiny.tiny[np.newaxis], tiny.values)
     rows, distances = vexlor.nearest(np.vstack([np.full(416, np.nan), tiny.tiny]), tiny.tiny)
     assert rows.tolist() == [1] and distances.tolist() == [0.0]
+
+
+def test_options_are_checked_before_any_work(icons):
+    path = icons[0]
+    for call in (lambda **o: vexlor.describe(path, **o), lambda **o: vexlor.describe_many([path], **o)):
+        for options, error, message in (
+                ({"blur": -1}, ValueError, "blur must be 0..255, not -1"),
+                ({"blur": 256}, ValueError, "blur must be 0..255"),
+                ({"blur": 2 ** 40}, ValueError, "blur must be 0..255"),
+                ({"blur": 1.5}, TypeError, "blur must be an integer, not float"),
+                ({"blur": "2"}, TypeError, "blur must be an integer, not str"),
+                ({"red": float("nan")}, ValueError, "red is not a number"),
+                ({"green": "0.5"}, TypeError, "green must be a number, not str")):
+            with pytest.raises(error, match=message):
+                call(**options)
+    assert vexlor.describe(path, blur=vexlor.MAX_BLUR).line()  # the largest one works
+    for bad in ({"jobs": -1}, {"jobs": 2 ** 40}):
+        with pytest.raises(ValueError, match="jobs must be 0..1024"):
+            vexlor.describe_many([path], **bad)
+    for single in (path, path.encode()):
+        with pytest.raises(TypeError, match="a single path"):
+            vexlor.describe_many(single)
+    record = vexlor.describe(path)
+    for k, error in ((0, ValueError), (-1, ValueError), (1.5, TypeError)):
+        with pytest.raises(error, match="k must be"):
+            vexlor.nearest(record.tiny[np.newaxis], record.tiny, k=k)
+
+
+def test_record_arrays_are_read_only(icons):
+    record = vexlor.describe(icons[0])
+    for array in (record.tiny, record.values, record.orientation, record.lab, record.groups):
+        with pytest.raises(ValueError, match="read-only"):
+            array[0] = 1

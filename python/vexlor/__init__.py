@@ -12,6 +12,8 @@
 Every number equals, bit for bit, what the vexlor and vexlor-batch tools
 write for the same icon and settings.
 """
+import math
+import numbers
 import os
 import warnings
 
@@ -20,10 +22,11 @@ import numpy as np
 from . import _vexlor
 
 __all__ = ["BadIconError", "Record", "describe", "describe_many", "read_results", "nearest",
-           "RECORD_LENGTH", "DEFAULT_METRIC"]
+           "RECORD_LENGTH", "DEFAULT_METRIC", "MAX_BLUR"]
 
 RECORD_LENGTH = _vexlor.RECORD_LENGTH
 DEFAULT_METRIC = _vexlor.DEFAULT_METRIC
+MAX_BLUR = _vexlor.MAX_BLUR  # the largest blur the options take
 
 
 class BadIconError(ValueError):
@@ -31,6 +34,11 @@ class BadIconError(ValueError):
 
 
 _vexlor._set_bad_icon_error(BadIconError)
+
+
+def _frozen(array):
+    array.setflags(write=False)
+    return array
 
 
 class Record:
@@ -42,6 +50,7 @@ class Record:
     groups       (5, 8) float64: the four quadrant groups, then the middle one
     values       (416,) float64: all numbers, double form, results-file order
     tiny         (416,) uint8: all numbers, TinyInt form, results-file order
+    The arrays are read-only.
     """
 
     __slots__ = ("_native",)
@@ -49,11 +58,12 @@ class Record:
     def __init__(self, native):
         self._native = native
 
-    orientation = property(lambda self: self._native.orientation)
-    lab = property(lambda self: self._native.lab)
-    groups = property(lambda self: self._native.groups)
-    values = property(lambda self: self._native.values)
-    tiny = property(lambda self: self._native.tiny)
+    # Read-only: a changed array would not change the record's line or card.
+    orientation = property(lambda self: _frozen(self._native.orientation))
+    lab = property(lambda self: _frozen(self._native.lab))
+    groups = property(lambda self: _frozen(self._native.groups))
+    values = property(lambda self: _frozen(self._native.values))
+    tiny = property(lambda self: _frozen(self._native.tiny))
 
     def line(self, tiny=True):
         """The results-file record, without the final newline."""
@@ -68,8 +78,31 @@ class Record:
         return f"<vexlor.Record {self.line()[:40]}...>"
 
 
+def _integer(name, value, low, high):
+    # bool is an int to Python, and 1.5 or "2" would be taken for 1 and 2.
+    if isinstance(value, bool) or not isinstance(value, numbers.Integral):
+        raise TypeError(f"{name} must be an integer, not {type(value).__name__}")
+    if not low <= value <= high:
+        raise ValueError(f"{name} must be {low}..{high}, not {value}")
+    return int(value)
+
+
+def _factor(name, value):
+    if isinstance(value, bool) or not isinstance(value, numbers.Real):
+        raise TypeError(f"{name} must be a number, not {type(value).__name__}")
+    value = float(value)
+    if math.isnan(value):
+        raise ValueError(f"{name} is not a number")
+    return value
+
+
 def _distortion(blur, red, green, blue):
-    return int(blur), float(red), float(green), float(blue)
+    return (_integer("blur", blur, 0, MAX_BLUR), _factor("red", red), _factor("green", green),
+            _factor("blue", blue))
+
+
+def _jobs(jobs):
+    return _integer("jobs", jobs, 0, 1024)
 
 
 def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0):
@@ -78,7 +111,8 @@ def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0):
     imageio return it), H x W x 4 (alpha dropped) or H x W grey.
 
     Raises BadIconError (naming the path) for a file that cannot be loaded,
-    TypeError or ValueError for an unusable array or option."""
+    TypeError or ValueError for an unusable array or option: blur is an int
+    0..MAX_BLUR, the factors are numbers (NaN is refused)."""
     distortion = _distortion(blur, red, green, blue)
     if isinstance(icon, (str, bytes, os.PathLike)):
         return Record(_vexlor.describe_path(os.fsencode(icon), *distortion))
@@ -94,9 +128,11 @@ def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=
     `values` keep every digit), and a boolean mask of the paths that gave "Bad Icon" (their rows are NaN).
     An icon that was loaded but could not be measured is marked bad too, with
     a RuntimeWarning that says why."""
+    if isinstance(paths, (str, bytes, os.PathLike)):
+        raise TypeError("paths must be a list of paths, not a single path")
+    distortion = _distortion(blur, red, green, blue)
     encoded = [os.fsencode(p) for p in paths]
-    values, bad, failures = _vexlor.describe_many(encoded, int(jobs), bool(tiny),
-                                                  *_distortion(blur, red, green, blue))
+    values, bad, failures = _vexlor.describe_many(encoded, _jobs(jobs), bool(tiny), *distortion)
     for message in failures:
         warnings.warn(message, RuntimeWarning, stacklevel=2)
     return values, bad
@@ -125,9 +161,12 @@ def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
     K = min(k, good rows of data); a NaN query row gets -1 and NaN. For one
     query, arrays of shape (K,). Raises ValueError naming the row for a record
     of neither form or of the other form than data's."""
+    k, jobs = _integer("k", k, 1, 1 << 20), _jobs(jobs)
+    if not isinstance(metric, str):
+        raise TypeError(f"metric must be a str, not {type(metric).__name__}")
     queries = np.asarray(queries, dtype=np.float64)
     one = queries.ndim == 1
     indices, distances = _vexlor.nearest(np.asarray(data, dtype=np.float64),
                                          queries[np.newaxis] if one else queries,
-                                         int(k), str(metric), int(jobs))
+                                         k, metric, jobs)
     return (indices[0], distances[0]) if one else (indices, distances)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -61,7 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const int exitCode = parsed.exit_code;
   if (batch) {
     Check(batch->jobs >= 1 && batch->jobs <= 1024);
-    Check(batch->distortion.blur >= 0 && batch->distortion.blur <= kMaxBlurSize);
+    Check(batch->distortion.blur >= 0 && batch->distortion.blur <= kMaxOptionBlur);
+    Check(!std::isnan(batch->distortion.red) && !std::isnan(batch->distortion.green) &&
+          !std::isnan(batch->distortion.blue));
     Check(!batch->append || !batch->output.empty());
   } else {
     Check(exitCode == kExitSuccess || exitCode == kExitBadArguments);
