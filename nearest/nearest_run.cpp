@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <string_view>
 
 #include "app/exit_codes.h"
 #include "app/standard_streams.h"
@@ -53,6 +54,31 @@ DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
       queries.AddBad();
   }
   return queries;
+}
+
+// A name in an answer line: a backslash, a tab, a line end or any other
+// control byte in it would break the line or its columns, so they are
+// written as \\, \t, \n, \r and \xNN. Every other byte is written as it is.
+void AppendName(std::string* out, std::string_view name) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  for (const char c : name) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      *out += "\\\\";
+    } else if (c == '\t') {
+      *out += "\\t";
+    } else if (c == '\n') {
+      *out += "\\n";
+    } else if (c == '\r') {
+      *out += "\\r";
+    } else if (b < 0x20 || b == 0x7F) {
+      *out += "\\x";
+      *out += kHex[b >> 4];
+      *out += kHex[b & 15];
+    } else {
+      *out += c;
+    }
+  }
 }
 
 void AppendDistance(std::string* out, double distance) {
@@ -143,13 +169,13 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
     }
     const std::string query = o.records.empty() ? o.icons[q] : std::to_string(q + 1);
     for (std::size_t rank = 0; rank < found[q].size(); ++rank) {
-      out += query;
+      AppendName(&out, query);
       out += '\t';
       out += std::to_string(rank + 1);
       out += '\t';
       AppendDistance(&out, found[q][rank].distance);
       out += '\t';
-      out += names[found[q][rank].row];
+      AppendName(&out, names[found[q][rank].row]);
       out += '\n';
     }
     if (out.size() >= (1 << 16) || q + 1 == queries.size()) {

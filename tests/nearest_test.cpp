@@ -121,6 +121,20 @@ TEST_F(NearestTool, RootNormalisesEachHistogramAndRootsEveryValue) {
   EXPECT_EQ(out.substr(0, expected.size()), expected);
 }
 
+TEST_F(NearestTool, AnswersStayOneALineForAnyName) {
+  WriteFile(Path("data"), DataSet(RecordForm::kTinyInt));
+  const char names[] = "a\tb\\c\0c\nd\0bad\0cr\r\0\x01\x7f";
+  WriteFile(Path("names0"), std::string(names, sizeof names));
+  const ProgramResult r = Run({"-0", "-k", "5", "--metric", "l1", Path("data"), Path("names0"),
+                               "--records", Path("query")});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(r.out, "1\t1\t0\ta\\tb\\\\c\n1\t2\t10\t\\x01\\x7f\n1\t3\t12\tc\\nd\n"
+                   "1\t4\t12\tcr\\r\n");
+  WriteFile(Path("names"), std::string("r1\nr\0002\nr3\nr4\nr5\n", 16));
+  EXPECT_NE(Run({"-k", "3", "--metric", "l1", Path("data"), Path("names"), "--records",
+                 Path("query")}).out.find("\tr\\x002\n"), std::string::npos);
+}
+
 TEST_F(NearestTool, MeasuresIconQueriesInTheFormOfTheData) {
   const std::string a = TestDataPath("calculator.png"), b = TestDataPath("audio-card.png");
   WriteFile(Path("list"), a + "\n" + b + "\n");
