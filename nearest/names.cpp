@@ -18,6 +18,8 @@ Status Names::Read(const std::string& path, bool null_separated) {
   struct stat st{};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) text_.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[1 << 16];
+  const char separator = null_separated ? '\0' : '\n';
+  std::size_t sinceSeparator = 0;  // bytes of the name being read so far
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
@@ -27,12 +29,25 @@ Status Names::Read(const std::string& path, bool null_separated) {
       return Status::IOError("cannot read '" + path + "': " + std::strerror(error));
     }
     if (got == 0) break;
+    // A name has at most kMaxNameLength bytes: a file without separators (a
+    // device, the wrong file) is refused early instead of read on without end.
+    const char* last = static_cast<const char*>(::memrchr(buffer, separator, static_cast<std::size_t>(got)));
+    sinceSeparator = last != nullptr ? static_cast<std::size_t>(buffer + got - last - 1)
+                                     : sinceSeparator + static_cast<std::size_t>(got);
+    if (sinceSeparator > kMaxNameLength) {
+      ::close(fd);
+      const std::size_t line =
+          static_cast<std::size_t>(std::count(text_.begin(), text_.end(), separator)) +
+          static_cast<std::size_t>(std::count(buffer, buffer + got, separator)) + 1;
+      return Status::InvalidArgument(path + ":" + std::to_string(line) + ": name " +
+                                     std::to_string(line) + " is too long: more than " +
+                                     std::to_string(kMaxNameLength) + " bytes");
+    }
     text_.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(fd);
   // The separators stay in the text: name i runs from after separator i - 1
   // to separator i (or the end).
-  const char separator = null_separated ? '\0' : '\n';
   ends_.reserve(static_cast<std::size_t>(std::count(text_.begin(), text_.end(), separator)) + 1);
   for (std::size_t at = 0; at < text_.size(); ++at)
     if (text_[at] == separator) ends_.push_back(at);

@@ -16,7 +16,10 @@ class Names {
  public:
   // Reads the names from the file at `path`, one per line, or ending with a
   // NUL byte each when `null_separated`. A last name without its separator
-  // counts too. kIOError naming the file when it cannot be read.
+  // counts too. kIOError naming the file when it cannot be read;
+  // kInvalidArgument ("<path>:<n>: ...") for a name of more than
+  // kMaxNameLength bytes.
+  static constexpr std::size_t kMaxNameLength = 1 << 16;
   Status Read(const std::string& path, bool null_separated);
 
   std::size_t size() const { return ends_.size(); }

@@ -46,15 +46,24 @@ Status ForEachResultsLine(
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
   if (!file) return Status::IOError("cannot open '" + path + "': " + std::strerror(errno));
-  char* buffer = nullptr;
-  size_t capacity = 0;
-  std::unique_ptr<char*, void (*)(char**)> owner(&buffer, [](char** b) { std::free(*b); });
+  std::string buffer;
+  buffer.reserve(kMaxResultsLine);
   double row[record_token_count];
   size_t number = 0;
-  for (ssize_t length; (length = ::getline(&buffer, &capacity, file.get())) >= 0;) {
+  for (int c = 0; c != EOF;) {
+    buffer.clear();
+    // A file without line ends (a device, a damaged file) is refused at its
+    // first kMaxResultsLine bytes instead of being read on without end.
+    while ((c = getc_unlocked(file.get())) != EOF && c != '\n') {
+      if (buffer.size() == kMaxResultsLine)
+        return Status::InvalidArgument(path + ":" + std::to_string(number + 1) + ": line " +
+                                       std::to_string(number + 1) + " is too long: more than " +
+                                       std::to_string(kMaxResultsLine) + " bytes");
+      buffer.push_back(static_cast<char>(c));
+    }
+    if (c == EOF && buffer.empty()) break;
     ++number;
-    std::string_view text(buffer, static_cast<size_t>(length));
-    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    const std::string_view text(buffer);
     const bool bad = text == kBadIcon;
     if (!bad) {
       const std::string why = ParseRecord(text, row);

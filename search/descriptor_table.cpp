@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -106,12 +108,14 @@ void DescriptorTable::Reserve(std::size_t rows) {
 
 namespace {
 
-// Lines in the file at `path` (a last one without a newline counts), 0 when
-// it cannot be read: the caller's reading then says why.
+// Lines in the regular file at `path` (a last one without a newline counts),
+// 0 when it cannot be read or is no regular file: a pipe would be drained
+// and a device read without end; the caller's reading then says why.
 std::size_t CountLines(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
-  if (!file) return 0;
+  struct stat st;
+  if (!file || ::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
   std::size_t lines = 0;
   char buffer[1 << 16];
   char last = '\n';

@@ -178,6 +178,14 @@ TEST_F(NearestTool, RefusesDataNamesAndQueriesThatDoNotFit) {
   EXPECT_EQ(bad.exit_status, 2);
   EXPECT_NE(bad.err.find(Path("data") + ":3: \"Bad Icon\""), std::string::npos) << bad.err;
   EXPECT_EQ(bad.out, "1\t1\t0\tr1\n2\t1\t0\tr2\n4\t1\t0\tr2\n5\t1\t0\tr5\n");
+  // Input without line ends is refused at a bound, not read on without end.
+  WriteFile(Path("endless"), Record(RecordForm::kTinyInt, {}) + std::string(70000, '7'));
+  expectError({Path("endless"), Path("names"), "--records", Path("query")},
+              Path("endless") + ":2: line 2 is too long: more than 65536 bytes");
+  expectError({"-0", Path("data"), Path("endless"), "--records", Path("query")},
+              Path("endless") + ":1: name 1 is too long: more than 65536 bytes");
+  expectError({Path("data"), Path("names"), "--records", "/dev/zero"},
+              "/dev/zero:1: line 1 is too long");
   EXPECT_EQ(Run({Path("data"), Path("names")}).exit_status, 1) << "no query";
   EXPECT_EQ(Run({Path("data"), Path("names"), "--metric", "cosine", "x.png"}).exit_status, 1);
 }
