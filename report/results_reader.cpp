@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "report/results_lines.h"
+#include "vexlor/nearest.h"
 #include "vexlor/results_file.h"
 
 namespace vexlor {
@@ -81,7 +83,12 @@ Status ForEachResultsLine(
 
 Status ReadResults(const std::string& path, ResultsTable* table) {
   *table = {};
-  return ForEachResultsLine(path, [table](size_t, const double* values) {
+  std::optional<RecordForm> form;
+  return ForEachResultsLine(path, [&](size_t number, const double* values) {
+    if (values != nullptr)
+      if (Status status = CheckRecord(values, &form); !status.ok())
+        return Status::InvalidArgument(path + ":" + std::to_string(number) + ": " +
+                                       status.message());
     const size_t at = table->values.size();
     table->values.resize(at + record_token_count, std::nan(""));
     if (values != nullptr) std::copy(values, values + record_token_count, &table->values[at]);

@@ -16,6 +16,8 @@ namespace vexlor {
 
 namespace {
 
+constexpr double kMaxDescriptorValue = 1e6;
+
 template <typename T>
 bool Carries(const double* values, const FormConstants<T>& c) {
   const double* weights = values + rec_desc_length + group_desc_length;
@@ -46,23 +48,40 @@ Status FormOfRecord(const double* values, RecordForm* form) {
   return {};
 }
 
-Status DescriptorTable::Add(const double* values) {
-  RecordForm form;
-  Status status = FormOfRecord(values, &form);
+Status CheckRecord(const double* values, std::optional<RecordForm>* form) {
+  RecordForm own;
+  Status status = FormOfRecord(values, &own);
   if (!status.ok()) return status;
-  if (form_ && form != *form_)
-    return Status::InvalidArgument(std::string("a record of ") + FormName(form) +
-                                   " form where records of " + FormName(*form_) +
+  if (*form && own != **form)
+    return Status::InvalidArgument(std::string("a record of ") + FormName(own) +
+                                   " form where records of " + FormName(**form) +
                                    " form are expected");
-  if (form == RecordForm::kTinyInt) {
-    for (size_t i = 0; i < kSearchedValueCount; ++i)
+  for (size_t i = 0; i < kSearchedValueCount; ++i) {
+    if (own == RecordForm::kTinyInt) {
       if (values[i] < 0 || values[i] > 255 || values[i] != std::floor(values[i]))
         return Status::InvalidArgument("value " + std::to_string(i + 1) +
                                        " is no TinyInt (0 to 255)");
+    } else if (!(values[i] >= 0 && values[i] <= kMaxDescriptorValue)) {
+      // A descriptor value is finite and not negative, and far below this (a
+      // cell's mean gradient is at most a few hundred): larger values could
+      // only overflow the distances to ties at infinity.
+      return Status::InvalidArgument("value " + std::to_string(i + 1) +
+                                     " is no descriptor value (0 to 1e6)");
+    }
+  }
+  *form = own;
+  return {};
+}
+
+Status DescriptorTable::Add(const double* values) {
+  const std::optional<RecordForm> before = form_;
+  Status status = CheckRecord(values, &form_);
+  if (!status.ok()) return status;
+  if (form_ == RecordForm::kTinyInt) {
     tiny_.insert(tiny_.end(), values, values + kSearchedValueCount);
     if (root_) RootTransformTiny(&tiny_[tiny_.size() - kSearchedValueCount]);
   } else {
-    if (!form_) {
+    if (!before) {
       // Bad rows before the first record hold TinyInt placeholders.
       std::vector<std::uint8_t>().swap(tiny_);
       exact_.resize(size() * kSearchedValueCount);
@@ -70,7 +89,6 @@ Status DescriptorTable::Add(const double* values) {
     exact_.insert(exact_.end(), values, values + kSearchedValueCount);
     if (root_) RootTransformExact(&exact_[exact_.size() - kSearchedValueCount]);
   }
-  form_ = form;
   bad_.push_back(0);
   ++usable_;
   return {};

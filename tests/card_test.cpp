@@ -134,7 +134,7 @@ TEST(Card, FailuresLeaveNoFileAndSayWhy) {
   EXPECT_EQ(r.exit_status, 2);
   EXPECT_NE(r.err.find("'" + fifo + "': not a regular file"), std::string::npos) << r.err;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
-  for (const std::vector<std::string> options : {std::vector<std::string>{"--blur", "1073741823"},
+  for (const std::vector<std::string>& options : {std::vector<std::string>{"--blur", "1073741823"},
                                                  {"--red", "nan"}})
     EXPECT_EQ(RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o", card,
                                               options[0], options[1]}).exit_status, 1);

@@ -178,6 +178,12 @@ TEST_F(NearestTool, RefusesDataNamesAndQueriesThatDoNotFit) {
   EXPECT_EQ(bad.exit_status, 2);
   EXPECT_NE(bad.err.find(Path("data") + ":3: \"Bad Icon\""), std::string::npos) << bad.err;
   EXPECT_EQ(bad.out, "1\t1\t0\tr1\n2\t1\t0\tr2\n4\t1\t0\tr2\n5\t1\t0\tr5\n");
+  // Double values that no descriptor has would only give ties at infinity.
+  for (const char* value : {"-1", "1e308", "-0.5"}) {
+    WriteFile(Path("huge"), Record(RecordForm::kDouble, {{7, value}}));
+    expectError({Path("huge"), Path("r1"), "--records", Path("huge")},
+                Path("huge") + ":1: value 8 is no descriptor value");
+  }
   // Input without line ends is refused at a bound, not read on without end.
   WriteFile(Path("endless"), Record(RecordForm::kTinyInt, {}) + std::string(70000, '7'));
   expectError({Path("endless"), Path("names"), "--records", Path("query")},

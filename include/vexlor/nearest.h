@@ -67,6 +67,13 @@ inline constexpr std::size_t kSearchedValueCount = 208;
 // kInvalidArgument when they are those of neither form.
 Status FormOfRecord(const double* values, RecordForm* form);
 
+// The rules every reader of records applies (vexlor-nearest, the module's
+// read_results and nearest): the weights and ranges of one form, the same
+// form as `*form` when that is set (then set to it), and descriptor values of
+// the form (TinyInt: an integer 0..255; double: a finite number 0..1e6).
+// kInvalidArgument saying what is wrong.
+Status CheckRecord(const double* values, std::optional<RecordForm>* form);
+
 // Records of one form, packed for scanning: TinyInt as one byte per value
 // (208 bytes a record), doubles as doubles. "Bad Icon" rows keep their place
 // in the numbering and are never returned.
@@ -77,7 +84,9 @@ class DescriptorTable {
   explicit DescriptorTable(RecordForm form) : form_(form) {}
 
   // Adds the record whose 416 numbers, in results-file order, are `values`.
-  // kInvalidArgument when it is a record of the other form or of neither.
+  // kInvalidArgument when it is a record of the other form or of neither, or
+  // when a descriptor value is none (TinyInt: an integer 0..255; double: a
+  // finite number 0..1e6).
   Status Add(const double* values);
   void AddBad();
   // Readies the table for `metric`: for kRoot, every record, and every

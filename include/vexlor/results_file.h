@@ -50,8 +50,10 @@ struct ResultsTable {
 
 // Reads a results file of either form, as vexlor and vexlor-batch write it:
 // lines of append mode, a record of overwrite mode without a final newline,
-// "Bad Icon" lines. kIOError when the file cannot be read; kInvalidArgument naming the file and the line ("<path>:<line>:
-// ...") for a line that is none of these.
+// "Bad Icon" lines. kIOError when the file cannot be read; kInvalidArgument
+// naming the file and the line ("<path>:<line>: ...") for a line that is none
+// of these, longer than 64 KiB, or a record that breaks the rules of
+// CheckRecord (vexlor/nearest.h): every reader takes the same records.
 Status ReadResults(const std::string& path, ResultsTable* table);
 
 // The system calls that results files are written through. Each returns what

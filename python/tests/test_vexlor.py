@@ -78,10 +78,27 @@ def test_read_results_takes_every_form_and_names_a_bad_line(tools, icons, tmp_pa
     np.testing.assert_array_equal(values[0], written)
     for icon in (icons[1], "missing.png"):
         subprocess.run([tools["vexlor"], "-I", icon, "-R", str(results), "-A", "1"])
+    # The rules of vexlor-nearest: one form to a file, values of the form.
+    with pytest.raises(ValueError, match=re.escape(f"{results}:2: a record of TinyInt form where")):
+        vexlor.read_results(results)
+    subprocess.run([tools["vexlor"], "-I", icons[0], "-R", str(results)], check=True)
+    for icon in (icons[1], "missing.png"):
+        subprocess.run([tools["vexlor"], "-I", icon, "-R", str(results), "-A", "1"])
     values, bad = vexlor.read_results(str(results))
     assert values.shape == (3, 416) and bad.tolist() == [False, False, True]
     np.testing.assert_array_equal(values[1], vexlor.describe(icons[1]).tiny)
     assert np.isnan(values[2]).all()
+    line = results.read_text().split("\n")[0].split(" ")
+    for value in ("256", "-1", "1e308"):
+        results.write_text(" ".join([value] + line[1:]))
+        with pytest.raises(ValueError, match=re.escape(f"{results}:1: value 1 is no TinyInt")):
+            vexlor.read_results(results)
+    with pytest.raises(ValueError, match="queries row 0: value 1 is no descriptor value"):
+        vexlor.nearest(vexlor.describe(icons[0]).values[np.newaxis],
+                       np.where(np.arange(416) == 0, np.inf, vexlor.describe(icons[0]).values))
+    subprocess.run([tools["vexlor"], "-I", icons[0], "-R", str(results)], check=True)
+    for icon in (icons[1], "missing.png"):
+        subprocess.run([tools["vexlor"], "-I", icon, "-R", str(results), "-A", "1"])
 
     text = results.read_text().split("\n")
     text[1] = text[1][:-4]  # a record cut short
