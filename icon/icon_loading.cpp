@@ -13,6 +13,7 @@
 #include "icon/image_library.h"
 #include "icon/own_decoders.h"
 #include "icon/pixel_distortion.h"
+#include "report/quoted.h"
 #include "report/whole_file.h"
 
 namespace vexlor {
@@ -88,10 +89,10 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon) {
   const std::string why = WhyNoIconFile(path);
   if (!why.empty()) {
     icon->Release();
-    return Status::BadIcon("cannot load '" + path + "': " + why);
+    return Status::BadIcon("cannot load '" + Quoted(path) + "': " + why);
   }
   return Decoding(
-      "'" + path + "'",
+      "'" + Quoted(path) + "'",
       [&](std::uint64_t maxPixels) { return DecodeOwnFormatFile(path, maxPixels, icon); },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, icon);

@@ -5,6 +5,7 @@
 #include "descriptors/normalised_icon.h"
 #include "icon/icon_loading.h"
 #include "report/png_encoder.h"
+#include "report/quoted.h"
 
 namespace vexlor {
 
@@ -26,27 +27,11 @@ std::string Base64(const std::string& bytes) {
   return out;
 }
 
-// Length of the well-formed UTF-8 sequence at `s[i]`, or 0.
-std::size_t Utf8Length(const std::string& s, std::size_t i) {
-  const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(s[at]); };
-  const std::uint8_t b = byte(i);
-  std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-  if (n == 0 || i + n > s.size()) return 0;
-  std::uint32_t code = n == 1 ? b : b & (0x7F >> n);
-  for (std::size_t j = 1; j < n; ++j) {
-    if ((byte(i + j) & 0xC0) != 0x80) return 0;
-    code = code << 6 | (byte(i + j) & 0x3F);
-  }
-  static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return n;
-}
-
 std::string Escaped(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
-    const std::size_t n = Utf8Length(text, i);
+    const std::size_t n = Utf8SequenceLength(text, i);
     if (n == 0 || static_cast<std::uint8_t>(c) < 0x20 || c == 0x7F) {
       static constexpr char kHex[] = "0123456789abcdef";
       const auto b = static_cast<std::uint8_t>(c);

@@ -16,6 +16,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "report/quoted.h"
 #include "search/parallel_for.h"
 #include "vexlor/card.h"
 #include "vexlor/nearest.h"
@@ -29,14 +30,18 @@ namespace {
 // Raised for icons that cannot be loaded; defined in Python.
 PyObject* bad_icon_error = nullptr;
 
+// A message as Python shows it: always UTF-8 (a path or token that is none
+// is escaped), and a few hundred characters at most.
+std::string Shown(const std::string& message) { return Quoted(message, 400); }
+
 [[noreturn]] void Raise(const Status& status) {
   if (status.code() == Status::Code::kBadIcon)
     throw py::error_already_set([&] {
-      PyErr_SetString(bad_icon_error, status.message().c_str());
+      PyErr_SetString(bad_icon_error, Shown(status.message()).c_str());
       return py::error_already_set();
     }());
-  if (status.code() == Status::Code::kInvalidArgument) throw py::value_error(status.message());
-  throw std::runtime_error(status.message());
+  if (status.code() == Status::Code::kInvalidArgument) throw py::value_error(Shown(status.message()));
+  throw std::runtime_error(Shown(status.message()));
 }
 
 // The module's own options, checked as vexlor-batch and vexlor-card check
@@ -165,8 +170,8 @@ void FillTable(const py::array_t<double, py::array::c_style | py::array::forceca
     }
     const Status status = table->Add(row);
     if (!status.ok())
-      throw py::value_error(std::string(what) + " row " + std::to_string(i) + ": " +
-                            status.message());
+      throw py::value_error(std::string(what) + " row " + std::to_string(i) + ": " + Shown(
+                            status.message()));
   }
 }
 
@@ -228,7 +233,7 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
       badOut[i] = !status.ok();
       if (!status.ok()) {
         std::fill(row, row + record_token_count, std::nan(""));
-        if (status.code() != Status::Code::kBadIcon) failures[i] = status.message();
+        if (status.code() != Status::Code::kBadIcon) failures[i] = Shown(status.message());
       } else {
         const std::vector<double> v =
             RecordValues(*described, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
@@ -251,10 +256,10 @@ py::tuple ReadResultsArrays(const std::string& path) {
   }
   if (!status.ok()) {
     if (status.code() == Status::Code::kIOError) {
-      PyErr_SetString(PyExc_OSError, status.message().c_str());
+      PyErr_SetString(PyExc_OSError, Shown(status.message()).c_str());
       throw py::error_already_set();
     }
-    throw py::value_error(status.message());
+    throw py::value_error(Shown(status.message()));
   }
   const auto rows = static_cast<py::ssize_t>(parsed.bad.size());
   py::array_t<double> values({rows, static_cast<py::ssize_t>(record_token_count)});

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "report/quoted.h"
 #include "report/results_lines.h"
 #include "vexlor/nearest.h"
 #include "vexlor/results_file.h"
@@ -30,7 +31,7 @@ std::string ParseRecord(std::string_view line, double* row) {
     const char* end = line.data() + blank;
     const auto [ptr, error] = std::from_chars(line.data(), end, value);
     if (error != std::errc() || ptr != end || !std::isfinite(value))
-      return "'" + std::string(line.substr(0, blank)) + "' is no number";
+      return "'" + Quoted(line.substr(0, blank), 40) + "' is no number";
     row[count++] = value;
     line.remove_prefix(blank + 1);
   }

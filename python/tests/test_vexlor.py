@@ -217,3 +217,25 @@ def test_record_arrays_are_read_only(icons):
     for array in (record.tiny, record.values, record.orientation, record.lab, record.groups):
         with pytest.raises(ValueError, match="read-only"):
             array[0] = 1
+
+
+def test_errors_name_what_failed_in_a_few_hundred_characters(tmp_path):
+    with pytest.raises(vexlor.BadIconError, match=re.escape("cannot load '/tmp/\\xfe.png'")):
+        vexlor.describe(b"/tmp/\xfe.png")  # missing, and no UTF-8
+    with pytest.raises(FileNotFoundError) as missing:
+        vexlor.read_results(b"/tmp/\xfe.txt")
+    assert missing.value.errno == 2
+    for call in (lambda: vexlor.describe(str(DATA / "calculator.png") + "\0xyz"),
+                 lambda: vexlor.describe_many([str(DATA / "calculator.png") + "\0"]),
+                 lambda: vexlor.read_results(str(tmp_path) + "\0")):
+        with pytest.raises(ValueError, match="embedded null byte"):
+            call()
+    junk = tmp_path / "junk.txt"
+    for text, reason in ((bytes(b for b in range(256) if b not in b" \n") * 8 + b" 1 \n",
+                          "is no number"),
+                         (b"7" * 5_000_000, "line 1 is too long")):
+        junk.write_bytes(text)
+        with pytest.raises(ValueError) as error:
+            vexlor.read_results(junk)
+        message = str(error.value)  # a str, so valid UTF-8
+        assert message.startswith(f"{junk}:1: ") and reason in message and len(message) < 400

@@ -105,6 +105,15 @@ def _jobs(jobs):
     return _integer("jobs", jobs, 0, 1024)
 
 
+def _path(path):
+    """A path as the core takes it: bytes, without the NUL byte that would
+    end it early (Python's own rule for paths)."""
+    encoded = os.fsencode(path)
+    if b"\0" in encoded:
+        raise ValueError("embedded null byte")
+    return encoded
+
+
 def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0):
     """Measures one icon: a path, or a uint8 numpy array of H x W x 3 in
     channel order `order` ("bgr" as cv2.imread returns it, "rgb" as PIL and
@@ -115,7 +124,7 @@ def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0):
     0..MAX_BLUR, the factors are numbers (NaN is refused)."""
     distortion = _distortion(blur, red, green, blue)
     if isinstance(icon, (str, bytes, os.PathLike)):
-        return Record(_vexlor.describe_path(os.fsencode(icon), *distortion))
+        return Record(_vexlor.describe_path(_path(icon), *distortion))
     return Record(_vexlor.describe_array(np.asarray(icon), order, *distortion))
 
 
@@ -131,7 +140,7 @@ def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=
     if isinstance(paths, (str, bytes, os.PathLike)):
         raise TypeError("paths must be a list of paths, not a single path")
     distortion = _distortion(blur, red, green, blue)
-    encoded = [os.fsencode(p) for p in paths]
+    encoded = [_path(p) for p in paths]
     values, bad, failures = _vexlor.describe_many(encoded, _jobs(jobs), bool(tiny), *distortion)
     for message in failures:
         warnings.warn(message, RuntimeWarning, stacklevel=2)
@@ -144,7 +153,12 @@ def read_results(path):
     lines (their rows are NaN). Raises ValueError naming the line for a line
     that is neither a record nor "Bad Icon", OSError when the file cannot be
     read."""
-    return _vexlor.read_results(os.fsencode(path))
+    path = _path(path)
+    # Opened here first, so that a file that cannot be read raises Python's
+    # own OSError, with its errno and file name.
+    with open(path, "rb"):
+        pass
+    return _vexlor.read_results(path)
 
 
 def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
