@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
+#include <cctype>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include <CLI/CLI.hpp>
 
 #include "app/command_line.h"
 #include "app/exit_codes.h"
+#include "report/quoted.h"
 
 namespace vexlor {
 
@@ -42,11 +45,19 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
   icons->excludes(records);
   app.add_option("-k", o.k, "How many nearest records to list per query (default 5)")
       ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
-  std::map<std::string, Metric> metrics;
-  for (Metric m : kMetrics) metrics[MetricName(m)] = m;
-  app.add_option("--metric", o.metric, "l1, l2, weighted or root (default " +
-                                           std::string(MetricName(o.metric)) + ")")
-      ->transform(CLI::CheckedTransformer(metrics, CLI::ignore_case).description(""))
+  // Any case, as the module takes it; a name that is none is said plainly.
+  app.add_option_function<std::string>(
+         "--metric",
+         [&o](const std::string& name) {
+           std::string lower = name;
+           for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+           const std::optional<Metric> metric = MetricNamed(lower);
+           if (!metric)
+             throw CLI::ValidationError("--metric", "'" + Quoted(name, 40) +
+                                                       "' is no metric: root, l1, l2 or weighted");
+           o.metric = *metric;
+         },
+         "root, l1, l2 or weighted (default " + std::string(MetricName(o.metric)) + ")")
       ->option_text("NAME");
   app.add_flag("-0,--null", o.null_separated, "Names in NAMES end with a NUL byte");
   app.add_option("--html", o.html,

@@ -138,6 +138,10 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
   Names names;
   if (Status s = names.Read(o.names, o.null_separated); !s.ok()) return fail(s);
   if (Status s = CheckNames(o, names, data.size()); !s.ok()) return fail(s);
+  if (data.usable() == 0)
+    return fail(Status::InvalidArgument(
+        "'" + o.data + "' holds no record to search (" + std::to_string(data.size()) +
+        (data.size() == 1 ? " line" : " lines") + (data.size() > 0 ? ", all \"Bad Icon\")" : ")")));
 
   const RecordForm form = data.form().value_or(RecordForm::kTinyInt);
   std::vector<std::string> failures;

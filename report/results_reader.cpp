@@ -18,8 +18,19 @@ namespace vexlor {
 
 namespace {
 
+// What a line that a program other than vexlor wrote or changed likely has,
+// said plainly rather than as the first token that does not parse.
+std::string Foreign(std::string_view line) {
+  if (line.starts_with("\xEF\xBB\xBF")) return "it starts with a byte-order mark";
+  if (line.ends_with('\r')) return "it ends with a carriage return (Windows line ends?)";
+  if (line.find('\t') != std::string_view::npos) return "a tab where numbers are separated by blanks";
+  if (line.starts_with(' ')) return "it starts with a blank";
+  return "";
+}
+
 // Parses one record line (without its newline) into `row`; returns why not.
 std::string ParseRecord(std::string_view line, double* row) {
+  if (std::string foreign = Foreign(line); !foreign.empty()) return foreign;
   size_t count = 0;
   while (!line.empty()) {
     const size_t blank = line.find(' ');

@@ -135,7 +135,7 @@ TEST(Card, FailuresLeaveNoFileAndSayWhy) {
   EXPECT_NE(r.err.find("'" + fifo + "': not a regular file"), std::string::npos) << r.err;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
   for (const std::vector<std::string>& options : {std::vector<std::string>{"--blur", "1073741823"},
-                                                 {"--red", "nan"}})
+                                                 {"--red", "nan"}, {"-o", dir / "card.jpg"}})
     EXPECT_EQ(RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o", card,
                                               options[0], options[1]}).exit_status, 1);
   EXPECT_EQ(ReadFile(card), "the earlier card");

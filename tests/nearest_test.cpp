@@ -194,6 +194,21 @@ TEST_F(NearestTool, RefusesDataNamesAndQueriesThatDoNotFit) {
               "/dev/zero:1: line 1 is too long");
   EXPECT_EQ(Run({Path("data"), Path("names")}).exit_status, 1) << "no query";
   EXPECT_EQ(Run({Path("data"), Path("names"), "--metric", "cosine", "x.png"}).exit_status, 1);
+  WriteFile(Path("allbad"), "Bad Icon\n");
+  WriteFile(Path("one"), "r1\n");
+  expectError({Path("allbad"), Path("one"), "--records", Path("query")},
+              "'" + Path("allbad") + "' holds no record to search (1 line, all \"Bad Icon\")");
+  // Lines another program wrote or changed, said plainly.
+  const std::string record = Record(RecordForm::kTinyInt, {});
+  for (const auto& [line, reason] :
+       {std::pair{"\xEF\xBB\xBF" + record, "it starts with a byte-order mark"},
+        {record.substr(0, record.size() - 1) + "\r\n", "it ends with a carriage return"},
+        {"\t" + record, "a tab where numbers are separated by blanks"},
+        {" " + record, "it starts with a blank"}}) {
+    WriteFile(Path("foreign"), line);
+    expectError({Path("foreign"), Path("r1"), "--records", Path("query")},
+                Path("foreign") + ":1: no record and not \"Bad Icon\": " + reason);
+  }
 }
 
 }  // namespace

@@ -231,7 +231,7 @@ def test_errors_name_what_failed_in_a_few_hundred_characters(tmp_path):
         with pytest.raises(ValueError, match="embedded null byte"):
             call()
     junk = tmp_path / "junk.txt"
-    for text, reason in ((bytes(b for b in range(256) if b not in b" \n") * 8 + b" 1 \n",
+    for text, reason in ((bytes(b for b in range(256) if b not in b" \t\n\r") * 8 + b" 1 \n",
                           "is no number"),
                          (b"7" * 5_000_000, "line 1 is too long")):
         junk.write_bytes(text)

@@ -178,6 +178,7 @@ def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
     k, jobs = _integer("k", k, 1, 1 << 20), _jobs(jobs)
     if not isinstance(metric, str):
         raise TypeError(f"metric must be a str, not {type(metric).__name__}")
+    metric = metric.lower()  # any case, as vexlor-nearest takes it
     queries = np.asarray(queries, dtype=np.float64)
     one = queries.ndim == 1
     indices, distances = _vexlor.nearest(np.asarray(data, dtype=np.float64),
