@@ -4,7 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <pthread.h>
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -81,6 +84,24 @@ class ListFile {
   int fd_;
 };
 
+// The signals that end a run (interrupt, terminate, hang-up) may not land
+// while the output is written: the kernel cuts a write into a file short when
+// such a signal is about to kill the process, which would leave a torn last
+// line. Worker threads never take them; the writing thread holds them while
+// it writes, so that they end the run between two whole writes.
+class StopSignals {
+ public:
+  StopSignals() {
+    sigemptyset(&set_);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set_, s);
+  }
+  void Hold() const { pthread_sigmask(SIG_BLOCK, &set_, nullptr); }
+  void Release() const { pthread_sigmask(SIG_UNBLOCK, &set_, nullptr); }
+
+ private:
+  sigset_t set_;
+};
+
 }  // namespace
 
 int RunBatch(const BatchOptions& options, std::FILE* messages) {
@@ -124,12 +145,15 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
 
   bool writeFailed = false;
   long long done = 0, bad = 0, unmeasured = 0;
+  const StopSignals stops;
   auto flush = [&] {
     if (pending.empty() || writeFailed) return;
+    stops.Hold();
     if (Status written = out.Write(pending); !written.ok()) {
       Report(messages, written.message());
       writeFailed = true;
     }
+    stops.Release();  // a signal that came meanwhile ends the run here
     pending.clear();
   };
 
@@ -156,8 +180,12 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     return !writeFailed;
   };
   pipeline.idle = flush;
+  // The workers start with the signals held (they inherit the mask), and
+  // keep them so; this thread takes them from then on.
+  pipeline.started = [&] { stops.Release(); };
   pipeline.jobs = options.jobs;
   pipeline.window = 16 * static_cast<size_t>(options.jobs) + 16;
+  stops.Hold();
   pipeline.Run();
 
   flush();

@@ -24,7 +24,8 @@ namespace vexlor {
 // from the calling thread; returning false stops the run (no further items
 // are read, work in flight is dropped). `idle` is called from the calling
 // thread whenever it would wait for the next result, which is the moment to
-// flush buffered output.
+// flush buffered output. `started` is called from the calling thread once
+// the workers run, before anything is emitted.
 //
 // Returns the number of results emitted.
 template <typename Result = std::string>
@@ -33,6 +34,7 @@ struct OrderedPipeline {
   std::function<Result(const std::string&)> work;
   std::function<bool(Result&&)> emit;
   std::function<void()> idle = [] {};
+  std::function<void()> started = [] {};
   unsigned jobs = 1;
   std::size_t window = 64;
 
@@ -45,6 +47,7 @@ struct OrderedPipeline {
     // One worker: reading, working and emitting in turn is already in order,
     // and costs no hand-over between threads.
     std::size_t emitted = 0;
+    started();
     while (std::optional<std::string> item = next()) {
       Result result = work(*item);
       ++emitted;
@@ -101,6 +104,7 @@ std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
   };
   std::vector<std::thread> workers;
   for (unsigned i = 0; i < jobs; ++i) workers.emplace_back(workLoop);
+  started();
 
   std::unique_lock lock(mutex);
   for (;;) {
