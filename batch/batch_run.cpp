@@ -17,6 +17,7 @@
 #include "batch/progress.h"
 #include "app/exit_codes.h"
 #include "descriptors/measure.h"
+#include "report/quoted.h"
 #include "vexlor/results_file.h"
 
 namespace vexlor {
@@ -63,8 +64,8 @@ IconLine MeasureLine(const std::string& path, const Distortion& distortion, Reco
     const bool unmeasured = status.code() != Status::Code::kBadIcon;
     return {std::string(kBadIcon) + '\n', unmeasured ? status.message() : "", true};
   } catch (const std::exception& e) {
-    return {std::string(kBadIcon) + '\n', "cannot measure '" + path + "': " + StatusOf(e).message(),
-            true};
+    return {std::string(kBadIcon) + '\n',
+            "cannot measure '" + Quoted(path) + "': " + StatusOf(e).message(), true};
   }
 }
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "icon/icon_loading.h"
+#include "report/quoted.h"
 
 namespace vexlor {
 
@@ -33,7 +34,7 @@ Status MeasureIconFile(const std::string& path, const Distortion& distortion,
   } catch (const std::exception& e) {
     status = StatusOf(e);
   }
-  return Status::MeasureFailed("cannot measure '" + path + "': " + status.message());
+  return Status::MeasureFailed("cannot measure '" + Quoted(path) + "': " + status.message());
 }
 
 }  // namespace vexlor
