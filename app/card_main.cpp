@@ -1,6 +1,5 @@
 // vexlor-card: a picture of what the descriptor sees in one icon.
 
-#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -57,19 +56,7 @@ int main(int argc, char** argv) {
   app.add_option("-o,--output", o.output, "The PNG file to write")
       ->required()
       ->check(NonEmptyPath())
-      ->check(CLI::Validator(
-          [](const std::string& path) {
-            // The card is PNG; a name that says another format would mislead.
-            const std::size_t slash = path.rfind('/');
-            const std::size_t dot = path.rfind('.');
-            if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-              return std::string();
-            std::string extension = path.substr(dot);
-            for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            return extension == ".png" ? std::string()
-                                       : "the card is a PNG picture, not " + path.substr(dot);
-          },
-          ""))
+      ->check(PngPath())
       ->option_text("CARD.png");
   AddDistortionOptions(app, &o.distortion);
   app.set_version_flag("--version", std::string("vexlor-card ") + VEXLOR_VERSION);

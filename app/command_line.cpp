@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,26 @@ const CLI::Validator& NonEmptyPath() {
       [](const std::string& path) { return path.empty() ? std::string("the file name is empty") : std::string(); },
       "");
   return validator;
+}
+
+const CLI::Validator& PngPath() {
+  static const CLI::Validator validator(
+      [](const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        const std::size_t dot = path.rfind('.');
+        if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+          return std::string();
+        return Lowercase(path.substr(dot)) == ".png"
+                   ? std::string()
+                   : "the file is written as PNG, not " + path.substr(dot);
+      },
+      "");
+  return validator;
+}
+
+std::string Lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
 std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv,

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
@@ -22,6 +23,13 @@ void AddDistortionOptions(CLI::App& app, Distortion* distortion);
 // For options that name a file to write: the empty name is refused (it would
 // otherwise read as "no file given").
 const CLI::Validator& NonEmptyPath();
+
+// For a file that is written as PNG: a name ending in another extension
+// (.jpg, ...) is refused; a name without one is taken.
+const CLI::Validator& PngPath();
+
+// `text` with ASCII letters in lower case, for names given in any case.
+std::string Lowercase(std::string text);
 
 std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv,
                                     const char* tool, const std::function<void()>& check = {});

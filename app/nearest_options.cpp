@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cctype>
 #include <optional>
 #include <string>
 #include <thread>
@@ -49,9 +48,7 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
   app.add_option_function<std::string>(
          "--metric",
          [&o](const std::string& name) {
-           std::string lower = name;
-           for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-           const std::optional<Metric> metric = MetricNamed(lower);
+           const std::optional<Metric> metric = MetricNamed(Lowercase(name));
            if (!metric)
              throw CLI::ValidationError("--metric", "'" + Quoted(name, 40) +
                                                        "' is no metric: root, l1, l2 or weighted");

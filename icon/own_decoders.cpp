@@ -12,23 +12,12 @@ namespace vexlor {
 
 namespace {
 
-OwnDecoding From(PngDecoding png) {
-  switch (png) {
-    case PngDecoding::kDecoded: return OwnDecoding::kDecoded;
-    case PngDecoding::kNotPng: return OwnDecoding::kNotOurs;
-    case PngDecoding::kTooLarge: return OwnDecoding::kTooLarge;
-    case PngDecoding::kFailed: break;
-  }
-  return OwnDecoding::kFailed;
-}
-
-OwnDecoding From(JpegDecoding jpeg) {
-  switch (jpeg) {
-    case JpegDecoding::kDecoded: return OwnDecoding::kDecoded;
-    case JpegDecoding::kNotJpeg: return OwnDecoding::kNotOurs;
-    case JpegDecoding::kTooLarge: return OwnDecoding::kTooLarge;
-    case JpegDecoding::kFailed: break;
-  }
+// A decoder's outcome; `notOurs` is its "no such file" value.
+template <typename Decoding>
+OwnDecoding From(Decoding result, Decoding notOurs) {
+  if (result == Decoding::kDecoded) return OwnDecoding::kDecoded;
+  if (result == notOurs) return OwnDecoding::kNotOurs;
+  if (result == Decoding::kTooLarge) return OwnDecoding::kTooLarge;
   return OwnDecoding::kFailed;
 }
 
@@ -38,8 +27,8 @@ OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
                                  std::uint64_t max_pixels, IconPixels* icon) {
   if (const JpegDecoding jpeg = DecodeJpegBytes(data, size, max_pixels, icon);
       jpeg != JpegDecoding::kNotJpeg)
-    return From(jpeg);
-  return From(DecodePngBytes(data, size, max_pixels, icon));
+    return From(jpeg, JpegDecoding::kNotJpeg);
+  return From(DecodePngBytes(data, size, max_pixels, icon), PngDecoding::kNotPng);
 }
 
 OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixels,
@@ -51,8 +40,8 @@ OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixel
     return DecodeOwnFormatBytes(bytes.data(), bytes.size(), max_pixels, icon);
   if (const JpegDecoding jpeg = DecodeJpeg(file.get(), max_pixels, icon);
       jpeg != JpegDecoding::kNotJpeg)
-    return From(jpeg);
-  return From(DecodePng(file.get(), max_pixels, icon));
+    return From(jpeg, JpegDecoding::kNotJpeg);
+  return From(DecodePng(file.get(), max_pixels, icon), PngDecoding::kNotPng);
 }
 
 }  // namespace vexlor

@@ -27,29 +27,19 @@ std::string Base64(const std::string& bytes) {
   return out;
 }
 
+// Text for the page: what Quoted makes of it, with HTML's special characters
+// as entities.
 std::string Escaped(const std::string& text) {
   std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    const std::size_t n = Utf8SequenceLength(text, i);
-    if (n == 0 || static_cast<std::uint8_t>(c) < 0x20 || c == 0x7F) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      const auto b = static_cast<std::uint8_t>(c);
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-      ++i;
-      continue;
-    }
+  for (const char c : Quoted(text)) {
     switch (c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&#39;"; break;
-      default: out.append(text, i, n);
+      default: out += c;
     }
-    i += n;
   }
   return out;
 }
@@ -109,14 +99,18 @@ std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>&
   return page;
 }
 
+std::string PictureOf(const NormalisedIcon& seen) {
+  std::string png;
+  return EncodePng(seen.view(), &png) ? png : "";
+}
+
 std::string MeasuredPicture(const std::string& path) {
   try {
     IconPixels icon;
     if (!LoadIconPixels(path, &icon).ok()) return "";
     NormalisedIcon seen;
     NormaliseSize(icon.view(), &seen);
-    std::string png;
-    return EncodePng(seen.view(), &png) ? png : "";
+    return PictureOf(seen);
   } catch (const std::exception&) {
     return "";
   }

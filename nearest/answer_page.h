@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "descriptors/normalised_icon.h"
+
 namespace vexlor {
 
 // One self-contained HTML page of vexlor-nearest's answers: each query's
@@ -38,6 +40,8 @@ std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>&
 // The icon file at `path` as the search measured it (undistorted, resampled
 // to 62 x 62), as PNG bytes; "" when it cannot be loaded.
 std::string MeasuredPicture(const std::string& path);
+// The same for an icon already measured: the 62 x 62 icon it was seen as.
+std::string PictureOf(const NormalisedIcon& seen);
 
 // Pixels of a picture on the page per pixel of the 62 x 62 icon.
 inline constexpr int kPagePictureScale = 2;

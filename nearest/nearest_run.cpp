@@ -32,19 +32,26 @@ Status CheckNames(const NearestOptions& o, const Names& names, std::size_t recor
 }
 
 // Measures the query icons in the data's form; an icon that gives no record
-// is a bad row, with its message in `failures`.
+// is a bad row, with its message in `failures`. With `pictures`, also each
+// icon as it was measured, for the page ("" for a bad row).
 DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
-                             std::vector<std::string>* failures) {
+                             std::vector<std::string>* failures,
+                             std::vector<std::string>* pictures) {
   const std::size_t n = o.icons.size();
   std::vector<std::optional<std::vector<double>>> values(n);
   failures->assign(n, "");
+  if (pictures != nullptr) pictures->assign(n, "");
   ParallelFor(n, o.jobs, [&](std::size_t i) {
     std::optional<Descriptors> described;
-    const Status status = MeasureIconFile(o.icons[i], {}, &described);
-    if (status.ok())
-      values[i] = RecordValues(*described, form);
-    else
+    NormalisedIcon seen;
+    const Status status =
+        MeasureIconFile(o.icons[i], {}, &described, pictures != nullptr ? &seen : nullptr);
+    if (!status.ok()) {
       (*failures)[i] = status.message();
+      return;
+    }
+    values[i] = RecordValues(*described, form);
+    if (pictures != nullptr) (*pictures)[i] = PictureOf(seen);
   });
   DescriptorTable queries(form);
   for (const auto& v : values) {
@@ -87,10 +94,12 @@ void AppendDistance(std::string* out, double distance) {
   out->append(text, result.ptr);
 }
 
-// The page of the answers, written whole to o.html.
+// The page of the answers, written whole to o.html. `queryPictures`: the
+// query icons as measured (none for --records queries).
 Status WritePage(const NearestOptions& o, const Names& names,
                  const std::vector<std::vector<Neighbour>>& found,
-                 const std::vector<std::string>& failures) {
+                 const std::vector<std::string>& failures,
+                 const std::vector<std::string>& queryPictures) {
   // Each data record's picture once, however often it is an answer.
   std::vector<std::size_t> rows;
   for (const auto& answers : found)
@@ -105,7 +114,7 @@ Status WritePage(const NearestOptions& o, const Names& names,
     PageQuery& query = queries[q];
     if (o.records.empty()) {
       query.name = o.icons[q];
-      query.picture = MeasuredPicture(o.icons[q]);
+      query.picture = queryPictures[q];
     } else {
       query.name = "line " + std::to_string(q + 1) + " of " + o.records;
     }
@@ -144,10 +153,10 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
         (data.size() == 1 ? " line" : " lines") + (data.size() > 0 ? ", all \"Bad Icon\")" : ")")));
 
   const RecordForm form = data.form().value_or(RecordForm::kTinyInt);
-  std::vector<std::string> failures;
+  std::vector<std::string> failures, queryPictures;
   DescriptorTable queries = data.form() ? DescriptorTable(form) : DescriptorTable();
   if (o.records.empty()) {
-    queries = MeasureIcons(o, form, &failures);
+    queries = MeasureIcons(o, form, &failures, o.html.empty() ? nullptr : &queryPictures);
   } else {
     if (Status s = ReadDescriptorTable(o.records, &queries); !s.ok()) return fail(s);
     failures.assign(queries.size(), "");
@@ -190,7 +199,7 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
   }
   if (Status s = CheckStandardOutput(printed); !s.ok()) return fail(s);
   if (!o.html.empty())
-    if (Status s = WritePage(o, names, found, failures); !s.ok()) return fail(s);
+    if (Status s = WritePage(o, names, found, failures, queryPictures); !s.ok()) return fail(s);
   return exit_code;
 }
 

@@ -44,14 +44,9 @@ std::string Shown(const std::string& message) { return Quoted(message, 400); }
   throw std::runtime_error(Shown(status.message()));
 }
 
-// The module's own options, checked as vexlor-batch and vexlor-card check
-// theirs.
+// The options arrive checked by the Python layer (vexlor/__init__.py), as
+// vexlor-batch and vexlor-card check theirs.
 Distortion MakeDistortion(int blur, double red, double green, double blue) {
-  if (blur < 0 || blur > kMaxOptionBlur)
-    throw py::value_error("blur must be 0.." + std::to_string(kMaxOptionBlur) + ", not " +
-                          std::to_string(blur));
-  for (const auto& [name, factor] : {std::pair{"red", red}, {"green", green}, {"blue", blue}})
-    if (std::isnan(factor)) throw py::value_error(std::string(name) + " is not a number");
   return {blur, red, green, blue};
 }
 

@@ -4,6 +4,9 @@
 
 namespace vexlor {
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at s[i], or 0.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(s[at]); };
   const std::uint8_t b = byte(i);
@@ -19,6 +22,8 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
   return n;
 }
+
+}  // namespace
 
 std::string Quoted(std::string_view text, std::size_t max_bytes) {
   static constexpr char kHex[] = "0123456789abcdef";

@@ -14,9 +14,6 @@ namespace vexlor {
 // that is cut there and marked "...".
 std::string Quoted(std::string_view text, std::size_t max_bytes = std::string_view::npos);
 
-// The length of the well-formed UTF-8 sequence at text[at], or 0.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
-
 }  // namespace vexlor
 
 #endif  // VEXLOR_REPORT_QUOTED_H_

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace vexlor {
 
@@ -36,9 +35,7 @@ std::string ReplaceWholeFile(const std::string& path, const void* data, std::siz
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return "not a regular file";
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  std::string name = folder + (slash == std::string::npos ? "/" : "") + ".vexlor-XXXXXX";
-  std::vector<char> temp(name.begin(), name.end());
-  temp.push_back('\0');
+  std::string temp = folder + (slash == std::string::npos ? "/" : "") + ".vexlor-XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return std::strerror(errno);
   // The mode a new file gets (mkstemp makes it 0600).
@@ -49,8 +46,8 @@ std::string ReplaceWholeFile(const std::string& path, const void* data, std::siz
   // Space that a file system hands out late shows here, not at write().
   if (failure == 0 && ::fsync(fd) != 0) failure = errno;
   if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
-  if (failure == 0 && ::rename(temp.data(), path.c_str()) != 0) failure = errno;
-  if (failure != 0) ::unlink(temp.data());
+  if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
+  if (failure != 0) ::unlink(temp.c_str());
   return failure != 0 ? std::strerror(failure) : "";
 }
 
