@@ -19,6 +19,7 @@ import cv2  # noqa: E402
 import numpy as np  # noqa: E402
 
 SCALE = 2  # page pixels per icon pixel
+ROW = 40  # less than a figure's height (62 x SCALE) on the page
 
 
 class Page(html.parser.HTMLParser):
@@ -55,6 +56,19 @@ class Page(html.parser.HTMLParser):
 def measured(path):
     """The icon as vexlor measures it: colour, resized to 62 x 62."""
     return cv2.resize(cv2.imread(path, cv2.IMREAD_COLOR), (62, 62), interpolation=cv2.INTER_LINEAR)
+
+
+def reading_order(places):
+    """(x, y) places by rows of the page, then left to right. A row gathers
+    places less than ROW apart in y: figures of one line may be drawn a few
+    pixels apart (their captions differ), which must not split the line."""
+    rows = []
+    for x, y in sorted(places, key=lambda p: p[1]):
+        if rows and y - rows[-1][0][1] < ROW:
+            rows[-1].append((x, y))
+        else:
+            rows.append([(x, y)])
+    return [p for row in rows for p in sorted(row)]
 
 
 def main():
@@ -116,10 +130,10 @@ def main():
                                      interpolation=cv2.INTER_NEAREST)
                     scores = cv2.matchTemplate(screen, big, cv2.TM_SQDIFF_NORMED)
                     ys, xs = np.nonzero(scores < 1e-4)  # drawn pixel for pixel
-                    found[key] = sorted(zip(ys // 20, xs, ys))  # rows of the page, then x
+                    found[key] = reading_order(zip(xs, ys))
                 assert found[key], f"{figure['name']} is not on the screen"
-                _, x, y = found[key].pop(0)
-                while found[key] and abs(found[key][0][1] - x) < 5 and abs(found[key][0][2] - y) < 5:
+                x, y = found[key].pop(0)
+                while found[key] and abs(found[key][0][0] - x) < 5 and abs(found[key][0][1] - y) < 5:
                     found[key].pop(0)  # the same place, matched a pixel off
                 row.append((x, y))
             places.append(row)
