@@ -11,7 +11,8 @@
 # adwaita, oxygen and tango themes, spread evenly over the sorted list,
 # searched among the records of all of them; and the icons themes ship at
 # two sizes: adwaita's 24 x 24 icons among all its 48 x 48 ones, oxygen's
-# 32 x 32 among all its 128 x 128. TinyInt records unless --double.
+# 32 x 32 among all its 128 x 128 (and, apart, those that are no mimetype
+# icon, not counted in the mean). TinyInt records unless --double.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 icons=${1:-3000}
@@ -33,9 +34,9 @@ build/vexlor-batch -q $form -o "$work/original.txt" "$work/names"
 # Each row: the data set (records and names), the queries' records, and for
 # each query the name it should find.
 rows=()
-add_row() {  # NAME DATA NAMES QUERIES TARGETS
+add_row() {  # NAME DATA NAMES QUERIES TARGETS [part]: "part" rows are left out of the mean
   rows+=("$1")
-  printf '%s\n' "$2" "$3" "$4" "$5" > "$work/row.${#rows[@]}"
+  printf '%s\n' "$2" "$3" "$4" "$5" "${6:-}" > "$work/row.${#rows[@]}"
 }
 distortions=("--blur 1" "--blur 2" "--blur 3" "--red 0.8" "--red 1.2" "--green 0.8"
              "--blue 1.2" "--red 0.8 --green 0.8 --blue 0.8")
@@ -48,20 +49,24 @@ done
   > "$work/jpeg-list" 2> /dev/null
 build/vexlor-batch -q $form -o "$work/jpeg.txt" "$work/jpeg-list"
 add_row "JPEG quality 75 over white" "$work/original.txt" "$work/names" "$work/jpeg.txt" "$work/names"
-size_row() {  # THEME_DIR SMALL LARGE LABEL
-  find "$1/$3" -name '*.png' | sort > "$work/large.$2"
-  sed "s|/$3/|/$2/|" "$work/large.$2" | while IFS= read -r f; do
-    [ -f "$f" ] && printf '%s\n' "$f"; done > "$work/small.$2"
-  sed "s|/$2/|/$3/|" "$work/small.$2" > "$work/targets.$2"
-  build/vexlor-batch -q $form -o "$work/large.$2.txt" "$work/large.$2"
-  build/vexlor-batch -q $form -o "$work/small.$2.txt" "$work/small.$2"
-  add_row "$2 among $3 ($4)" "$work/large.$2.txt" "$work/large.$2" \
-    "$work/small.$2.txt" "$work/targets.$2"
+size_row() {  # THEME_DIR SMALL LARGE LABEL [LEAVE_OUT]: a part row without the queries matching LEAVE_OUT
+  local key=${#rows[@]}
+  find "$1/$3" -name '*.png' | sort > "$work/large.$key"
+  sed "s|/$3/|/$2/|" "$work/large.$key" | while IFS= read -r f; do
+    [ -f "$f" ] && printf '%s\n' "$f"; done | grep -v -e "${5:-^$}" > "$work/small.$key" || true
+  sed "s|/$2/|/$3/|" "$work/small.$key" > "$work/targets.$key"
+  build/vexlor-batch -q $form -o "$work/large.$key.txt" "$work/large.$key"
+  build/vexlor-batch -q $form -o "$work/small.$key.txt" "$work/small.$key"
+  add_row "$2 among $3 ($4)" "$work/large.$key.txt" "$work/large.$key" \
+    "$work/small.$key.txt" "$work/targets.$key" ${5:+part}
 }
 size_row /usr/share/icons/Adwaita 24x24 48x48 Adwaita
 oxygen=/usr/share/icons/oxygen/base
 [ -d "$oxygen" ] || oxygen=/usr/share/icons/oxygen
 size_row "$oxygen" 32x32 128x128 oxygen
+# Oxygen draws its document (mimetype) icons anew for small sizes: at 32 x 32
+# the emblem fills the page, at 128 x 128 it is small on a large blank page.
+size_row "$oxygen" 32x32 128x128 "oxygen, queries other than mimetypes" /mimetypes/
 
 for r in $(seq 1 "${#rows[@]}"); do
   mapfile -t row < "$work/row.$r"
@@ -81,7 +86,7 @@ print("| row | queries | " + " | ".join(metrics) + " |")
 print("|---|---|" + "---|" * len(metrics))
 totals = {m: [0, 0] for m in metrics}
 for r, row_name in enumerate(row_names, 1):
-    data, names, queries, targets = open(f"{work}/row.{r}").read().splitlines()
+    data, names, queries, targets, part = open(f"{work}/row.{r}").read().splitlines()
     record_of = dict(zip(open(names).read().splitlines(), open(data).read().splitlines()))
     asked_lines = open(queries).read().splitlines()
     wanted = [record_of.get(t) for t in open(targets).read().splitlines()]
@@ -97,11 +102,12 @@ for r, row_name in enumerate(row_names, 1):
                 ranks[q] = int(rank)
         top1 = sum(ranks.get(q) == 1 for q in asked) / len(asked)
         top5 = sum(q in ranks for q in asked) / len(asked)
-        totals[m][0] += top1
-        totals[m][1] += top5
+        if not part:
+            totals[m][0] += top1
+            totals[m][1] += top5
         cells.append(f"{100 * top1:.1f} / {100 * top5:.1f}")
     print(f"| {row_name} | {len(asked)} | " + " | ".join(cells) + " |")
-n = len(row_names)
+n = sum(not open(f"{work}/row.{r}").read().splitlines()[4] for r in range(1, len(row_names) + 1))
 print("| mean | | " + " | ".join(f"{100 * t1 / n:.1f} / {100 * t5 / n:.1f}"
                                   for t1, t5 in totals.values()) + " |")
 PY
