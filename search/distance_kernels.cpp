@@ -11,6 +11,12 @@ namespace vexlor {
 
 namespace {
 
+// A key is summed in two parts, the head over the first kHeadValues values
+// and the rest; most rows of a data set are far from a query, and their head
+// alone already reaches the bound.
+constexpr std::size_t kHeadValues = 64;
+static_assert(kHeadValues <= derivative_desc_length);  // the head holds orientation bins only
+
 template <std::size_t kBegin, std::size_t kEnd>
 std::uint32_t AbsoluteSum(const std::uint8_t* a, const std::uint8_t* b) {
   std::uint32_t sum = 0;
@@ -21,39 +27,61 @@ std::uint32_t AbsoluteSum(const std::uint8_t* a, const std::uint8_t* b) {
   return sum;
 }
 
+template <std::size_t kBegin, std::size_t kEnd>
 std::uint32_t SquareSum(const std::uint8_t* a, const std::uint8_t* b) {
   std::uint32_t sum = 0;
-  for (std::size_t i = 0; i < kSearchedValueCount; ++i) {
+  for (std::size_t i = kBegin; i < kEnd; ++i) {
     const int d = static_cast<int>(a[i]) - static_cast<int>(b[i]);
     sum += static_cast<std::uint32_t>(d * d);
   }
   return sum;
 }
 
+// Head + Rest is the metric's key; l1 stands for root too.
+template <Metric kMetric>
+std::uint32_t Head(const std::uint8_t* a, const std::uint8_t* b) {
+  if constexpr (kMetric == Metric::kL2) return SquareSum<0, kHeadValues>(a, b);
+  if constexpr (kMetric == Metric::kWeighted)
+    return kTinyIntConstants.range * kTinyIntConstants.orientation_weight *
+           AbsoluteSum<0, kHeadValues>(a, b);
+  return AbsoluteSum<0, kHeadValues>(a, b);
+}
+
+template <Metric kMetric>
+std::uint32_t Rest(const std::uint8_t* a, const std::uint8_t* b) {
+  if constexpr (kMetric == Metric::kL2) return SquareSum<kHeadValues, kSearchedValueCount>(a, b);
+  if constexpr (kMetric == Metric::kWeighted)
+    return kTinyIntConstants.range *
+               (kTinyIntConstants.orientation_weight *
+                    AbsoluteSum<kHeadValues, derivative_desc_length>(a, b) +
+                kTinyIntConstants.lab_weight *
+                    AbsoluteSum<derivative_desc_length, rec_desc_length>(a, b)) +
+           AbsoluteSum<rec_desc_length, kSearchedValueCount>(a, b);
+  return AbsoluteSum<kHeadValues, kSearchedValueCount>(a, b);
+}
+
+template <Metric kMetric>
+void Keys(const std::uint8_t* query, const std::uint8_t* rows, std::size_t count,
+          std::uint32_t bound, std::uint32_t* keys) {
+  for (std::size_t r = 0; r < count; ++r) {
+    const std::uint8_t* row = rows + r * kSearchedValueCount;
+    const std::uint32_t head = Head<kMetric>(query, row);
+    keys[r] = head >= bound ? head : head + Rest<kMetric>(query, row);
+  }
+}
+
 }  // namespace
 
 void TinyKeys(Metric metric, const std::uint8_t* query, const std::uint8_t* rows,
-              std::size_t count, std::uint32_t* keys) {
+              std::size_t count, std::uint32_t bound, std::uint32_t* keys) {
   switch (metric) {
     case Metric::kL1:
     case Metric::kRoot:  // over the transformed bytes
-      for (std::size_t r = 0; r < count; ++r)
-        keys[r] = AbsoluteSum<0, kSearchedValueCount>(query, rows + r * kSearchedValueCount);
-      break;
+      return Keys<Metric::kL1>(query, rows, count, bound, keys);
     case Metric::kL2:
-      for (std::size_t r = 0; r < count; ++r)
-        keys[r] = SquareSum(query, rows + r * kSearchedValueCount);
-      break;
+      return Keys<Metric::kL2>(query, rows, count, bound, keys);
     case Metric::kWeighted:
-      for (std::size_t r = 0; r < count; ++r) {
-        const std::uint8_t* row = rows + r * kSearchedValueCount;
-        const std::uint32_t rectangle =
-            kTinyIntConstants.orientation_weight * AbsoluteSum<0, derivative_desc_length>(query, row) +
-            kTinyIntConstants.lab_weight * AbsoluteSum<derivative_desc_length, rec_desc_length>(query, row);
-        keys[r] = kTinyIntConstants.range * rectangle +
-                  AbsoluteSum<rec_desc_length, kSearchedValueCount>(query, row);
-      }
-      break;
+      return Keys<Metric::kWeighted>(query, rows, count, bound, keys);
   }
 }
 

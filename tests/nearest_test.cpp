@@ -3,8 +3,10 @@
 
 #include "vexlor/nearest.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +79,85 @@ TEST_F(NearestTool, ListsTheNearestByEachMetricWithTiesInLineOrder) {
   const ProgramResult r = Run({"-k", "1", "--metric", "weighted", Path("data"), Path("names"),
                                "--records", Path("query")});
   EXPECT_EQ(r.out, "1\t1\t8.03125\tr1\n");  // 16 * 0.5 + 0.25 / 8
+}
+
+// Every answer of the search against the keys of all rows worked out from
+// the definitions (double sums in index order), sorted stably: tables of
+// both forms with small values (many ties), "Bad Icon"
+// rows in both tables, more queries than scan together, one and several
+// threads, k from 1 to beyond the table.
+TEST(NearestSearch, EqualsEveryRowsKeyFromTheDefinitions) {
+  std::mt19937 random(7);
+  const auto table = [&](RecordForm form, size_t rows) {
+    const bool tiny = form == RecordForm::kTinyInt;
+    DescriptorTable t(form);
+    double values[record_token_count];
+    for (size_t i = kSearchedValueCount; i < record_token_count; ++i)
+      values[i] = i < kSearchedValueCount + 96 ? (tiny ? 4 : 16) : i < kSearchedValueCount + 168 ? 1 : (tiny ? 40 : 8);
+    for (size_t r = 0; r < rows; ++r) {
+      if (random() % 50 == 0) {
+        t.AddBad();
+        continue;
+      }
+      // Far rows, and rows whose first 64 values alone come near the
+      // distances of the nearest rows.
+      const int kind = static_cast<int>(random() % 10);
+      for (size_t i = 0; i < kSearchedValueCount; ++i) {
+        const int top = kind == 0 ? 255 : kind < 4 && i < 64 ? 12 : 3;
+        values[i] = static_cast<double>(random() % (top + 1)) / (tiny ? 1 : 2);
+      }
+      EXPECT_TRUE(t.Add(values).ok());
+    }
+    return t;
+  };
+  // The definitions' sums, the metric's ranking key (l2 before its root).
+  const auto key = [](const DescriptorTable& t, Metric metric, const DescriptorTable& u,
+                      size_t a, size_t b) {
+    const bool tiny = t.form() == RecordForm::kTinyInt;
+    const auto value = [&](const DescriptorTable& of, size_t row, size_t i) {
+      return tiny ? static_cast<double>(of.tiny(row)[i]) : of.exact(row)[i];
+    };
+    double sum = 0, groups = 0;
+    for (size_t i = 0; i < kSearchedValueCount; ++i) {
+      const double d = std::fabs(value(t, a, i) - value(u, b, i));
+      if (metric == Metric::kL2) sum = sum + d * d;
+      else if (metric != Metric::kWeighted) sum = sum + d;
+      else if (i < 168) sum = sum + (i < 96 ? (tiny ? 4 : 16) : 1) * d;
+      else groups = groups + d;
+    }
+    return metric == Metric::kWeighted ? (tiny ? 40 * sum + groups : sum + groups / 8) : sum;
+  };
+  const auto same = [](const std::vector<Neighbour>& a, const std::vector<Neighbour>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+      return x.row == y.row && x.distance == y.distance;
+    });
+  };
+  for (RecordForm form : {RecordForm::kTinyInt, RecordForm::kDouble})
+    for (Metric metric : kMetrics) {
+      DescriptorTable data = table(form, 1000), queries = table(form, 40);
+      data.PrepareFor(metric);
+      queries.PrepareFor(metric);
+      for (size_t k : {size_t{1}, size_t{7}, size_t{2000}}) {
+        const auto all = NearestForAll(data, queries, k, metric, 1);
+        const auto threaded = NearestForAll(data, queries, k, metric, 3);
+        ASSERT_EQ(all.size(), queries.size());
+        for (size_t q = 0; q < queries.size(); ++q) {
+          std::vector<std::pair<double, size_t>> expected;
+          for (size_t row = 0; row < data.size() && !queries.bad(q); ++row)
+            if (!data.bad(row)) expected.push_back({key(queries, metric, data, q, row), row});
+          std::stable_sort(expected.begin(), expected.end(),
+                           [](const auto& a, const auto& b) { return a.first < b.first; });
+          expected.resize(std::min(expected.size(), k));
+          ASSERT_EQ(all[q].size(), expected.size()) << MetricName(metric) << " query " << q;
+          for (size_t r = 0; r < expected.size(); ++r)
+            ASSERT_EQ(all[q][r].row, expected[r].second) << MetricName(metric) << " k " << k;
+          ASSERT_TRUE(same(all[q], threaded[q]));
+          if (!queries.bad(q)) {
+            ASSERT_TRUE(same(all[q], Nearest(data, queries, q, k, metric)));
+          }
+        }
+      }
+    }
 }
 
 TEST_F(NearestTool, RootNormalisesEachHistogramAndRootsEveryValue) {

@@ -133,6 +133,15 @@ struct Neighbour {
 std::vector<Neighbour> Nearest(const DescriptorTable& data, const DescriptorTable& queries,
                                std::size_t query, std::size_t k, Metric metric);
 
+// Nearest for every row of `queries`, on `jobs` threads (0: one per core):
+// element q holds row q's answers, none for a bad row. Queries are taken in
+// groups that scan `data` together, each block of its rows read from memory
+// once for the whole group, so that many queries cost much less than as many
+// calls of Nearest. The answers are exactly Nearest's. Throws as Nearest.
+std::vector<std::vector<Neighbour>> NearestForAll(const DescriptorTable& data,
+                                                  const DescriptorTable& queries, std::size_t k,
+                                                  Metric metric, unsigned jobs);
+
 }  // namespace vexlor
 
 #endif  // VEXLOR_NEAREST_H_
