@@ -5,9 +5,8 @@
 #
 #   bash bench/nearest_speed.sh [ICONS] [ROWS]
 #
-# (1) time per query on one thread, data already in memory, k 5, each metric,
-#     queries one at a time and all in one call (root also: the time to
-#     transform the table once);
+# (1) time per query on one thread, data already in memory, k 5, each metric
+#     (root also: the time to transform the table once);
 # (2) peak memory of vexlor-nearest loading ROWS records with their names and
 #     answering one query.
 set -euo pipefail

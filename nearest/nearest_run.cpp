@@ -167,8 +167,10 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
 
   data.PrepareFor(o.metric);
   queries.PrepareFor(o.metric);
-  const std::vector<std::vector<Neighbour>> found =
-      NearestForAll(data, queries, o.k, o.metric, o.jobs);
+  std::vector<std::vector<Neighbour>> found(queries.size());
+  ParallelFor(queries.size(), o.jobs, [&](std::size_t q) {
+    if (!queries.bad(q)) found[q] = Nearest(data, queries, q, o.k, o.metric);
+  });
 
   int exit_code = kExitSuccess;
   std::string out;

@@ -191,15 +191,16 @@ py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array
   double* distance = distances.mutable_data();
   {
     py::gil_scoped_release unlocked;
-    const std::vector<std::vector<Neighbour>> found =
-        NearestForAll(table, asked, kept, *metric, static_cast<unsigned>(std::max(jobs, 0)));
-    std::fill(index, index + m * kept, -1);
-    std::fill(distance, distance + m * kept, std::nan(""));
-    for (std::size_t q = 0; q < m; ++q)
-      for (std::size_t r = 0; r < found[q].size(); ++r) {
-        index[q * kept + r] = static_cast<std::int64_t>(found[q][r].row);
-        distance[q * kept + r] = found[q][r].distance;
+    ParallelFor(m, static_cast<unsigned>(std::max(jobs, 0)), [&](std::size_t q) {
+      std::fill(index + q * kept, index + (q + 1) * kept, -1);
+      std::fill(distance + q * kept, distance + (q + 1) * kept, std::nan(""));
+      if (asked.bad(q)) return;
+      const std::vector<Neighbour> found = Nearest(table, asked, q, kept, *metric);
+      for (std::size_t r = 0; r < found.size(); ++r) {
+        index[q * kept + r] = static_cast<std::int64_t>(found[r].row);
+        distance[q * kept + r] = found[r].distance;
       }
+    });
   }
   return py::make_tuple(indices, distances);
 }

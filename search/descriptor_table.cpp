@@ -78,12 +78,13 @@ Status DescriptorTable::Add(const double* values) {
   Status status = CheckRecord(values, &form_);
   if (!status.ok()) return status;
   if (form_ == RecordForm::kTinyInt) {
-    tiny_.insert(tiny_.end(), values, values + kSearchedValueCount);
-    if (root_) RootTransformTiny(&tiny_[tiny_.size() - kSearchedValueCount]);
+    std::uint8_t row[kSearchedValueCount];
+    std::copy(values, values + kSearchedValueCount, row);  // checked: integers 0..255
+    AddTiny(row);
   } else {
     if (!before) {
       // Bad rows before the first record hold TinyInt placeholders.
-      std::vector<std::uint8_t>().swap(tiny_);
+      ForgetTiny();
       exact_.resize(size() * kSearchedValueCount);
     }
     exact_.insert(exact_.end(), values, values + kSearchedValueCount);
@@ -94,12 +95,25 @@ Status DescriptorTable::Add(const double* values) {
   return {};
 }
 
+void DescriptorTable::AddTiny(std::uint8_t* values) {
+  if (root_) RootTransformTiny(values);
+  tiny_head_.insert(tiny_head_.end(), values, values + kTinyHeadValues);
+  tiny_rest_.insert(tiny_rest_.end(), values + kTinyHeadValues, values + kSearchedValueCount);
+}
+
+void DescriptorTable::ForgetTiny() {
+  std::vector<std::uint8_t>().swap(tiny_head_);
+  std::vector<std::uint8_t>().swap(tiny_rest_);
+}
+
 void DescriptorTable::AddBad() {
   // A placeholder row keeps row numbers and storage offsets the same.
-  if (form_ == RecordForm::kDouble)
+  if (form_ == RecordForm::kDouble) {
     exact_.resize(exact_.size() + kSearchedValueCount);
-  else
-    tiny_.resize(tiny_.size() + kSearchedValueCount);
+  } else {
+    tiny_head_.resize(tiny_head_.size() + kTinyHeadValues);
+    tiny_rest_.resize(tiny_rest_.size() + kTinyRestValues);
+  }
   bad_.push_back(1);
 }
 
@@ -108,20 +122,30 @@ void DescriptorTable::PrepareFor(Metric metric) {
   root_ = true;
   for (std::size_t row = 0; row < size(); ++row) {
     if (bad(row)) continue;
-    if (form_ == RecordForm::kDouble)
+    if (form_ == RecordForm::kDouble) {
       RootTransformExact(&exact_[row * kSearchedValueCount]);
-    else
-      RootTransformTiny(&tiny_[row * kSearchedValueCount]);
+      continue;
+    }
+    std::uint8_t values[kSearchedValueCount];
+    std::uint8_t* head = &tiny_head_[row * kTinyHeadValues];
+    std::uint8_t* rest = &tiny_rest_[row * kTinyRestValues];
+    std::copy(head, head + kTinyHeadValues, values);
+    std::copy(rest, rest + kTinyRestValues, values + kTinyHeadValues);
+    RootTransformTiny(values);
+    std::copy(values, values + kTinyHeadValues, head);
+    std::copy(values + kTinyHeadValues, values + kSearchedValueCount, rest);
   }
 }
 
 void DescriptorTable::Reserve(std::size_t rows) {
   bad_.reserve(rows);
   if (!form_) return;
-  if (form_ == RecordForm::kDouble)
+  if (form_ == RecordForm::kDouble) {
     exact_.reserve(rows * kSearchedValueCount);
-  else
-    tiny_.reserve(rows * kSearchedValueCount);
+  } else {
+    tiny_head_.reserve(rows * kTinyHeadValues);
+    tiny_rest_.reserve(rows * kTinyRestValues);
+  }
 }
 
 namespace {

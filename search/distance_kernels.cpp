@@ -11,11 +11,12 @@ namespace vexlor {
 
 namespace {
 
-// A key is summed in two parts, the head over the first kHeadValues values
-// and the rest; most rows of a data set are far from a query, and their head
-// alone already reaches the bound.
-constexpr std::size_t kHeadValues = 64;
-static_assert(kHeadValues <= derivative_desc_length);  // the head holds orientation bins only
+// A key is summed in two parts, over a row's head (its first kHead values)
+// and over its rest; most rows of a data set are far from a query, and their
+// head alone already reaches the bound.
+constexpr std::size_t kHead = DescriptorTable::kTinyHeadValues;
+constexpr std::size_t kRest = DescriptorTable::kTinyRestValues;
+static_assert(kHead <= derivative_desc_length);  // the head holds orientation bins only
 
 template <std::size_t kBegin, std::size_t kEnd>
 std::uint32_t AbsoluteSum(const std::uint8_t* a, const std::uint8_t* b) {
@@ -37,43 +38,43 @@ std::uint32_t SquareSum(const std::uint8_t* a, const std::uint8_t* b) {
   return sum;
 }
 
-// Head + Rest is the metric's key; l1 stands for root too.
+// Head + Rest is the metric's key; l1 stands for root too. Rest indexes the
+// rest of a row, value kHead + i at i.
 template <Metric kMetric>
 std::uint32_t Head(const std::uint8_t* a, const std::uint8_t* b) {
-  if constexpr (kMetric == Metric::kL2) return SquareSum<0, kHeadValues>(a, b);
+  if constexpr (kMetric == Metric::kL2) return SquareSum<0, kHead>(a, b);
   if constexpr (kMetric == Metric::kWeighted)
     return kTinyIntConstants.range * kTinyIntConstants.orientation_weight *
-           AbsoluteSum<0, kHeadValues>(a, b);
-  return AbsoluteSum<0, kHeadValues>(a, b);
+           AbsoluteSum<0, kHead>(a, b);
+  return AbsoluteSum<0, kHead>(a, b);
 }
 
 template <Metric kMetric>
 std::uint32_t Rest(const std::uint8_t* a, const std::uint8_t* b) {
-  if constexpr (kMetric == Metric::kL2) return SquareSum<kHeadValues, kSearchedValueCount>(a, b);
+  if constexpr (kMetric == Metric::kL2) return SquareSum<0, kRest>(a, b);
   if constexpr (kMetric == Metric::kWeighted)
     return kTinyIntConstants.range *
                (kTinyIntConstants.orientation_weight *
-                    AbsoluteSum<kHeadValues, derivative_desc_length>(a, b) +
+                    AbsoluteSum<0, derivative_desc_length - kHead>(a, b) +
                 kTinyIntConstants.lab_weight *
-                    AbsoluteSum<derivative_desc_length, rec_desc_length>(a, b)) +
-           AbsoluteSum<rec_desc_length, kSearchedValueCount>(a, b);
-  return AbsoluteSum<kHeadValues, kSearchedValueCount>(a, b);
+                    AbsoluteSum<derivative_desc_length - kHead, rec_desc_length - kHead>(a, b)) +
+           AbsoluteSum<rec_desc_length - kHead, kRest>(a, b);
+  return AbsoluteSum<0, kRest>(a, b);
 }
 
 template <Metric kMetric>
-void Keys(const std::uint8_t* query, const std::uint8_t* rows, std::size_t count,
-          std::uint32_t bound, std::uint32_t* keys) {
+void Keys(const TinyRows& query, const TinyRows& rows, std::size_t count, std::uint32_t bound,
+          std::uint32_t* keys) {
   for (std::size_t r = 0; r < count; ++r) {
-    const std::uint8_t* row = rows + r * kSearchedValueCount;
-    const std::uint32_t head = Head<kMetric>(query, row);
-    keys[r] = head >= bound ? head : head + Rest<kMetric>(query, row);
+    const std::uint32_t head = Head<kMetric>(query.head, rows.head + r * kHead);
+    keys[r] = head >= bound ? head : head + Rest<kMetric>(query.rest, rows.rest + r * kRest);
   }
 }
 
 }  // namespace
 
-void TinyKeys(Metric metric, const std::uint8_t* query, const std::uint8_t* rows,
-              std::size_t count, std::uint32_t bound, std::uint32_t* keys) {
+void TinyKeys(Metric metric, const TinyRows& query, const TinyRows& rows, std::size_t count,
+              std::uint32_t bound, std::uint32_t* keys) {
   switch (metric) {
     case Metric::kL1:
     case Metric::kRoot:  // over the transformed bytes

@@ -11,14 +11,19 @@ namespace vexlor {
 // Rows scanned per call: their keys stay in the first-level cache.
 inline constexpr std::size_t kKeyBlock = 64;
 
-// The exact integer key of `metric` (vexlor/nearest.h) between `query` and
-// each of `count` consecutive TinyInt rows at `rows` (kSearchedValueCount
-// bytes each): sum |d| (l1, and root over transformed bytes), sum d^2, or
-// 40 * weighted rectangle sum + group sum. A row whose key is at least
-// `bound` may get any key of at least `bound` instead: the caller keeps only
-// keys below it.
-void TinyKeys(Metric metric, const std::uint8_t* query, const std::uint8_t* rows,
-              std::size_t count, std::uint32_t bound, std::uint32_t* keys);
+// TinyInt rows as a table stores them: heads and rests apart.
+struct TinyRows {
+  const std::uint8_t* head;  // DescriptorTable::kTinyHeadValues bytes a row
+  const std::uint8_t* rest;  // DescriptorTable::kTinyRestValues bytes a row
+};
+
+// The exact integer key of `metric` (vexlor/nearest.h) between the row
+// `query` and each of `count` consecutive `rows`: sum |d| (l1, and root over
+// transformed bytes), sum d^2, or 40 * weighted rectangle sum + group sum.
+// A row whose key is at least `bound` may get any key of at least `bound`
+// instead: the caller keeps only keys below it.
+void TinyKeys(Metric metric, const TinyRows& query, const TinyRows& rows, std::size_t count,
+              std::uint32_t bound, std::uint32_t* keys);
 
 }  // namespace vexlor
 

@@ -2,12 +2,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <thread>
-#include <utility>
 
 #include "search/distance_kernels.h"
 #include "search/form_constants.h"
-#include "search/parallel_for.h"
 #include "search/root_transform.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/nearest.h"
@@ -43,40 +40,28 @@ class Best {
   std::vector<std::pair<Key, size_t>> kept_;
 };
 
-// Queries scanned together: each block of data rows is read from memory
-// once for the whole group and then served from the cache, so a table larger
-// than the cache costs one pass per group instead of one per query.
-constexpr size_t kQueryGroup = 16;
-// Double rows per block (1,664 bytes each): a block stays in the second-level
-// cache while every query of a group scans it.
-constexpr size_t kExactBlock = 128;
-
-// Query asked[q] gets its `k` nearest rows of `data` in found[q], for q < count.
-void NearestTiny(const DescriptorTable& data, const DescriptorTable& queries,
-                 const size_t* asked, size_t count, size_t k, Metric metric,
-                 std::vector<Neighbour>* found) {
-  std::vector<Best<std::uint64_t>> best(count, Best<std::uint64_t>(k));
+std::vector<Neighbour> NearestTiny(const DescriptorTable& data, const DescriptorTable& queries,
+                                   size_t query, size_t k, Metric metric) {
+  Best<std::uint64_t> best(k);
+  const TinyRows asked{queries.tiny_head(query), queries.tiny_rest(query)};
   std::uint32_t keys[kKeyBlock];
   for (size_t start = 0; start < data.size(); start += kKeyBlock) {
-    const size_t rows = std::min(kKeyBlock, data.size() - start);
-    for (size_t q = 0; q < count; ++q) {
-      const std::uint64_t bound = best[q].Bound();
-      TinyKeys(metric, queries.tiny(asked[q]), data.tiny(start), rows,
-               static_cast<std::uint32_t>(std::min<std::uint64_t>(bound, UINT32_MAX)), keys);
-      for (size_t i = 0; i < rows; ++i)
-        if (best[q].Wants(keys[i]) && !data.bad(start + i)) best[q].Offer(keys[i], start + i);
-    }
+    const size_t count = std::min(kKeyBlock, data.size() - start);
+    const std::uint64_t bound = std::min<std::uint64_t>(best.Bound(), UINT32_MAX);
+    TinyKeys(metric, asked, {data.tiny_head(start), data.tiny_rest(start)}, count,
+             static_cast<std::uint32_t>(bound), keys);
+    for (size_t i = 0; i < count; ++i)
+      if (best.Wants(keys[i]) && !data.bad(start + i)) best.Offer(keys[i], start + i);
   }
-  for (size_t q = 0; q < count; ++q) {
-    std::vector<Neighbour>& out = found[q];
-    for (const auto& [key, row] : best[q].kept()) {
-      double distance = static_cast<double>(key);
-      if (metric == Metric::kL2) distance = std::sqrt(distance);
-      if (metric == Metric::kWeighted) distance = distance / static_cast<double>(kTinyIntConstants.range);
-      if (metric == Metric::kRoot) distance = distance / kRootScale;
-      out.push_back({row, distance});
-    }
+  std::vector<Neighbour> found;
+  for (const auto& [key, row] : best.kept()) {
+    double distance = static_cast<double>(key);
+    if (metric == Metric::kL2) distance = std::sqrt(distance);
+    if (metric == Metric::kWeighted) distance = distance / static_cast<double>(kTinyIntConstants.range);
+    if (metric == Metric::kRoot) distance = distance / kRootScale;
+    found.push_back({row, distance});
   }
+  return found;
 }
 
 // In index order, one rounding per operation.
@@ -106,39 +91,18 @@ double ExactKey(const double* a, const double* b, Metric metric) {
   std::abort();
 }
 
-void NearestExact(const DescriptorTable& data, const DescriptorTable& queries,
-                  const size_t* asked, size_t count, size_t k, Metric metric,
-                  std::vector<Neighbour>* found) {
-  std::vector<Best<double>> best(count, Best<double>(k));
-  for (size_t start = 0; start < data.size(); start += kExactBlock) {
-    const size_t end = std::min(start + kExactBlock, data.size());
-    for (size_t q = 0; q < count; ++q)
-      for (size_t row = start; row < end; ++row) {
-        if (data.bad(row)) continue;
-        const double key = ExactKey(queries.exact(asked[q]), data.exact(row), metric);
-        if (best[q].Wants(key)) best[q].Offer(key, row);
-      }
+std::vector<Neighbour> NearestExact(const DescriptorTable& data, const double* query, size_t k,
+                                    Metric metric) {
+  Best<double> best(k);
+  for (size_t row = 0; row < data.size(); ++row) {
+    if (data.bad(row)) continue;
+    const double key = ExactKey(query, data.exact(row), metric);
+    if (best.Wants(key)) best.Offer(key, row);
   }
-  for (size_t q = 0; q < count; ++q) {
-    std::vector<Neighbour>& out = found[q];
-    for (const auto& [key, row] : best[q].kept())
-      out.push_back({row, metric == Metric::kL2 ? std::sqrt(key) : key});
-  }
-}
-
-void NearestGroup(const DescriptorTable& data, const DescriptorTable& queries,
-                  const size_t* asked, size_t count, size_t k, Metric metric,
-                  std::vector<Neighbour>* found) {
-  if (queries.form() == RecordForm::kTinyInt)
-    NearestTiny(data, queries, asked, count, k, metric, found);
-  else
-    NearestExact(data, queries, asked, count, k, metric, found);
-}
-
-void CheckPrepared(const DescriptorTable& data, const DescriptorTable& queries, Metric metric) {
-  if ((metric == Metric::kRoot) != (data.prepared_for_root() && queries.prepared_for_root()))
-    throw Error(Status::InvalidArgument(
-        std::string("the tables are not prepared for the metric ") + MetricName(metric)));
+  std::vector<Neighbour> found;
+  for (const auto& [key, row] : best.kept())
+    found.push_back({row, metric == Metric::kL2 ? std::sqrt(key) : key});
+  return found;
 }
 
 }  // namespace
@@ -161,31 +125,12 @@ std::optional<Metric> MetricNamed(std::string_view name) {
 
 std::vector<Neighbour> Nearest(const DescriptorTable& data, const DescriptorTable& queries,
                                size_t query, size_t k, Metric metric) {
-  CheckPrepared(data, queries, metric);
-  std::vector<Neighbour> found;
-  if (k > 0 && data.usable() > 0) NearestGroup(data, queries, &query, 1, k, metric, &found);
-  return found;
-}
-
-std::vector<std::vector<Neighbour>> NearestForAll(const DescriptorTable& data,
-                                                  const DescriptorTable& queries, size_t k,
-                                                  Metric metric, unsigned jobs) {
-  CheckPrepared(data, queries, metric);
-  std::vector<std::vector<Neighbour>> found(queries.size());
-  if (k == 0 || data.usable() == 0) return found;
-  std::vector<size_t> asked;
-  for (size_t q = 0; q < queries.size(); ++q)
-    if (!queries.bad(q)) asked.push_back(q);
-  // Groups no larger than it takes to give every thread work.
-  const size_t threads = jobs > 0 ? jobs : std::max(1u, std::thread::hardware_concurrency());
-  const size_t group = std::clamp<size_t>((asked.size() + threads - 1) / threads, 1, kQueryGroup);
-  ParallelFor((asked.size() + group - 1) / group, static_cast<unsigned>(threads), [&](size_t g) {
-    const size_t first = g * group, count = std::min(group, asked.size() - first);
-    std::vector<Neighbour> answers[kQueryGroup];
-    NearestGroup(data, queries, asked.data() + first, count, k, metric, answers);
-    for (size_t q = 0; q < count; ++q) found[asked[first + q]] = std::move(answers[q]);
-  });
-  return found;
+  if ((metric == Metric::kRoot) != (data.prepared_for_root() && queries.prepared_for_root()))
+    throw Error(Status::InvalidArgument(
+        std::string("the tables are not prepared for the metric ") + MetricName(metric)));
+  if (k == 0 || data.usable() == 0) return {};
+  if (queries.form() == RecordForm::kTinyInt) return NearestTiny(data, queries, query, k, metric);
+  return NearestExact(data, queries.exact(query), k, metric);
 }
 
 }  // namespace vexlor

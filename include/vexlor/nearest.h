@@ -75,8 +75,10 @@ Status FormOfRecord(const double* values, RecordForm* form);
 Status CheckRecord(const double* values, std::optional<RecordForm>* form);
 
 // Records of one form, packed for scanning: TinyInt as one byte per value
-// (208 bytes a record), doubles as doubles. "Bad Icon" rows keep their place
-// in the numbering and are never returned.
+// (208 bytes a record, its first kTinyHeadValues values apart from the rest,
+// so that a scan that stops after them reads only those), doubles as
+// doubles. "Bad Icon" rows keep their place in the numbering and are never
+// returned.
 class DescriptorTable {
  public:
   // The form is set by the first record added, or here.
@@ -103,12 +105,23 @@ class DescriptorTable {
   std::size_t usable() const { return usable_; }
 
   // Row `row`'s descriptor part; only for a good row of the table's form.
-  const std::uint8_t* tiny(std::size_t row) const { return &tiny_[row * kSearchedValueCount]; }
+  // TinyInt: value i, or the values before kTinyHeadValues (tiny_head) and
+  // from there on (tiny_rest).
+  static constexpr std::size_t kTinyHeadValues = 64;
+  static constexpr std::size_t kTinyRestValues = kSearchedValueCount - kTinyHeadValues;
+  std::uint8_t tiny(std::size_t row, std::size_t i) const {
+    return i < kTinyHeadValues ? tiny_head(row)[i] : tiny_rest(row)[i - kTinyHeadValues];
+  }
+  const std::uint8_t* tiny_head(std::size_t row) const { return &tiny_head_[row * kTinyHeadValues]; }
+  const std::uint8_t* tiny_rest(std::size_t row) const { return &tiny_rest_[row * kTinyRestValues]; }
   const double* exact(std::size_t row) const { return &exact_[row * kSearchedValueCount]; }
 
  private:
+  void AddTiny(std::uint8_t* values);  // 208 values, root-transformed here when prepared
+  void ForgetTiny();
+
   std::optional<RecordForm> form_;
-  std::vector<std::uint8_t> tiny_;
+  std::vector<std::uint8_t> tiny_head_, tiny_rest_;
   std::vector<double> exact_;
   std::vector<char> bad_;
   std::size_t usable_ = 0;
@@ -132,15 +145,6 @@ struct Neighbour {
 // are not prepared for `metric`.
 std::vector<Neighbour> Nearest(const DescriptorTable& data, const DescriptorTable& queries,
                                std::size_t query, std::size_t k, Metric metric);
-
-// Nearest for every row of `queries`, on `jobs` threads (0: one per core):
-// element q holds row q's answers, none for a bad row. Queries are taken in
-// groups that scan `data` together, each block of its rows read from memory
-// once for the whole group, so that many queries cost much less than as many
-// calls of Nearest. The answers are exactly Nearest's. Throws as Nearest.
-std::vector<std::vector<Neighbour>> NearestForAll(const DescriptorTable& data,
-                                                  const DescriptorTable& queries, std::size_t k,
-                                                  Metric metric, unsigned jobs);
 
 }  // namespace vexlor
 
