@@ -8,7 +8,8 @@
 
 namespace vexlor {
 
-// Rows scanned per call: their keys stay in the first-level cache.
+// Rows scanned per call: their keys stay in the first-level cache, and the
+// caller renews the bound between calls.
 inline constexpr std::size_t kKeyBlock = 64;
 
 // TinyInt rows as a table stores them: heads and rests apart.
