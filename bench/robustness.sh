@@ -85,8 +85,10 @@ print(f"{form} records; top-1 / top-5 in %\n")
 print("| row | queries | " + " | ".join(metrics) + " |")
 print("|---|---|" + "---|" * len(metrics))
 totals = {m: [0, 0] for m in metrics}
+counted = 0
 for r, row_name in enumerate(row_names, 1):
     data, names, queries, targets, part = open(f"{work}/row.{r}").read().splitlines()
+    counted += not part
     record_of = dict(zip(open(names).read().splitlines(), open(data).read().splitlines()))
     asked_lines = open(queries).read().splitlines()
     wanted = [record_of.get(t) for t in open(targets).read().splitlines()]
@@ -107,7 +109,6 @@ for r, row_name in enumerate(row_names, 1):
             totals[m][1] += top5
         cells.append(f"{100 * top1:.1f} / {100 * top5:.1f}")
     print(f"| {row_name} | {len(asked)} | " + " | ".join(cells) + " |")
-n = sum(not open(f"{work}/row.{r}").read().splitlines()[4] for r in range(1, len(row_names) + 1))
-print("| mean | | " + " | ".join(f"{100 * t1 / n:.1f} / {100 * t5 / n:.1f}"
+print("| mean | | " + " | ".join(f"{100 * t1 / counted:.1f} / {100 * t5 / counted:.1f}"
                                   for t1, t5 in totals.values()) + " |")
 PY
