@@ -42,14 +42,13 @@ class Best {
 
 std::vector<Neighbour> NearestTiny(const DescriptorTable& data, const DescriptorTable& queries,
                                    size_t query, size_t k, Metric metric) {
-  Best<std::uint64_t> best(k);
+  Best<std::uint32_t> best(k);  // TinyKeys gives exact 32-bit keys
   const TinyRows asked{queries.tiny_head(query), queries.tiny_rest(query)};
   std::uint32_t keys[kKeyBlock];
   for (size_t start = 0; start < data.size(); start += kKeyBlock) {
     const size_t count = std::min(kKeyBlock, data.size() - start);
-    const std::uint64_t bound = std::min<std::uint64_t>(best.Bound(), UINT32_MAX);
-    TinyKeys(metric, asked, {data.tiny_head(start), data.tiny_rest(start)}, count,
-             static_cast<std::uint32_t>(bound), keys);
+    TinyKeys(metric, asked, {data.tiny_head(start), data.tiny_rest(start)}, count, best.Bound(),
+             keys);
     for (size_t i = 0; i < count; ++i)
       if (best.Wants(keys[i]) && !data.bad(start + i)) best.Offer(keys[i], start + i);
   }
