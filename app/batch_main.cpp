@@ -5,6 +5,7 @@
 #include "app/batch_options.h"
 #include "app/exit_codes.h"
 #include "app/standard_streams.h"
+#include "app/unusable_settings.h"
 #include "batch/batch_run.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexlor-batch: %s\n", CheckStandardOutput(true).message().c_str());
     return kExitFailed;
   }
+  TellUnusableSettings("vexlor-batch", stderr);
   const StandardErrorSilenced decoderChatter;
   try {
     return RunBatch(*options, decoderChatter.original());

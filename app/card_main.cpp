@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/standard_streams.h"
+#include "app/unusable_settings.h"
 #include "vexlor/card.h"
 #include "vexlor/vexlor.h"
 
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("vexlor-card ") + VEXLOR_VERSION);
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-card"))
     return *exit;
+  TellUnusableSettings("vexlor-card", stderr);
   const StandardErrorSilenced decoderChatter;
   try {
     return Run(o, decoderChatter.original());

@@ -5,6 +5,7 @@
 #include "app/exit_codes.h"
 #include "app/nearest_options.h"
 #include "app/standard_streams.h"
+#include "app/unusable_settings.h"
 #include "nearest/nearest_run.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexlor-nearest: %s\n", CheckStandardOutput(true).message().c_str());
     return kExitFailed;
   }
+  TellUnusableSettings("vexlor-nearest", stderr);
   const StandardErrorSilenced decoderChatter;
   try {
     return RunNearest(*parsed.options, decoderChatter.original());

@@ -60,6 +60,7 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
   app.add_option("--html", o.html,
                  "Also write the answers as one self-contained page: each query's icon\n"
                  "beside its nearest records' icons, with rank, distance and name")
+      ->check(NonEmptyPath())
       ->option_text("FILE");
   app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
       ->check(CLI::Range(1u, 1024u));

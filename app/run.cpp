@@ -9,6 +9,7 @@
 #include "app/exit_codes.h"
 #include "app/run_options.h"
 #include "app/standard_streams.h"
+#include "app/unusable_settings.h"
 #include "app/usage.h"
 #include "app/window.h"
 #include "descriptors/measure.h"
@@ -46,6 +47,7 @@ int RunVexlor(int argc, const char* const* argv) {
     ConsoleTextWritten(true);
     return kExitBadArguments;
   }
+  TellUnusableSettings("vexlor", stderr);
   const RecordForm form = options.tiny_int ? RecordForm::kTinyInt : RecordForm::kDouble;
 
   std::clock_t t0 = std::clock();
@@ -59,8 +61,8 @@ int RunVexlor(int argc, const char* const* argv) {
     // An icon that is no image is the specified silent case; a loader that
     // fails by itself (its image library plugin missing) is told, and the
     // line still kept.
-    const bool icon_at_fault = status.code() == Status::Code::kBadIcon;
-    if (!icon_at_fault) ReportFailure(status.message());
+    const bool icon_at_fault = status.bad_icon();
+    if (status.code() != Status::Code::kBadIcon) ReportFailure(status.message());
     status = WriteMessageToFile(options.results_path, options.append_results, kBadIcon);
     if (!status.ok()) ReportFailure("results file: " + status.message());
     return icon_at_fault ? kExitBadIcon : kExitFailed;

@@ -48,11 +48,13 @@ bool SameFile(int fd, const std::string& path) {
 }
 
 // One path's outcome: its line (the record and a newline, or "Bad Icon" and
-// a newline), and why a loaded icon could not be measured, if it could not.
+// a newline), and what is told of it: why a loaded icon could not be
+// measured (a failure of the run), or why an icon beyond a bound was refused.
 struct IconLine {
   std::string line;
   std::string error;
   bool bad = false;
+  bool refused = false;  // `error` tells of the icon, not of a failure
 };
 
 // Never throws: a failure costs this path its record, not the run.
@@ -61,8 +63,9 @@ IconLine MeasureLine(const std::string& path, const Distortion& distortion, Reco
     std::optional<Descriptors> described;
     const Status status = MeasureIconFile(path, distortion, &described);
     if (status.ok()) return {RecordLine(*described, form) + '\n', "", false};
-    const bool unmeasured = status.code() != Status::Code::kBadIcon;
-    return {std::string(kBadIcon) + '\n', unmeasured ? status.message() : "", true};
+    const bool told = status.code() != Status::Code::kBadIcon;
+    return {std::string(kBadIcon) + '\n', told ? status.message() : "", true,
+            status.code() == Status::Code::kIconRefused};
   } catch (const std::exception& e) {
     return {std::string(kBadIcon) + '\n',
             "cannot measure '" + Quoted(path) + "': " + StatusOf(e).message(), true};
@@ -171,7 +174,7 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     ++done;
     if (result.bad) ++bad;
     if (!result.error.empty()) {
-      ++unmeasured;
+      if (!result.refused) ++unmeasured;
       if (showProgress) std::fputs("\r\033[K", messages);
       Report(messages, result.error);
     }

@@ -1,13 +1,17 @@
 #!/bin/bash
-# Decoding stays bounded: images beyond the pixel limit are refused quickly,
-# in little memory, and a batch that meets them keeps a flat peak memory.
+# Decoding stays bounded: images beyond the pixel limit, JPEG scan bombs and
+# progressive JPEGs whose coefficients would not fit are refused quickly, in
+# little memory, and a batch that meets them keeps a flat peak memory.
 #
 #   bash bench/bounded_decoding.sh [LIST_LENGTH]
 #
-# Makes a 20000 x 20000 PNG and a JPEG claiming 32000 x 32000 pixels, times
-# one vexlor run on each, then runs vexlor-batch (-j 1 and all cores) over a
-# list of LIST_LENGTH (default 2000) lines: the test icons with a bomb every
-# 20 lines. Prints seconds and peak memory of each.
+# Makes a 20000 x 20000 PNG, a JPEG claiming 32000 x 32000 pixels, a
+# progressive JPEG of 20,000 empty scans over 4096 x 4096 pixels and a
+# progressive one claiming 8192 x 8192, times one vexlor run on each, then
+# runs vexlor-batch (-j 1 and all cores) over a list of LIST_LENGTH (default
+# 2000) lines: the test icons with a bomb every 20 lines. Prints seconds and
+# peak memory of each; the peak of one worker must stay near one image at the
+# pixel limit (192 MB), whatever the bombs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 length=${1:-2000}
@@ -17,8 +21,11 @@ bash scripts/build.sh build >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-python3 bench/make_bombs.py "$work" tests/data/audio-card.jpg
-ls -l "$work"/bomb-* | awk '{print $5, $9}'
+/usr/bin/python3 -c "import cv2, sys; cv2.imwrite(sys.argv[1], cv2.resize(cv2.imread(sys.argv[2]), (16, 16)), [cv2.IMWRITE_JPEG_PROGRESSIVE, 1])" \
+  "$work/small-progressive.jpg" tests/data/audio-card.png
+/usr/bin/python3 bench/make_bombs.py "$work" tests/data/audio-card.jpg "$work/small-progressive.jpg"
+bombs=(bomb-20000.png bomb-32000.jpg scans-20000.jpg progressive-8192.jpg)
+for bomb in "${bombs[@]}"; do ls -l "$work/$bomb"; done | awk '{print $5, $9}'
 
 # Runs a command, prints "<seconds> <peak MB>".
 measure() {
@@ -27,16 +34,15 @@ measure() {
   tail -n 1 "$work/usage" | awk '{printf "%.2f s %6.1f MB\n", $1, $2 / 1024}' 
 }
 
-for bomb in bomb-20000.png bomb-32000.jpg; do
+for bomb in "${bombs[@]}"; do
   printf "%-34s %s\n" "vexlor -I $bomb" "$(measure build/vexlor -I "$work/$bomb" -R "$work/r.txt")"
   [ "$(cat "$work/r.txt")" = "Bad Icon" ] || { echo "$bomb was not refused"; exit 1; }
 done
 
 icons=(tests/data/*.png tests/data/*.jpg tests/data/*.bmp tests/data/*.tiff tests/data/*.webp)
-bombs=("$work/bomb-20000.png" "$work/bomb-32000.jpg")
 for ((i = 0; i < length; ++i)); do
   if ((i % 20 == 19)); then
-    echo "${bombs[(i / 20) % 2]}"
+    echo "$work/${bombs[(i / 20) % ${#bombs[@]}]}"
   else
     echo "${icons[i % ${#icons[@]}]}"
   fi

@@ -16,7 +16,7 @@ Status ToMatrix(const std::string& what, const Status& status, const IconPixels&
   try {
     *icon = MatrixCopyOf(pixels.view());
   } catch (const std::exception&) {
-    return Status::BadIcon("cannot load " + what + ": out of memory");
+    return Status::IconRefused("cannot load " + what + ": out of memory");
   }
   return status;
 }

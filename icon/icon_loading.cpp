@@ -11,6 +11,7 @@
 
 #include "icon/blur_check.h"
 #include "icon/image_library.h"
+#include "icon/jpeg_decoder.h"
 #include "icon/own_decoders.h"
 #include "icon/pixel_distortion.h"
 #include "report/quoted.h"
@@ -39,6 +40,7 @@ template <typename DecodeOwn, typename Decode>
 Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, IconPixels* icon) {
   icon->Release();
   std::string reason = "no image that the image library reads";
+  bool refused = true;  // beyond a bound, rather than no image
   const std::uint64_t maxPixels = MaxIconPixels();
   const auto tooLarge = [maxPixels] {
     return "more than " + std::to_string(maxPixels) + " pixels";
@@ -48,22 +50,30 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Ico
     if (own == OwnDecoding::kDecoded) return {};
     if (own == OwnDecoding::kTooLarge) {
       reason = tooLarge();
+    } else if (own == OwnDecoding::kTooManyScans) {
+      reason = "a JPEG of more than " + std::to_string(kMaxJpegScans) + " scans";
+    } else if (own == OwnDecoding::kTooMuchMemory) {
+      reason = "a JPEG of several scans whose decoding needs more than " +
+               std::to_string(JpegMemoryBytes(maxPixels)) + " bytes";
     } else if (own == OwnDecoding::kNotOurs) {
       std::string why;
       const ImageLibrary* library = GetImageLibrary(&why);
       if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);
       switch (decode(*library, maxPixels)) {
         case LibraryDecoding::kDecoded: return {};
-        case LibraryDecoding::kNoImage: break;
+        case LibraryDecoding::kNoImage: refused = false; break;
         case LibraryDecoding::kTooLarge: reason = tooLarge(); break;
         case LibraryDecoding::kOutOfMemory: reason = "out of memory"; break;
       }
+    } else {
+      refused = false;
     }
   } catch (const std::bad_alloc&) {
     reason = "out of memory";
   }
   icon->Release();
-  return Status::BadIcon("cannot load " + what + ": " + reason);
+  const std::string message = "cannot load " + what + ": " + reason;
+  return refused ? Status::IconRefused(message) : Status::BadIcon(message);
 }
 
 std::string ExtensionOf(const char* path) {
@@ -73,17 +83,6 @@ std::string ExtensionOf(const char* path) {
 }
 
 }  // namespace
-
-std::uint64_t MaxIconPixels() {
-  const char* setting = std::getenv("OPENCV_IO_MAX_IMAGE_PIXELS");
-  if (setting != nullptr && *setting != '\0') {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(setting, &end, 10);
-    if (errno == 0 && *end == '\0' && value > 0) return value;
-  }
-  return kDefaultMaxIconPixels;
-}
 
 Status LoadIconPixels(const std::string& path, IconPixels* icon) {
   const std::string why = WhyNoIconFile(path);

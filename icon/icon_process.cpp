@@ -10,6 +10,7 @@ void IconProcess(cv::Mat& icon, const Distortion& distortion) {
   if (icon.type() != CV_8UC3 || icon.dims != 2)
     throw Error(Status::InvalidArgument("cannot distort an image that is not 8-bit BGR"));
   CheckBlurSize(distortion.blur);
+  CheckBlurWork(distortion.blur, icon.rows, icon.cols);
   const BgrImageSpan pixels{icon.data, icon.rows, icon.cols, icon.step};
   if (distortion.blur <= kMaxTabulatedBlur) {
     DistortPixels(pixels, distortion);

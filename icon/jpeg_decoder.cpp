@@ -14,7 +14,32 @@ struct ErrorManager {
   std::jmp_buf jump;
 };
 
-void Fail(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1); }
+// The jump's values: why decoding stopped.
+constexpr int kLibjpegFailed = 1;
+constexpr int kScansExceeded = 2;
+
+void Fail(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, kLibjpegFailed);
+}
+
+// Called by libjpeg for every row of blocks it reads, of every scan.
+void CountScans(j_common_ptr cinfo) {
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, kScansExceeded);
+}
+
+// The bytes of libjpeg's whole-image coefficient buffer, as its coefficient
+// controller requests it for a file of several scans.
+std::uint64_t CoefficientBytes(const jpeg_decompress_struct& cinfo) {
+  std::uint64_t bytes = 0;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    const jpeg_component_info& c = cinfo.comp_info[i];
+    const auto roundUp = [](std::uint64_t n, std::uint64_t m) { return (n + m - 1) / m * m; };
+    bytes += roundUp(c.width_in_blocks, c.h_samp_factor) *
+             roundUp(c.height_in_blocks, c.v_samp_factor) * DCTSIZE2 * sizeof(JCOEF);
+  }
+  return bytes;
+}
 // The library lets libjpeg print its first warning ("Corrupt JPEG data:
 // ..."); the programs report in their own words.
 void Silent(j_common_ptr) {}
@@ -22,6 +47,7 @@ void Silent(j_common_ptr) {}
 struct Decompressor {
   jpeg_decompress_struct cinfo{};
   ErrorManager error{};
+  jpeg_progress_mgr progress{};
   bool created = false;
   ~Decompressor() {
     if (created) jpeg_destroy_decompress(&cinfo);
@@ -47,9 +73,15 @@ JpegDecoding Decode(SetSource setSource, std::uint64_t max_pixels, Decompressor&
   d.cinfo.err = jpeg_std_error(&d.error.pub);
   d.error.pub.error_exit = Fail;
   d.error.pub.output_message = Silent;
-  if (setjmp(d.error.jump) != 0) return JpegDecoding::kFailed;
+  switch (setjmp(d.error.jump)) {
+    case 0: break;
+    case kScansExceeded: return JpegDecoding::kTooManyScans;
+    default: return JpegDecoding::kFailed;
+  }
   jpeg_create_decompress(&d.cinfo);
   d.created = true;
+  d.progress.progress_monitor = CountScans;
+  d.cinfo.progress = &d.progress;
   setSource(&d.cinfo);
   // The library keeps the Exif block (for the orientation, not applied here).
   jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xffff);
@@ -59,7 +91,11 @@ JpegDecoding Decode(SetSource setSource, std::uint64_t max_pixels, Decompressor&
   jpeg_calc_output_dimensions(&d.cinfo);
   const JDIMENSION width = d.cinfo.output_width, height = d.cinfo.output_height;
   if (width == 0 || height == 0) return JpegDecoding::kFailed;
-  if (std::uint64_t{width} * height > max_pixels) return JpegDecoding::kTooLarge;
+  const std::uint64_t pixelCount = std::uint64_t{width} * height;
+  if (pixelCount > max_pixels) return JpegDecoding::kTooLarge;
+  if (jpeg_has_multiple_scans(&d.cinfo) &&
+      3 * pixelCount + CoefficientBytes(d.cinfo) > JpegMemoryBytes(max_pixels))
+    return JpegDecoding::kTooMuchMemory;
   // A file without Huffman tables (motion JPEG) gets the standard ones from
   // libjpeg itself, as the library's own fallback would give them.
   const bool cmyk = d.cinfo.num_components == 4;

@@ -21,13 +21,19 @@ OwnDecoding From(Decoding result, Decoding notOurs) {
   return OwnDecoding::kFailed;
 }
 
+OwnDecoding From(JpegDecoding result) {
+  if (result == JpegDecoding::kTooManyScans) return OwnDecoding::kTooManyScans;
+  if (result == JpegDecoding::kTooMuchMemory) return OwnDecoding::kTooMuchMemory;
+  return From(result, JpegDecoding::kNotJpeg);
+}
+
 }  // namespace
 
 OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
                                  std::uint64_t max_pixels, IconPixels* icon) {
   if (const JpegDecoding jpeg = DecodeJpegBytes(data, size, max_pixels, icon);
       jpeg != JpegDecoding::kNotJpeg)
-    return From(jpeg, JpegDecoding::kNotJpeg);
+    return From(jpeg);
   return From(DecodePngBytes(data, size, max_pixels, icon), PngDecoding::kNotPng);
 }
 
@@ -40,7 +46,7 @@ OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixel
     return DecodeOwnFormatBytes(bytes.data(), bytes.size(), max_pixels, icon);
   if (const JpegDecoding jpeg = DecodeJpeg(file.get(), max_pixels, icon);
       jpeg != JpegDecoding::kNotJpeg)
-    return From(jpeg, JpegDecoding::kNotJpeg);
+    return From(jpeg);
   return From(DecodePng(file.get(), max_pixels, icon), PngDecoding::kNotPng);
 }
 

@@ -16,6 +16,8 @@ enum class OwnDecoding {
   kDecoded,   // `*icon` holds the image
   kNotOurs,   // no PNG or JPEG, or a file that cannot be opened: the library's
   kTooLarge,  // beyond the size limits, refused before its pixels are allocated
+  kTooManyScans,   // a JPEG beyond kMaxJpegScans (icon/jpeg_decoder.h)
+  kTooMuchMemory,  // a JPEG beyond JpegMemoryBytes (icon/jpeg_decoder.h)
   kFailed,    // a PNG or JPEG that cannot be decoded
 };
 

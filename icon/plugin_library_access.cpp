@@ -6,6 +6,7 @@
 
 #include "icon/helper_files.h"
 #include "icon/image_library.h"
+#include "icon/pixel_limit.h"
 
 namespace vexlor {
 
@@ -31,6 +32,7 @@ struct Loaded {
 
 Loaded Load() {
   Loaded loaded;
+  PassPixelLimitToImageLibrary();
   for (const std::filesystem::path& place : PluginPlaces()) {
     if (::access(place.c_str(), R_OK) != 0) continue;
     void* handle = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -1,6 +1,8 @@
 #include "nearest/answer_page.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 
 #include "descriptors/normalised_icon.h"
 #include "icon/icon_loading.h"
@@ -44,16 +46,28 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
-void AppendPicture(std::string* page, const std::string& picture, const std::string& alt) {
-  const int side = kNormalisedSide * kPagePictureScale;
-  if (picture.empty()) {
-    *page += "<div class=\"none\">no picture</div>";
-    return;
+// Each distinct picture goes into the page once, as the background of a CSS
+// class, however many figures show it.
+class Pictures {
+ public:
+  void Append(std::string* page, const std::string& picture, const std::string& alt) {
+    if (picture.empty()) {
+      *page += "<div class=\"none\">no picture</div>";
+      return;
+    }
+    const auto [place, added] = classes_.try_emplace(picture, classes_.size());
+    if (added)
+      style_ += ".p" + std::to_string(place->second) + "{background-image:url(data:image/png;base64," +
+                Base64(picture) + ")}\n";
+    *page += "<div class=\"picture p" + std::to_string(place->second) +
+             "\" role=\"img\" aria-label=\"" + Escaped(alt) + "\"></div>";
   }
-  *page += "<img width=\"" + std::to_string(side) + "\" height=\"" + std::to_string(side) +
-           "\" alt=\"" + Escaped(alt) + "\" src=\"data:image/png;base64," + Base64(picture) +
-           "\">";
-}
+  const std::string& style() const { return style_; }
+
+ private:
+  std::unordered_map<std::string, std::size_t> classes_;
+  std::string style_;
+};
 
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:16px;background:#fff;color:#222}"
@@ -61,7 +75,8 @@ constexpr const char* kStyle =
     "border-top:1px solid #ccc;padding:12px 0}"
     "figure{margin:0;width:132px;font-size:11px;overflow-wrap:anywhere}"
     "figure.query{background:#eef;padding:4px}"
-    "img{display:block;image-rendering:pixelated;border:1px solid #999}"
+    ".picture{width:124px;height:124px;background-size:124px 124px;"
+    "image-rendering:pixelated;border:1px solid #999}"
     ".none{width:124px;height:124px;border:1px dashed #999;display:flex;"
     "align-items:center;justify-content:center;color:#999}"
     "ol{display:flex;gap:12px;list-style:none;margin:0;padding:0}"
@@ -69,34 +84,60 @@ constexpr const char* kStyle =
 
 }  // namespace
 
+PageExtent PageExtentOf(const std::vector<std::size_t>& answers) {
+  PageExtent extent;
+  std::size_t total = 0;
+  for (std::size_t q = 0; q < answers.size(); ++q) {
+    if (q > 0 && total + answers[q] > kMaxPageAnswers) break;
+    extent.shown.push_back(std::min(answers[q], kMaxPageAnswers));
+    total += extent.shown.back();
+  }
+  return extent;
+}
+
 std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>& queries) {
-  std::string page =
-      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>vexlor-nearest: " +
-      Escaped(heading.data) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" +
-      std::to_string(queries.size()) + (queries.size() == 1 ? " query" : " queries") + ", the " +
-      std::to_string(heading.k) + " nearest records of " + Escaped(heading.data) + " by " +
-      Escaped(heading.metric) + "</h1>\n";
-  for (std::size_t q = 0; q < queries.size(); ++q) {
+  std::string body =
+      "<h1>" + std::to_string(queries.size()) + (queries.size() == 1 ? " query" : " queries") +
+      ", the " + std::to_string(heading.k) + " nearest records of " + Escaped(heading.data) +
+      " by " + Escaped(heading.metric) + "</h1>\n";
+  std::vector<std::size_t> answers;
+  for (const PageQuery& query : queries) answers.push_back(query.answers.size());
+  const PageExtent extent = PageExtentOf(answers);
+  Pictures pictures;
+  std::size_t q = 0;
+  for (; q < extent.shown.size(); ++q) {
     const PageQuery& query = queries[q];
-    page += "<section class=\"answers-of\" id=\"query-" + std::to_string(q + 1) +
+    body += "<section class=\"answers-of\" id=\"query-" + std::to_string(q + 1) +
             "\">\n<figure class=\"query\">";
-    AppendPicture(&page, query.picture, query.name);
-    page += "<figcaption><span class=\"name\">" + Escaped(query.name) + "</span></figcaption></figure>\n";
+    pictures.Append(&body, query.picture, query.name);
+    body += "<figcaption><span class=\"name\">" + Escaped(query.name) +
+            "</span></figcaption></figure>\n";
     if (!query.failure.empty())
-      page += "<p class=\"failure\">" + Escaped(query.failure) + "</p>\n";
-    page += "<ol>\n";
-    for (const PageAnswer& answer : query.answers) {
-      page += "<li><figure class=\"answer\">";
-      AppendPicture(&page, answer.picture, answer.name);
-      page += "<figcaption><span class=\"rank\">" + std::to_string(answer.rank) +
+      body += "<p class=\"failure\">" + Escaped(query.failure) + "</p>\n";
+    body += "<ol>\n";
+    const std::size_t shown = extent.shown[q];
+    for (std::size_t a = 0; a < shown; ++a) {
+      const PageAnswer& answer = query.answers[a];
+      body += "<li><figure class=\"answer\">";
+      pictures.Append(&body, answer.picture, answer.name);
+      body += "<figcaption><span class=\"rank\">" + std::to_string(answer.rank) +
               "</span> <span class=\"distance\">" + Escaped(answer.distance) +
               "</span><br><span class=\"name\">" + Escaped(answer.name) +
               "</span></figcaption></figure></li>\n";
     }
-    page += "</ol>\n</section>\n";
+    body += "</ol>\n";
+    if (shown < query.answers.size())
+      body += "<p class=\"more\">and " + std::to_string(query.answers.size() - shown) +
+              " more answers, in the answer lines only</p>\n";
+    body += "</section>\n";
   }
-  page += "</body>\n</html>\n";
-  return page;
+  if (q < queries.size())
+    body += "<p class=\"more\">and " + std::to_string(queries.size() - q) +
+            (queries.size() - q == 1 ? " more query" : " more queries") +
+            ", in the answer lines only</p>\n";
+  return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>vexlor-nearest: " +
+         Escaped(heading.data) + "</title>\n<style>" + kStyle + "</style>\n<style>\n" +
+         pictures.style() + "</style>\n</head>\n<body>\n" + body + "</body>\n</html>\n";
 }
 
 std::string PictureOf(const NormalisedIcon& seen) {

@@ -11,8 +11,8 @@ namespace vexlor {
 
 // One self-contained HTML page of vexlor-nearest's answers: each query's
 // icon beside its nearest records' icons, each with rank, distance and name.
-// Pictures are PNG bytes embedded as data URIs ("" draws a "no picture"
-// box); the page links to nothing outside itself. Names are escaped: HTML's
+// Pictures are PNG bytes embedded as data URIs, each distinct one once ("" draws
+// a "no picture" box); the page links to nothing outside itself. Names are escaped: HTML's
 // special characters as entities, control bytes and bytes that are no UTF-8
 // as \xNN.
 struct PageAnswer {
@@ -42,6 +42,18 @@ std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>&
 std::string MeasuredPicture(const std::string& path);
 // The same for an icon already measured: the 62 x 62 icon it was seen as.
 std::string PictureOf(const NormalisedIcon& seen);
+
+// Most answers the page shows: queries are shown in order while their answers
+// fit (the first always, cut to this many), so that the page stays a few tens
+// of megabytes at most; the rest are named as left to the answer lines.
+inline constexpr std::size_t kMaxPageAnswers = 5000;
+
+// What the page shows of queries with `answers[q]` answers each: the first
+// `shown.size()` queries, `shown[q]` answers of query q.
+struct PageExtent {
+  std::vector<std::size_t> shown;
+};
+PageExtent PageExtentOf(const std::vector<std::size_t>& answers);
 
 // Pixels of a picture on the page per pixel of the 62 x 62 icon.
 inline constexpr int kPagePictureScale = 2;

@@ -100,10 +100,14 @@ Status WritePage(const NearestOptions& o, const Names& names,
                  const std::vector<std::vector<Neighbour>>& found,
                  const std::vector<std::string>& failures,
                  const std::vector<std::string>& queryPictures) {
-  // Each data record's picture once, however often it is an answer.
+  // Each data record's picture once, however often it is an answer, and
+  // only for the answers the page shows.
+  std::vector<std::size_t> counts;
+  for (const auto& answers : found) counts.push_back(answers.size());
+  const PageExtent extent = PageExtentOf(counts);
   std::vector<std::size_t> rows;
-  for (const auto& answers : found)
-    for (const Neighbour& n : answers) rows.push_back(n.row);
+  for (std::size_t q = 0; q < extent.shown.size(); ++q)
+    for (std::size_t rank = 0; rank < extent.shown[q]; ++rank) rows.push_back(found[q][rank].row);
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   std::vector<std::string> pictures(rows.size());
@@ -123,8 +127,9 @@ Status WritePage(const NearestOptions& o, const Names& names,
       const Neighbour& n = found[q][rank];
       PageAnswer answer{rank + 1, "", std::string(names[n.row]), ""};
       AppendDistance(&answer.distance, n.distance);
-      answer.picture = pictures[static_cast<std::size_t>(
-          std::lower_bound(rows.begin(), rows.end(), n.row) - rows.begin())];
+      if (q < extent.shown.size() && rank < extent.shown[q])
+        answer.picture = pictures[static_cast<std::size_t>(
+            std::lower_bound(rows.begin(), rows.end(), n.row) - rows.begin())];
       query.answers.push_back(std::move(answer));
     }
   });

@@ -35,7 +35,7 @@ PyObject* bad_icon_error = nullptr;
 std::string Shown(const std::string& message) { return Quoted(message, 400); }
 
 [[noreturn]] void Raise(const Status& status) {
-  if (status.code() == Status::Code::kBadIcon)
+  if (status.bad_icon())
     throw py::error_already_set([&] {
       PyErr_SetString(bad_icon_error, Shown(status.message()).c_str());
       return py::error_already_set();

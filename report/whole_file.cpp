@@ -30,7 +30,31 @@ int WriteWholeFile(const std::string& path, const void* data, std::size_t size) 
   return failure;
 }
 
-std::string ReplaceWholeFile(const std::string& path, const void* data, std::size_t size) {
+namespace {
+
+// The path that `path` names once its symbolic links are followed (as the
+// kernel follows them, at most 40), or "" for a loop.
+std::string ThroughLinks(std::string path) {
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string target(static_cast<std::size_t>(st.st_size) + 1, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= target.size()) return path;
+    target.resize(static_cast<std::size_t>(length));
+    const std::size_t slash = path.rfind('/');
+    path = target.starts_with('/') || slash == std::string::npos
+               ? target
+               : path.substr(0, slash + 1) + target;
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string ReplaceWholeFile(const std::string& link, const void* data, std::size_t size) {
+  const std::string path = ThroughLinks(link);
+  if (path.empty()) return std::strerror(ELOOP);
   struct stat st;
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return "not a regular file";
   const std::size_t slash = path.rfind('/');

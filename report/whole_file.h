@@ -20,7 +20,9 @@ int WriteWholeFile(const std::string& path, const void* data, std::size_t size);
 // to a new file in the same folder, which then takes the name. When anything
 // fails, an earlier file at `path` stays as it was and nothing new is left.
 // A path that exists and is no regular file (a FIFO, which would block until
-// someone reads it, a device, a folder) is refused. Returns "", or why it
+// someone reads it, a device, a folder) is refused. A symbolic link is
+// written through, as a shell's > writes: the file it points to is replaced
+// (made, when the link dangles) and the link stays. Returns "", or why it
 // failed.
 std::string ReplaceWholeFile(const std::string& path, const void* data, std::size_t size);
 

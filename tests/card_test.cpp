@@ -141,4 +141,22 @@ TEST(Card, FailuresLeaveNoFileAndSayWhy) {
   EXPECT_EQ(ReadFile(card), "the earlier card");
 }
 
+TEST(Card, IsWrittenThroughALinkAsTheShellWritesThroughOne) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "cards");
+  std::filesystem::create_symlink("cards/card.png", dir.path() / "link.png");
+  for (int run = 0; run < 2; ++run) {  // made through the dangling link, then replaced
+    const ProgramResult r =
+        RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o", dir / "link.png"});
+    ASSERT_EQ(r.exit_status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.png"));
+    EXPECT_EQ(ReadFile(dir / "cards/card.png").substr(1, 3), "PNG");
+  }
+  std::filesystem::create_symlink("loop.png", dir.path() / "loop.png");
+  const ProgramResult r =
+      RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o", dir / "loop.png"});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_NE(r.err.find("Too many levels of symbolic links"), std::string::npos) << r.err;
+}
+
 }  // namespace

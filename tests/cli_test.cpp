@@ -101,10 +101,13 @@ TEST_F(CliTest, AnIconThatCannotBeLoadedIsRecordedAsBadIcon) {
 }
 
 TEST_F(CliTest, AnImageTheLibraryRefusesIsABadIconNotACrash) {
-  // Its header declares 100000 x 100000 pixels, beyond the library's limit.
+  // Its header declares 100000 x 100000 pixels, beyond the limit: refused,
+  // and told why.
   const ProgramResult r = Run({"-I", TestDataPath("hostile/huge-header.png")});
   EXPECT_EQ(r.exit_status, 255);
-  EXPECT_EQ(r.out + r.err, "");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "vexlor: cannot load '" + TestDataPath("hostile/huge-header.png") +
+                       "': more than 67108864 pixels\n");
   EXPECT_EQ(Results(), "Bad Icon");
 }
 

@@ -143,7 +143,7 @@ TEST_F(FaultsTest, ImagesBeyondThePixelLimitAreBadIconsAndTheBatchGoesOn) {
   for (const char* huge : {"huge.png", "huge.jpg"}) {
     const ProgramResult r = RunVexlorBinary({"-I", Path(huge), "-R", results});
     EXPECT_EQ(r.exit_status, 255) << huge;
-    EXPECT_EQ(r.err, "") << huge;
+    EXPECT_EQ(r.err, "vexlor: cannot load '" + Path(huge) + "': more than 67108864 pixels\n");
     EXPECT_EQ(ReadFile(results), "Bad Icon") << huge;
   }
 
@@ -158,7 +158,94 @@ TEST_F(FaultsTest, ImagesBeyondThePixelLimitAreBadIconsAndTheBatchGoesOn) {
     const ProgramResult r = RunBatchBinary({"-q", "-j", jobs, Path("list")}, limited);
     EXPECT_EQ(r.exit_status, 0) << r.err;
     EXPECT_EQ(r.out, line + line + "Bad Icon\nBad Icon\n" + line) << jobs;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
   }
+}
+
+// A progressive JPEG claiming `side` x `side` pixels, with `scans` empty
+// scans added before its end (each one a pass over the whole image).
+std::string ProgressiveClaiming(std::uint16_t side, int scans) {
+  std::vector<uchar> bytes;
+  cv::imencode(".jpg", SolidIcon(16, 16, cv::Vec3b(10, 20, 30)), bytes,
+               {cv::IMWRITE_JPEG_PROGRESSIVE, 1});
+  std::string jpeg(bytes.begin(), bytes.end());
+  const size_t frame = jpeg.find("\xff\xc2");
+  PutBigEndian(jpeg, frame + 5, side, 2);
+  PutBigEndian(jpeg, frame + 7, side, 2);
+  std::string scan = "\xff\xda";
+  scan += {0, 12, 3, 1, 0, 2, 0, 3, 0, 0, 0, 0x10};  // DC refinement of the 3 components
+  std::string added;
+  for (int i = 0; i < scans; ++i) added += scan;
+  return jpeg.insert(jpeg.size() - 2, added);
+}
+
+TEST_F(FaultsTest, JpegScanBombsAndProgressiveMemoryAreRefusedAndTold) {
+  // 20,000 scans over 4096 x 4096 pixels took the library's decoding minutes;
+  // a progressive 8192 x 8192 file needs 400 MB of coefficients beside its
+  // 192 MB of pixels.
+  WriteFile(Path("scans.jpg"), ProgressiveClaiming(4096, 20000));
+  WriteFile(Path("progressive.jpg"), ProgressiveClaiming(8192, 0));
+  const std::string results = Path("results.txt");
+  const ProgramResult scans = RunVexlorBinary({"-I", Path("scans.jpg"), "-R", results});
+  EXPECT_EQ(scans.exit_status, 255);
+  EXPECT_EQ(scans.err, "vexlor: cannot load '" + Path("scans.jpg") + "': a JPEG of more than 100 scans\n");
+  EXPECT_EQ(ReadFile(results), "Bad Icon");
+  const ProgramResult memory = RunVexlorBinary({"-I", Path("progressive.jpg"), "-R", results});
+  EXPECT_EQ(memory.exit_status, 255);
+  EXPECT_EQ(memory.err, "vexlor: cannot load '" + Path("progressive.jpg") +
+                            "': a JPEG of several scans whose decoding needs more than 201326592 bytes\n");
+
+  WriteFile(Path("list"), Path("scans.jpg") + "\n" + kIcon + "\n" + Path("progressive.jpg") + "\n");
+  const ProgramResult batch = RunBatchBinary({"-q", "-j", "2", Path("list")});
+  EXPECT_EQ(batch.exit_status, 0);
+  EXPECT_EQ(batch.out, "Bad Icon\n" + RecordOf(kIcon) + "\nBad Icon\n");
+  EXPECT_EQ(std::count(batch.err.begin(), batch.err.end(), '\n'), 2) << batch.err;
+}
+
+TEST_F(FaultsTest, APixelSettingThatIsNoLimitIsToldAndTheDefaultUsed) {
+  cv::imwrite(Path("icon.bmp"), SolidIcon(40, 40, cv::Vec3b(1, 2, 3)));
+  const std::string results = Path("results.txt");
+  for (const char* setting : {"-1", "abc", "0", "1GB", "99999999999999999999"}) {
+    ProgramSetup bad;
+    bad.set_env = {std::string("OPENCV_IO_MAX_IMAGE_PIXELS=") + setting};
+    const std::string told = std::string("OPENCV_IO_MAX_IMAGE_PIXELS='") + setting +
+                             "' is no pixel limit (a whole number above 0, KB or MB after it "
+                             "if wished): 67108864 pixels are used\n";
+    for (const std::string& icon : {Path("icon.bmp"), kIcon}) {
+      const ProgramResult r = RunVexlorBinary({"-I", icon, "-R", results}, bad);
+      EXPECT_EQ(r.exit_status, 0) << setting << " " << icon;
+      EXPECT_EQ(r.err, "vexlor: " + told) << icon;
+    }
+    WriteFile(Path("list"), Path("icon.bmp") + "\n");
+    const ProgramResult b = RunBatchBinary({"-q", Path("list")}, bad);
+    EXPECT_EQ(b.exit_status, 0) << setting;
+    EXPECT_EQ(b.err, "vexlor-batch: " + told);
+    const ProgramResult c =
+        RunProgram(VEXLOR_CARD_BINARY, {Path("icon.bmp"), "-o", Path("card.png")}, bad);
+    EXPECT_EQ(c.exit_status, 0) << setting;
+    EXPECT_EQ(c.err, "vexlor-card: " + told);
+  }
+  // One reading for every format, suffixes as the image library reads them:
+  // 1KB is 1024 pixels, fewer than the 40 x 40 icons have.
+  ProgramSetup small;
+  small.set_env = {"OPENCV_IO_MAX_IMAGE_PIXELS=1KB"};
+  for (const std::string& icon : {Path("icon.bmp"), kIcon})
+    EXPECT_EQ(RunVexlorBinary({"-I", icon, "-R", results}, small).exit_status, 255) << icon;
+}
+
+TEST_F(FaultsTest, ABlurFarBeyondTheIconIsRefusedNotAttempted) {
+  const std::string results = Path("results.txt");
+  // It grew to 24 GB before; now it is refused before any work.
+  const ProgramResult r =
+      RunVexlorBinary({"-I", kIcon, "-R", results, "-B", "1073741823"});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_EQ(r.err, "vexlor: cannot measure '" + kIcon + "': a blur of 1073741823 on a 48 x 48 icon "
+                   "is more work than a blur may take (aperture x (pixels + aperture) at most "
+                   "134217728)\n");
+  EXPECT_EQ(ReadFile(results), "Bad Icon");
+  // A blur beyond the tabulated ones but within the bound is still done.
+  EXPECT_EQ(RunVexlorBinary({"-I", kIcon, "-R", results, "-B", "300"}).exit_status, 0);
+  EXPECT_EQ(Tokens(ReadFile(results)).size(), 416u);
 }
 
 TEST_F(FaultsTest, TheImageLibrarysPixelSettingReplacesTheLimit) {
@@ -177,8 +264,8 @@ TEST_F(FaultsTest, TheImageLibrarysPixelSettingReplacesTheLimit) {
 
 TEST_F(FaultsTest, AnIconThatCannotBeMeasuredStillGetsItsLine) {
   if (!kCanLimitMemory) GTEST_SKIP() << "needs a memory limit";
-  // A blur this large needs a kernel of gigabytes: the allocation fails
-  // after the icon was loaded.
+  // A blur this large is refused once the icon is loaded (it would need
+  // gigabytes): the icon's line is still written.
   ProgramSetup limited;
   limited.address_space_limit = 4 * kGiB;
   const std::string results = Path("results.txt");

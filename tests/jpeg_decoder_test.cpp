@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <random>
@@ -132,6 +133,8 @@ class JpegDecoderTest : public ::testing::Test {
   TempDir dir_;
 };
 
+constexpr std::uint8_t kSof2[] = {0xFF, 0xC2};  // a progressive frame
+
 const JpegLayout kLayouts[] = {
     {"grey", JCS_GRAYSCALE, JCS_GRAYSCALE, 1, 1},
     {"4:2:0", JCS_RGB, JCS_YCbCr, 2, 2},
@@ -221,6 +224,57 @@ TEST_F(JpegDecoderTest, RefusesImagesBeyondThePixelLimitAndOtherFormats) {
                             kDefaultMaxIconPixels, &other),
             JpegDecoding::kNotJpeg);
   EXPECT_TRUE(other.empty());
+}
+
+
+// `count` empty DC refinement scans of every component before the end of a
+// progressive file: a bogus progression libjpeg only warns of, and decodes.
+Bytes WithEmptyScans(Bytes jpeg, int count) {
+  const auto frame = std::search(jpeg.begin(), jpeg.end(), kSof2, kSof2 + 2) - jpeg.begin();
+  const int components = jpeg[static_cast<std::size_t>(frame) + 9];
+  Bytes scan = {0xFF, 0xDA, 0, static_cast<std::uint8_t>(6 + 2 * components),
+                static_cast<std::uint8_t>(components)};
+  for (int c = 0; c < components; ++c)
+    scan.insert(scan.end(), {jpeg[static_cast<std::size_t>(frame) + 10 + 3 * c], 0});
+  scan.insert(scan.end(), {0, 0, 0x10});
+  Bytes end(jpeg.end() - 2, jpeg.end());
+  jpeg.resize(jpeg.size() - 2);
+  for (int i = 0; i < count; ++i) jpeg.insert(jpeg.end(), scan.begin(), scan.end());
+  jpeg.insert(jpeg.end(), end.begin(), end.end());
+  return jpeg;
+}
+
+int Scans(const Bytes& jpeg) {
+  int scans = 0;
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) scans += jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA;
+  return scans;
+}
+
+TEST_F(JpegDecoderTest, BoundsTheScansAndTheMemoryOfProgressiveFiles) {
+  const Bytes progressive = EncodeJpeg(kLayouts[11], 64, 64, 6);
+  // Up to the scan limit the file decodes as the library decodes it; one
+  // scan more, and it is refused.
+  const Bytes atLimit = WithEmptyScans(progressive, kMaxJpegScans - Scans(progressive));
+  ASSERT_EQ(Scans(atLimit), kMaxJpegScans);
+  EXPECT_TRUE(ExpectAsTheLibrary(atLimit, "at the scan limit"));
+  const Bytes beyond = WithEmptyScans(atLimit, 1);
+  IconPixels none;
+  EXPECT_EQ(DecodeJpegBytes(beyond.data(), beyond.size(), kDefaultMaxIconPixels, &none),
+            JpegDecoding::kTooManyScans);
+  EXPECT_TRUE(none.empty());
+
+  // A progressive 64 x 64 grey file needs its 12,288 image bytes and 8,192
+  // bytes of coefficients, so 6,827 pixels (20,481 bytes) are enough and
+  // 6,826 are not; a baseline file of that size needs just its pixels.
+  IconPixels pixels;
+  EXPECT_EQ(DecodeJpegBytes(progressive.data(), progressive.size(), 6827, &pixels),
+            JpegDecoding::kDecoded);
+  EXPECT_EQ(DecodeJpegBytes(progressive.data(), progressive.size(), 6826, &none),
+            JpegDecoding::kTooMuchMemory);
+  EXPECT_TRUE(none.empty());
+  const Bytes baseline = EncodeJpeg(kLayouts[0], 64, 64, 6);
+  EXPECT_EQ(DecodeJpegBytes(baseline.data(), baseline.size(), 4096, &pixels),
+            JpegDecoding::kDecoded);
 }
 
 }  // namespace

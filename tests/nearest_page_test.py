@@ -9,6 +9,7 @@ Usage: nearest_page_test.py VEXLOR_BATCH VEXLOR_NEAREST DATA_DIR
 import base64
 import html.parser
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -23,34 +24,44 @@ ROW = 40  # less than a figure's height (62 x SCALE) on the page
 
 
 class Page(html.parser.HTMLParser):
-    """Sections of figures: each figure's class, picture and caption spans."""
+    """Sections of figures: each figure's class, picture and caption spans.
+    Pictures are the backgrounds of CSS classes, each defined once."""
 
     def __init__(self):
         super().__init__()
-        self.sections, self.tags, self.span = [], set(), None
+        self.sections, self.tags, self.span, self.style = [], set(), None, False
+        self.pictures = {}
 
     def handle_starttag(self, tag, attrs):
         attrs = dict(attrs)
         self.tags.add(tag)
-        for name in ("src", "href"):
-            if name in attrs:
-                assert attrs[name].startswith("data:image/png;base64,"), f"links out: {attrs[name][:60]}"
-        if tag == "section":
+        assert not {"src", "href"} & attrs.keys(), f"links out: {attrs}"
+        if tag == "style":
+            self.style = True
+        elif tag == "section":
             self.sections.append([])
         elif tag == "figure":
             self.sections[-1].append({"class": attrs.get("class"), "picture": None})
-        elif tag == "img":
-            self.sections[-1][-1]["picture"] = attrs["src"].split(",", 1)[1]
+        elif tag == "div" and attrs.get("class", "").startswith("picture "):
+            self.sections[-1][-1]["picture"] = self.pictures[attrs["class"].split()[1]]
         elif tag == "span":
             self.span = attrs.get("class")
 
     def handle_data(self, data):
-        if self.span:
+        if self.style:
+            assert data.count("url(") == data.count("url(data:image/png;base64,"), "links out"
+            for rule in re.findall(r"\.(p[0-9]+)\{background-image:url\(data:image/png;base64,([^)]*)\)\}", data):
+                assert rule[0] not in self.pictures and rule[1] not in self.pictures.values(), \
+                    "a picture embedded twice"
+                self.pictures[rule[0]] = rule[1]
+        elif self.span:
             self.sections[-1][-1][self.span] = self.sections[-1][-1].get(self.span, "") + data
 
     def handle_endtag(self, tag):
         if tag == "span":
             self.span = None
+        elif tag == "style":
+            self.style = False
 
 
 def measured(path):
@@ -148,6 +159,16 @@ def main():
                            capture_output=True, text=True)
         assert r.returncode == 2 and missing in r.stderr, (r.returncode, r.stderr)
         assert not os.path.exists(missing)
+        # An empty name is refused before any work.
+        r = subprocess.run([nearest, "--html", "", f"{work}/data", f"{work}/list", icons[0]],
+                           capture_output=True, text=True)
+        assert r.returncode == 1 and "--html" in r.stderr and r.stdout == "", (r.returncode, r.stderr)
+        # A link is written through: its file gets the page, the link stays.
+        os.symlink("target.html", f"{work}/link.html")
+        subprocess.run([nearest, "--html", f"{work}/link.html", f"{work}/data", f"{work}/list",
+                        icons[0]], capture_output=True, check=True)
+        assert os.path.islink(f"{work}/link.html")
+        assert open(f"{work}/target.html", encoding="utf-8").read().startswith("<!DOCTYPE html>")
     finally:
         shutil.rmtree(work)
     print("1 passed, 0 failed")

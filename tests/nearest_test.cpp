@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nearest/answer_page.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -222,6 +223,31 @@ TEST_F(NearestTool, MeasuresIconQueriesInTheFormOfTheData) {
   EXPECT_EQ(r.exit_status, 2);
   EXPECT_NE(r.err.find("none.png"), std::string::npos) << r.err;
   EXPECT_EQ(r.out.substr(0, a.size()), a) << "the other query is answered";
+}
+
+TEST_F(NearestTool, ThePageEmbedsEachPictureOnceAndStaysBounded) {
+  // Five records of three distinct icons, asked 2,000 times with -k 3: 6,000
+  // answers, more than a page shows.
+  WriteFile(Path("data"), DataSet(RecordForm::kTinyInt));
+  const std::string a = TestDataPath("calculator.png"), b = TestDataPath("audio-card.png");
+  WriteFile(Path("icons"), a + "\n" + b + "\n" + a + "\n" + b + "\n" + TestDataPath("one-pixel.png") + "\n");
+  std::string queries;
+  for (int q = 0; q < 2000; ++q) queries += Record(RecordForm::kTinyInt, {{q % 96, "1"}});
+  WriteFile(Path("queries"), queries);
+  const ProgramResult r = Run({"-k", "3", "--html", Path("page.html"), Path("data"), Path("icons"),
+                               "--records", Path("queries")});
+  ASSERT_EQ(r.exit_status, 0) << r.err;
+  const std::string page = ReadFile(Path("page.html"));
+  std::size_t embedded = 0;
+  for (std::size_t at = page.find("base64,"); at != std::string::npos; at = page.find("base64,", at + 1))
+    ++embedded;
+  EXPECT_EQ(embedded, 3u);
+  const std::size_t shown = kMaxPageAnswers / 3;
+  EXPECT_NE(page.find("id=\"query-" + std::to_string(shown) + "\""), std::string::npos);
+  EXPECT_EQ(page.find("id=\"query-" + std::to_string(shown + 1) + "\""), std::string::npos);
+  EXPECT_NE(page.find("and " + std::to_string(2000 - shown) + " more queries, in the answer lines only"),
+            std::string::npos);
+  EXPECT_LT(page.size(), 3u << 20);
 }
 
 TEST_F(NearestTool, RefusesDataNamesAndQueriesThatDoNotFit) {

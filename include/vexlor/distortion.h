@@ -22,6 +22,13 @@ struct Distortion {
 // Largest blur whose Gaussian aperture 2 * blur + 1 still fits in an int.
 inline constexpr int kMaxBlurSize = (2147483647 - 1) / 2;
 
+// Most work a blur beyond 255 may cost: such blurs are the image library's,
+// whose time grows with aperture x pixels and whose buffers with the aperture,
+// so a blur is done only while aperture x (pixels + aperture) is at most this,
+// about a second (an aperture of about 8,900 on a 97 x 61 icon, 2,100 on a
+// 256 x 256 one). Every blur up to 255 is done.
+inline constexpr std::uint64_t kMaxBlurWork = std::uint64_t{1} << 27;
+
 // Largest blur that vexlor-batch, vexlor-card and the Python module accept:
 // an aperture of 511 pixels, beyond which a blur of an icon (measured at 62 x
 // 62) only costs time, and that grows with the blur. vexlor's own -B takes
@@ -38,7 +45,8 @@ inline bool LeavesIconAsItIs(const Distortion& d) {
 // Photographs of tens of megapixels load; larger images, and files whose
 // header only claims a gigantic size, are refused before their pixels are
 // allocated. OPENCV_IO_MAX_IMAGE_PIXELS, the image library's own setting,
-// replaces this limit when it is set.
+// replaces this limit when it is set to a limit (read once, as the library
+// reads it: digits, then KB or MB if wished); another value leaves it.
 inline constexpr std::uint64_t kDefaultMaxIconPixels = std::uint64_t{1} << 26;
 
 // The limit in force (see kDefaultMaxIconPixels).

@@ -31,15 +31,16 @@ namespace vexlor {
 // the library up to a blur of 255. The border is the image's own edge, also
 // for a view into a larger matrix (nothing outside the view is read or
 // written). Size, type and identity of the image stay the same. Throws
-// vexlor::Error when `icon` is not CV_8UC3 or the blur is outside
-// 0..kMaxBlurSize.
+// vexlor::Error when `icon` is not CV_8UC3, the blur is outside
+// 0..kMaxBlurSize, or it is beyond 255 and kMaxBlurWork (kInvalidArgument).
 void IconProcess(cv::Mat& icon, const Distortion& distortion);
 
 // Loads the image file at `path` into `*icon` as an icon, whatever the file
 // holds (grey, alpha, 16-bit and palette images are converted); the file's
 // orientation tag is not applied. Status kBadIcon when the file is missing,
-// is no regular file (a pipe or a device could block forever), is no image
-// the library reads, has more than MaxIconPixels() pixels, or cannot be
+// is no regular file (a pipe or a device could block forever) or is no image
+// the library reads; kIconRefused when it has more than MaxIconPixels()
+// pixels, is a JPEG beyond the scan and memory bounds (README), or cannot be
 // decoded for want of memory.
 Status LoadIcon(const std::string& path, cv::Mat* icon);
 

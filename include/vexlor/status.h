@@ -21,6 +21,8 @@ class Status {
   enum class Code {
     kOk,
     kBadIcon,          // the icon cannot be loaded: recorded as "Bad Icon"
+    kIconRefused,      // the icon is beyond a bound (pixels, JPEG scans or memory):
+                       // recorded as "Bad Icon", and the programs say why
     kInvalidArgument,  // the caller passed something unusable
     kIOError,          // a file could not be read or written
     kMeasureFailed,    // a loaded icon could not be measured (memory, image library)
@@ -28,6 +30,9 @@ class Status {
 
   Status() = default;
   static Status BadIcon(std::string message) { return {Code::kBadIcon, std::move(message)}; }
+  static Status IconRefused(std::string message) {
+    return {Code::kIconRefused, std::move(message)};
+  }
   static Status InvalidArgument(std::string message) {
     return {Code::kInvalidArgument, std::move(message)};
   }
@@ -37,6 +42,8 @@ class Status {
   }
 
   bool ok() const { return code_ == Code::kOk; }
+  // Whether the icon's line is "Bad Icon" because of the icon itself.
+  bool bad_icon() const { return code_ == Code::kBadIcon || code_ == Code::kIconRefused; }
   Code code() const { return code_; }
   const std::string& message() const { return message_; }
 

@@ -48,7 +48,8 @@ Descriptors Describe(const cv::Mat& icon, const Distortion& distortion = {},
 
 // Loads the icon file at `path` and measures it with `distortion`: the one
 // path from a file to its record, used by every vexlor front end. kBadIcon
-// when the icon cannot be loaded (its record is kBadIcon), kMeasureFailed
+// or kIconRefused when the icon cannot be loaded (its record is kBadIcon;
+// Status::bad_icon()), kMeasureFailed
 // when it was loaded but could not be measured (memory, image library).
 // Reports every failure in the Status, never by an exception. `seen` as for
 // Describe.

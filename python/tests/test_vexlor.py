@@ -3,6 +3,7 @@ import os
 import pathlib
 import re
 import subprocess
+import sys
 
 import cv2
 import numpy as np
@@ -239,3 +240,15 @@ def test_errors_name_what_failed_in_a_few_hundred_characters(tmp_path):
             vexlor.read_results(junk)
         message = str(error.value)  # a str, so valid UTF-8
         assert message.startswith(f"{junk}:1: ") and reason in message and len(message) < 400
+
+
+def test_a_pixel_setting_that_is_no_limit_is_told_not_fatal(icons):
+    # The image library would die while the module loads; the module says so
+    # and goes on with the default, as the tools do.
+    for setting in ("abc", "-1", "0", "1GB"):
+        env = dict(os.environ, OPENCV_IO_MAX_IMAGE_PIXELS=setting)
+        run = subprocess.run([sys.executable, "-c", "import vexlor; print(vexlor.describe(%r).line())"
+                              % icons[0]], env=env, capture_output=True, text=True)
+        assert run.returncode == 0, run.stderr
+        assert f"OPENCV_IO_MAX_IMAGE_PIXELS='{setting}' is no pixel limit" in run.stderr
+        assert run.stdout == vexlor.describe(icons[0]).line() + "\n"

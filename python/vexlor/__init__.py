@@ -15,11 +15,35 @@ write for the same icon and settings.
 import math
 import numbers
 import os
+import re
 import warnings
 
 import numpy as np
 
-from . import _vexlor
+
+def _usable_pixel_limit():
+    """The image library dies while it loads when OPENCV_IO_MAX_IMAGE_PIXELS
+    is no limit; such a value is told and replaced by the default, as the
+    vexlor tools do (a whole number above 0, KB or MB after it if wished)."""
+    name = "OPENCV_IO_MAX_IMAGE_PIXELS"
+    setting = os.environ.get(name)
+    if setting is None:
+        return
+    match = re.fullmatch(r"([0-9]+)(KB|Kb|kb|MB|Mb|mb)?", setting)
+    units = {None: 1, "k": 1 << 10, "m": 1 << 20}
+    pixels = int(match[1]) * units[match[2] and match[2][0].lower()] if match else 0
+    if 0 < pixels < 1 << 64:
+        return
+    default = 1 << 26
+    shown = setting if len(setting) <= 40 else setting[:40] + "..."
+    warnings.warn(f"{name}={shown!r} is no pixel limit (a whole number above 0, KB or MB after "
+                  f"it if wished): {default} pixels are used", RuntimeWarning, stacklevel=3)
+    os.environ[name] = str(default)
+
+
+_usable_pixel_limit()
+
+from . import _vexlor  # noqa: E402  (after the setting is usable)
 
 __all__ = ["BadIconError", "Record", "describe", "describe_many", "read_results", "nearest",
            "RECORD_LENGTH", "DEFAULT_METRIC", "MAX_BLUR"]

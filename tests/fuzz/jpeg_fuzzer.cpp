@@ -57,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   Check(fromStream.size() == fromMemory.size() &&
         (fromMemory.empty() ||
          std::memcmp(fromStream.data(), fromMemory.data(), fromMemory.size()) == 0));
-  if (result == vexlor::JpegDecoding::kNotJpeg || result == vexlor::JpegDecoding::kTooLarge)
+  // Beyond the pixel, scan and memory bounds the library would go on.
+  if (result == vexlor::JpegDecoding::kNotJpeg || result == vexlor::JpegDecoding::kTooLarge ||
+      result == vexlor::JpegDecoding::kTooManyScans ||
+      result == vexlor::JpegDecoding::kTooMuchMemory)
     return 0;
 
   std::FILE* file = std::fopen(file_path.c_str(), "wb");

@@ -98,6 +98,15 @@ def main():
             if ok:
                 with open(os.path.join(out, "jpeg", f"{i}-{j}.jpg"), "wb") as f:
                     f.write(encoded.tobytes())
+    # Progressive files at and beyond the scan limit (100): empty DC
+    # refinement scans of every component before the end.
+    ok, progressive = cv2.imencode(".jpg", list(icons())[2], [cv2.IMWRITE_JPEG_PROGRESSIVE, 1])
+    progressive = progressive.tobytes()
+    scan = b"\xff\xda\x00\x0c\x03\x01\x00\x02\x00\x03\x00\x00\x00\x10"
+    scans = progressive.count(b"\xff\xda")
+    for extra in (100 - scans, 101 - scans):
+        with open(os.path.join(out, "jpeg", f"scans-{scans + extra}.jpg"), "wb") as f:
+            f.write(progressive[:-2] + scan * extra + progressive[-2:])
     # The distortion target (see distortion_fuzzer.cpp): blur, three factor
     # bytes, then an image file or raw pixels.
     for i, icon in enumerate(list(icons())[:6]):
