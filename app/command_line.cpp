@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/exit_codes.h"
+#include "report/quoted.h"
 
 namespace vexlor {
 
@@ -25,6 +26,21 @@ void AddDistortionOptions(CLI::App& app, Distortion* distortion) {
   app.add_option("--red", distortion->red, "Red channel factor (vexlor -cR)")->check(aNumber);
   app.add_option("--green", distortion->green, "Green channel factor (vexlor -cG)")->check(aNumber);
   app.add_option("--blue", distortion->blue, "Blue channel factor (vexlor -cB)")->check(aNumber);
+  AddBackgroundOption(app, &distortion->background);
+}
+
+void AddBackgroundOption(CLI::App& app, Background* background) {
+  app.add_option_function<std::string>(
+         "--background",
+         [background](const std::string& text) {
+           if (!ParseBackground(text, background))
+             throw CLI::ValidationError("--background",
+                                        "'" + Quoted(text, 40) + "' is no colour (white, black or #rrggbb)");
+         },
+         "Composite every icon over this colour by its alpha first, so that the\n"
+         "record holds what is visible: white, black or #rrggbb (default: alpha\n"
+         "dropped, as vexlor does)")
+      ->option_text("COLOUR");
 }
 
 const CLI::Validator& NonEmptyPath() {

@@ -23,9 +23,9 @@ Status ToMatrix(const std::string& what, const Status& status, const IconPixels&
 
 }  // namespace
 
-Status LoadIcon(const std::string& path, cv::Mat* icon) {
+Status LoadIcon(const std::string& path, cv::Mat* icon, const Background& background) {
   IconPixels pixels;
-  const Status status = LoadIconPixels(path, &pixels);
+  const Status status = LoadIconPixels(path, &pixels, background);
   return ToMatrix("'" + path + "'", status, pixels, icon);
 }
 

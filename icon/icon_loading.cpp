@@ -84,7 +84,7 @@ std::string ExtensionOf(const char* path) {
 
 }  // namespace
 
-Status LoadIconPixels(const std::string& path, IconPixels* icon) {
+Status LoadIconPixels(const std::string& path, IconPixels* icon, const Background& background) {
   const std::string why = WhyNoIconFile(path);
   if (!why.empty()) {
     icon->Release();
@@ -92,21 +92,24 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon) {
   }
   return Decoding(
       "'" + Quoted(path) + "'",
-      [&](std::uint64_t maxPixels) { return DecodeOwnFormatFile(path, maxPixels, icon); },
+      [&](std::uint64_t maxPixels) {
+        return DecodeOwnFormatFile(path, maxPixels, icon, background);
+      },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
-        return library.read(path, maxPixels, icon);
+        return library.read(path, maxPixels, background, icon);
       },
       icon);
 }
 
-Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon) {
+Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
+                        const Background& background) {
   return Decoding(
       "an image in memory",
       [&](std::uint64_t maxPixels) {
-        return DecodeOwnFormatBytes(bytes, size, maxPixels, icon);
+        return DecodeOwnFormatBytes(bytes, size, maxPixels, icon, background);
       },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
-        return library.decode(bytes, size, maxPixels, icon);
+        return library.decode(bytes, size, maxPixels, background, icon);
       },
       icon);
 }

@@ -17,9 +17,12 @@ namespace vexlor {
 // here; the image library (icon/image_library.h) is loaded only for other
 // formats, for saving, and for larger blurs. When it cannot be loaded,
 // loading and saving fail with kIOError and DistortIcon throws vexlor::Error
-// (kMeasureFailed).
-Status LoadIconPixels(const std::string& path, IconPixels* icon);
-Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon);
+// (kMeasureFailed). Over a set `background` every icon with alpha is
+// composited over it as it is decoded (vexlor/distortion.h).
+Status LoadIconPixels(const std::string& path, IconPixels* icon,
+                      const Background& background = {});
+Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
+                        const Background& background = {});
 Status SaveIconPixels(const std::string& path, const BgrImageView& icon);
 void DistortIcon(IconPixels& icon, const Distortion& distortion);
 

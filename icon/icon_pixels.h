@@ -14,11 +14,12 @@ namespace vexlor {
 class IconPixels {
  public:
   // Makes room for rows x cols pixels, contents unspecified: the decoder
-  // writes every byte, so clearing them first would only cost time. May
-  // throw std::bad_alloc.
-  std::uint8_t* Allocate(int rows, int cols) {
+  // writes every byte, so clearing them first would only cost time. With
+  // `room` 4, a decoder may first write 4 bytes a pixel there (alpha) and
+  // then pack them to 3. May throw std::bad_alloc.
+  std::uint8_t* Allocate(int rows, int cols, int room = 3) {
     Release();
-    samples_.reset(new std::uint8_t[static_cast<std::size_t>(rows) * cols * 3]);
+    samples_.reset(new std::uint8_t[static_cast<std::size_t>(rows) * cols * room]);
     rows_ = rows;
     cols_ = cols;
     return samples_.get();

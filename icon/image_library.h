@@ -29,10 +29,14 @@ enum class LibraryDecoding {
 
 struct ImageLibrary {
   // Decodes the file at `path`, or `size` bytes, in colour mode without
-  // applying the orientation tag; refuses images beyond `max_pixels`.
-  LibraryDecoding (*read)(const std::string& path, std::uint64_t max_pixels, IconPixels* icon);
+  // applying the orientation tag; refuses images beyond `max_pixels`. Over a
+  // set `background`, an image with alpha is composited over it: its colour
+  // as colour mode reads it, its alpha as the library reads the image
+  // unchanged (8 bits; the high byte of 16; a float's x 255, rounded).
+  LibraryDecoding (*read)(const std::string& path, std::uint64_t max_pixels,
+                          const Background& background, IconPixels* icon);
   LibraryDecoding (*decode)(const std::uint8_t* bytes, std::size_t size, std::uint64_t max_pixels,
-                            IconPixels* icon);
+                            const Background& background, IconPixels* icon);
   // Encodes `icon` in the format `extension` (".png", ...) selects; "" on
   // success, else the reason.
   std::string (*encode)(const std::string& extension, const BgrImageView& icon,

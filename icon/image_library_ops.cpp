@@ -67,15 +67,52 @@ class DecodingLimit {
   ~DecodingLimit() { decoding_pixel_limit = 0; }
 };
 
+// The alpha of an image read unchanged, as 8 bits, or an empty matrix when it
+// has none.
+cv::Mat AlphaOf(const cv::Mat& unchanged) {
+  const int channels = unchanged.channels();
+  if (channels != 2 && channels != 4) return {};
+  cv::Mat alpha;
+  cv::extractChannel(unchanged, alpha, channels - 1);
+  switch (alpha.depth()) {
+    case CV_8U: return alpha;
+    case CV_16U: {  // the high byte, as 16-bit colour is taken
+      cv::Mat high(alpha.size(), CV_8U);
+      for (int y = 0; y < alpha.rows; ++y)
+        for (int x = 0; x < alpha.cols; ++x)
+          high.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(alpha.at<std::uint16_t>(y, x) >> 8);
+      return high;
+    }
+    case CV_32F:
+    case CV_64F: alpha.convertTo(alpha, CV_8U, 255.0); return alpha;
+    default: return {};
+  }
+}
+
+// `decode(mode)` decodes in the library's mode.
 template <typename Decode>
-LibraryDecoding Decoding(std::uint64_t maxPixels, Decode decode, IconPixels* icon) {
+LibraryDecoding Decoding(std::uint64_t maxPixels, const Background& background, Decode decode,
+                         IconPixels* icon) {
   try {
     const DecodingLimit limit(maxPixels);
-    const cv::Mat image = decode();
+    const cv::Mat image = decode(kIconReadMode);
     if (image.empty() || image.type() != CV_8UC3) return LibraryDecoding::kNoImage;
     icon->Allocate(image.rows, image.cols);
     cv::Mat pixels = MatrixOver(icon->view());
     image.copyTo(pixels);  // same size and type: into the icon's own buffer
+    if (background.set) {
+      const cv::Mat alpha = AlphaOf(decode(cv::IMREAD_UNCHANGED | cv::IMREAD_IGNORE_ORIENTATION));
+      if (!alpha.empty() && alpha.size() == image.size())
+        for (int y = 0; y < image.rows; ++y) {
+          std::uint8_t* bgr = pixels.ptr<std::uint8_t>(y);
+          const std::uint8_t* a = alpha.ptr<std::uint8_t>(y);
+          for (int x = 0; x < image.cols; ++x, bgr += 3) {
+            bgr[0] = Composited(bgr[0], a[x], background.blue);
+            bgr[1] = Composited(bgr[1], a[x], background.green);
+            bgr[2] = Composited(bgr[2], a[x], background.red);
+          }
+        }
+    }
     return LibraryDecoding::kDecoded;
   } catch (const cv::Exception&) {
     return decoding_refused ? LibraryDecoding::kTooLarge : LibraryDecoding::kNoImage;
@@ -84,14 +121,16 @@ LibraryDecoding Decoding(std::uint64_t maxPixels, Decode decode, IconPixels* ico
   }
 }
 
-LibraryDecoding Read(const std::string& path, std::uint64_t maxPixels, IconPixels* icon) {
-  return Decoding(maxPixels, [&] { return cv::imread(path, kIconReadMode); }, icon);
+LibraryDecoding Read(const std::string& path, std::uint64_t maxPixels,
+                     const Background& background, IconPixels* icon) {
+  return Decoding(maxPixels, background, [&](int mode) { return cv::imread(path, mode); }, icon);
 }
 
 LibraryDecoding Decode(const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixels,
-                       IconPixels* icon) {
+                       const Background& background, IconPixels* icon) {
   const cv::Mat encoded(1, static_cast<int>(size), CV_8UC1, const_cast<std::uint8_t*>(bytes));
-  return Decoding(maxPixels, [&] { return cv::imdecode(encoded, kIconReadMode); }, icon);
+  return Decoding(maxPixels, background, [&](int mode) { return cv::imdecode(encoded, mode); },
+                  icon);
 }
 
 std::string Encode(const std::string& extension, const BgrImageView& icon,

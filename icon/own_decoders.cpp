@@ -30,24 +30,25 @@ OwnDecoding From(JpegDecoding result) {
 }  // namespace
 
 OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
-                                 std::uint64_t max_pixels, IconPixels* icon) {
+                                 std::uint64_t max_pixels, IconPixels* icon,
+                                 const Background& background) {
   if (const JpegDecoding jpeg = DecodeJpegBytes(data, size, max_pixels, icon);
       jpeg != JpegDecoding::kNotJpeg)
     return From(jpeg);
-  return From(DecodePngBytes(data, size, max_pixels, icon), PngDecoding::kNotPng);
+  return From(DecodePngBytes(data, size, max_pixels, icon, background), PngDecoding::kNotPng);
 }
 
 OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixels,
-                                IconPixels* icon) {
+                                IconPixels* icon, const Background& background) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
   if (!file) return OwnDecoding::kNotOurs;
   if (std::vector<std::uint8_t> bytes; ReadWholeSmallFile(file.get(), &bytes))
-    return DecodeOwnFormatBytes(bytes.data(), bytes.size(), max_pixels, icon);
+    return DecodeOwnFormatBytes(bytes.data(), bytes.size(), max_pixels, icon, background);
   if (const JpegDecoding jpeg = DecodeJpeg(file.get(), max_pixels, icon);
       jpeg != JpegDecoding::kNotJpeg)
     return From(jpeg);
-  return From(DecodePng(file.get(), max_pixels, icon), PngDecoding::kNotPng);
+  return From(DecodePng(file.get(), max_pixels, icon, background), PngDecoding::kNotPng);
 }
 
 }  // namespace vexlor

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "icon/icon_pixels.h"
+#include "vexlor/distortion.h"
 
 namespace vexlor {
 
@@ -23,10 +24,13 @@ enum class OwnDecoding {
 
 // A file of up to 4 MB is read whole with one system call and decoded from
 // memory; a larger one is read as a stream. May throw std::bad_alloc.
+// A PNG is composited over a set `background` (icon/png_decoder.h); a JPEG
+// has no alpha.
 OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixels,
-                                IconPixels* icon);
+                                IconPixels* icon, const Background& background = {});
 OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
-                                 std::uint64_t max_pixels, IconPixels* icon);
+                                 std::uint64_t max_pixels, IconPixels* icon,
+                                 const Background& background = {});
 
 }  // namespace vexlor
 

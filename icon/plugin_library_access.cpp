@@ -13,7 +13,7 @@ namespace vexlor {
 namespace {
 
 constexpr const char* kPluginName = "vexlor-imaging.so";
-constexpr const char* kEntryPoint = "vexlor_image_library_v1";
+constexpr const char* kEntryPoint = "vexlor_image_library_v2";
 
 // Where the plugin may be: beside the program or in its installation's
 // libexec folder, and where this build put it.

@@ -86,9 +86,22 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 
 // The part that may longjmp: no object with a destructor lives here.
 // `setSource` points libpng at the bytes, from their start.
+// Composites rows x cols BGRA pixels over `background` into BGR, in place:
+// each pixel's 3 bytes land at or before where its 4 were read.
+void CompositeInPlace(std::uint8_t* pixels, std::size_t count, const Background& background) {
+  const std::uint8_t* in = pixels;
+  std::uint8_t* out = pixels;
+  for (std::size_t i = 0; i < count; ++i, in += 4, out += 3) {
+    const std::uint8_t alpha = in[3];
+    out[0] = Composited(in[0], alpha, background.blue);
+    out[1] = Composited(in[1], alpha, background.green);
+    out[2] = Composited(in[2], alpha, background.red);
+  }
+}
+
 template <typename SetSource>
-PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, ReadStruct& s,
-                   IconPixels* icon, std::vector<png_bytep>* rows) {
+PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, const Background& background,
+                   ReadStruct& s, IconPixels* icon, std::vector<png_bytep>* rows) {
   if (setjmp(png_jmpbuf(s.png)) != 0) return PngDecoding::kFailed;
   setSource(s.png);
   png_read_info(s.png, s.info);
@@ -100,12 +113,19 @@ PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, ReadStruct& s,
       static_cast<std::uint64_t>(width) * height > max_pixels)
     return PngDecoding::kTooLarge;
 
-  // The image library's order of transforms for an 8-bit, 3-channel result.
+  // The image library's order of transforms for an 8-bit, 3-channel result;
+  // over a background, alpha (or transparency, as alpha) is kept as a fourth
+  // channel instead of being stripped.
+  const bool composite = background.set && ((colorType & PNG_COLOR_MASK_ALPHA) != 0 ||
+                                            png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0);
   if (bitDepth == 16)
     png_set_strip_16(s.png);
   else
     png_set_swap(s.png);
-  png_set_strip_alpha(s.png);
+  if (composite)
+    png_set_tRNS_to_alpha(s.png);
+  else
+    png_set_strip_alpha(s.png);
   if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s.png);
   if ((colorType & PNG_COLOR_MASK_COLOR) == 0 && bitDepth < 8)
     png_set_expand_gray_1_2_4_to_8(s.png);
@@ -116,29 +136,36 @@ PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, ReadStruct& s,
   png_set_interlace_handling(s.png);
   png_read_update_info(s.png, s.info);
 
-  std::uint8_t* pixels = icon->Allocate(static_cast<int>(height), static_cast<int>(width));
+  const int channels = composite ? 4 : 3;
+  if (png_get_channels(s.png, s.info) != channels) return PngDecoding::kFailed;
+  std::uint8_t* pixels =
+      icon->Allocate(static_cast<int>(height), static_cast<int>(width), channels);
   rows->resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = pixels + std::size_t{y} * width * 3;
+  for (png_uint_32 y = 0; y < height; ++y)
+    (*rows)[y] = pixels + std::size_t{y} * width * channels;
   png_read_image(s.png, rows->data());
   png_read_end(s.png, s.end);
+  if (composite) CompositeInPlace(pixels, std::size_t{width} * height, background);
   return PngDecoding::kDecoded;
 }
 
 }  // namespace
 
-PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon) {
+PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon,
+                          const Background& background) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
   if (!file) return PngDecoding::kNotPng;
   if (std::vector<std::uint8_t> bytes; ReadWholeSmallFile(file.get(), &bytes))
-    return DecodePngBytes(bytes.data(), bytes.size(), max_pixels, icon);
-  return DecodePng(file.get(), max_pixels, icon);
+    return DecodePngBytes(bytes.data(), bytes.size(), max_pixels, icon, background);
+  return DecodePng(file.get(), max_pixels, icon, background);
 }
 
 namespace {
 
 template <typename SetSource>
-PngDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, IconPixels* icon) {
+PngDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, const Background& background,
+                       IconPixels* icon) {
   ReadStruct s;
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
   if (s.png == nullptr) return PngDecoding::kFailed;
@@ -146,7 +173,7 @@ PngDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, IconPixels
   s.end = png_create_info_struct(s.png);
   if (s.info == nullptr || s.end == nullptr) return PngDecoding::kFailed;
   std::vector<png_bytep> rows;
-  const PngDecoding result = Decode(setSource, max_pixels, s, icon, &rows);
+  const PngDecoding result = Decode(setSource, max_pixels, background, s, icon, &rows);
   if (result != PngDecoding::kDecoded) icon->Release();
   return result;
 }
@@ -158,16 +185,17 @@ bool HasPngSignature(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
-                           IconPixels* icon) {
+                           IconPixels* icon, const Background& background) {
   if (!HasPngSignature(data, size)) return PngDecoding::kNotPng;
   if (PngChunkOverrunsBytes(data, size)) return PngDecoding::kFailed;
   MemoryReader reader{data, size};
   return DecodeWith(
       [&reader](png_structp png) { png_set_read_fn(png, &reader, ReadFromMemory); }, max_pixels,
-      icon);
+      background, icon);
 }
 
-PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon) {
+PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon,
+                      const Background& background) {
   unsigned char signature[8];
   if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
       !HasPngSignature(signature, sizeof signature))
@@ -175,7 +203,8 @@ PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* ico
   const bool overrun = PngChunkOverrunsFile(file);
   std::rewind(file);
   if (overrun) return PngDecoding::kFailed;
-  return DecodeWith([file](png_structp png) { png_init_io(png, file); }, max_pixels, icon);
+  return DecodeWith([file](png_structp png) { png_init_io(png, file); }, max_pixels, background,
+                    icon);
 }
 
 }  // namespace vexlor

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "icon/icon_pixels.h"
+#include "vexlor/distortion.h"
 
 namespace vexlor {
 
@@ -24,16 +25,21 @@ enum class PngDecoding {
 // side at most 2^20 pixels, at most `max_pixels` in all). A differential
 // test and fuzz target hold the two to the same pixels. A file of up to
 // kWholeFileLimit bytes (icon/file_bytes.h) is read whole and decoded from
-// memory.
-PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon);
+// memory. Over a set `background`, a PNG with alpha or transparency keeps
+// its alpha (libpng expanding tRNS to it, 16 bits stripped to the high byte
+// like the colour) and is composited over it (vexlor/distortion.h); the
+// image then needs 4 bytes a pixel while it decodes.
+PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon,
+                          const Background& background = {});
 
 // The same for a stream positioned at the start of the file, read as a
 // stream.
-PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon);
+PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon,
+                      const Background& background = {});
 
 // The same for `size` bytes in memory.
 PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
-                           IconPixels* icon);
+                           IconPixels* icon, const Background& background = {});
 
 // Whether a chunk of the PNG in `file` (before IEND) declares more bytes than
 // the file has after it. Such a file cannot be decoded, but libpng allocates

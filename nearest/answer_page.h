@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "descriptors/normalised_icon.h"
+#include "vexlor/distortion.h"
 
 namespace vexlor {
 
@@ -37,9 +38,10 @@ struct PageHeading {
 
 std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>& queries);
 
-// The icon file at `path` as the search measured it (undistorted, resampled
-// to 62 x 62), as PNG bytes; "" when it cannot be loaded.
-std::string MeasuredPicture(const std::string& path);
+// The icon file at `path` as the search measured it (undistorted but for
+// `background`, resampled to 62 x 62), as PNG bytes; "" when it cannot be
+// loaded.
+std::string MeasuredPicture(const std::string& path, const Background& background);
 // The same for an icon already measured: the 62 x 62 icon it was seen as.
 std::string PictureOf(const NormalisedIcon& seen);
 

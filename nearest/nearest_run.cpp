@@ -45,7 +45,8 @@ DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
     std::optional<Descriptors> described;
     NormalisedIcon seen;
     const Status status =
-        MeasureIconFile(o.icons[i], {}, &described, pictures != nullptr ? &seen : nullptr);
+        MeasureIconFile(o.icons[i], {.background = o.background}, &described,
+                        pictures != nullptr ? &seen : nullptr);
     if (!status.ok()) {
       (*failures)[i] = status.message();
       return;
@@ -112,7 +113,9 @@ Status WritePage(const NearestOptions& o, const Names& names,
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   std::vector<std::string> pictures(rows.size());
   ParallelFor(rows.size(), o.jobs,
-              [&](std::size_t i) { pictures[i] = MeasuredPicture(std::string(names[rows[i]])); });
+              [&](std::size_t i) {
+                pictures[i] = MeasuredPicture(std::string(names[rows[i]]), o.background);
+              });
   std::vector<PageQuery> queries(found.size());
   ParallelFor(found.size(), o.jobs, [&](std::size_t q) {
     PageQuery& query = queries[q];

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "vexlor/distortion.h"
+
 #include "vexlor/nearest.h"
 
 namespace vexlor {
@@ -16,6 +18,7 @@ struct NearestOptions {
   std::vector<std::string> icons;  // the queries, or
   std::string records;             // a results file whose lines are the queries
   std::string html;                // where to write the page of the answers, or ""
+  Background background;           // what query icons (and the page's) are composited over
   std::size_t k = 5;
   Metric metric = kDefaultMetric;
   unsigned jobs = 1;

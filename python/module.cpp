@@ -46,13 +46,20 @@ std::string Shown(const std::string& message) { return Quoted(message, 400); }
 
 // The options arrive checked by the Python layer (vexlor/__init__.py), as
 // vexlor-batch and vexlor-card check theirs.
-Distortion MakeDistortion(int blur, double red, double green, double blue) {
-  return {blur, red, green, blue};
+Distortion MakeDistortion(int blur, double red, double green, double blue,
+                          const std::string& background) {
+  Distortion distortion{blur, red, green, blue};
+  if (!background.empty() && !ParseBackground(background, &distortion.background))
+    throw py::value_error("background '" + Shown(Quoted(background, 40)) +
+                          "' is no colour (\"white\", \"black\" or \"#rrggbb\")");
+  return distortion;
 }
 
 // An icon from a numpy array: H x W x 3 in `order`, H x W x 4 (alpha
-// dropped) or H x W grey, 8-bit. The result owns a BGR copy.
-cv::Mat IconFromArray(const py::array& array, const std::string& order) {
+// dropped, or composited over a set `background`) or H x W grey, 8-bit. The
+// result owns a BGR copy.
+cv::Mat IconFromArray(const py::array& array, const std::string& order,
+                      const Background& background) {
   if (order != "bgr" && order != "rgb")
     throw py::value_error("order must be \"bgr\" or \"rgb\", not \"" + order + "\"");
   if (array.dtype().kind() != 'u' || array.itemsize() != 1)
@@ -78,6 +85,17 @@ cv::Mat IconFromArray(const py::array& array, const std::string& order) {
     case 3: rgb ? cv::cvtColor(view, icon, cv::COLOR_RGB2BGR) : view.copyTo(icon); break;
     default: cv::cvtColor(view, icon, rgb ? cv::COLOR_RGBA2BGR : cv::COLOR_BGRA2BGR); break;
   }
+  if (channels == 4 && background.set)
+    for (int y = 0; y < icon.rows; ++y) {
+      std::uint8_t* bgr = icon.ptr<std::uint8_t>(y);
+      const std::uint8_t* in = view.ptr<std::uint8_t>(y);
+      for (int x = 0; x < icon.cols; ++x, bgr += 3) {
+        const std::uint8_t alpha = in[4 * x + 3];
+        bgr[0] = Composited(bgr[0], alpha, background.blue);
+        bgr[1] = Composited(bgr[1], alpha, background.green);
+        bgr[2] = Composited(bgr[2], alpha, background.red);
+      }
+    }
   return icon;
 }
 
@@ -125,7 +143,7 @@ Described DescribePath(const std::string& path, const Distortion& distortion) {
 
 Described DescribeArray(const py::array& array, const std::string& order,
                         const Distortion& distortion) {
-  const cv::Mat icon = IconFromArray(array, order);
+  const cv::Mat icon = IconFromArray(array, order, distortion.background);
   py::gil_scoped_release unlocked;
   try {
     cv::Mat seen;
@@ -302,18 +320,19 @@ PYBIND11_MODULE(_vexlor, m) {
     bad_icon_error = type.release().ptr();
   });
   m.def("describe_path",
-        [](const std::string& path, int blur, double red, double green, double blue) {
-          return DescribePath(path, MakeDistortion(blur, red, green, blue));
+        [](const std::string& path, int blur, double red, double green, double blue,
+           const std::string& background) {
+          return DescribePath(path, MakeDistortion(blur, red, green, blue, background));
         });
   m.def("describe_array",
         [](const py::array& icon, const std::string& order, int blur, double red, double green,
-           double blue) {
-          return DescribeArray(icon, order, MakeDistortion(blur, red, green, blue));
+           double blue, const std::string& background) {
+          return DescribeArray(icon, order, MakeDistortion(blur, red, green, blue, background));
         });
   m.def("describe_many",
         [](const std::vector<std::string>& paths, int jobs, bool tiny, int blur, double red,
-           double green, double blue) {
-          return DescribeMany(paths, jobs, tiny, MakeDistortion(blur, red, green, blue));
+           double green, double blue, const std::string& background) {
+          return DescribeMany(paths, jobs, tiny, MakeDistortion(blur, red, green, blue, background));
         });
   m.def("read_results", &ReadResultsArrays);
   m.def("nearest", &NearestArrays);

@@ -6,17 +6,49 @@
 #define VEXLOR_DISTORTION_H_
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace vexlor {
 
+// A colour that an icon is composited over, by its alpha, before anything
+// else is done to it: what a person sees of an icon drawn on that colour.
+// Without it (`set` false) alpha is dropped as vexlor drops it, and the
+// colour that an encoder left under transparent pixels counts.
+struct Background {
+  bool set = false;
+  std::uint8_t blue = 0, green = 0, red = 0;
+};
+
+// The one compositing rule, for each of blue, green and red of every pixel
+// whose alpha is `alpha` (0 transparent .. 255 opaque):
+//   (colour x alpha + background x (255 - alpha) + 127) / 255
+// in integers, truncated: the nearest integer to the exact blend (255 is
+// odd, so there is never a tie). Alpha 255 keeps the colour, alpha 0 gives
+// the background. 16-bit samples and alpha are first taken to their high
+// byte, as vexlor takes 16-bit colour; a palette's or a colour's
+// transparency (PNG tRNS) is alpha as libpng expands it; an icon without
+// alpha is left as it is.
+inline std::uint8_t Composited(std::uint8_t colour, std::uint8_t alpha, std::uint8_t background) {
+  return static_cast<std::uint8_t>((colour * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+// Reads "white", "black" or "#rrggbb" (any case) into `*background`; false
+// for any other text.
+bool ParseBackground(std::string_view text, Background* background);
+// The text ParseBackground reads back: "#rrggbb", or "" when not set.
+std::string BackgroundText(const Background& background);
+
 // The distortion applied to an icon before it is measured: a Gaussian blur
 // with a (2 * blur + 1)-pixel square aperture (none for 0), then a scale
-// factor per colour channel (1.0 leaves a channel as it is).
+// factor per colour channel (1.0 leaves a channel as it is). The background,
+// when set, comes first of all, as the icon is loaded.
 struct Distortion {
   int blur = 0;
   double red = 1.0;
   double green = 1.0;
   double blue = 1.0;
+  Background background{};
 };
 
 // Largest blur whose Gaussian aperture 2 * blur + 1 still fits in an int.

@@ -41,8 +41,9 @@ void IconProcess(cv::Mat& icon, const Distortion& distortion);
 // is no regular file (a pipe or a device could block forever) or is no image
 // the library reads; kIconRefused when it has more than MaxIconPixels()
 // pixels, is a JPEG beyond the scan and memory bounds (README), or cannot be
-// decoded for want of memory.
-Status LoadIcon(const std::string& path, cv::Mat* icon);
+// decoded for want of memory. Over a set `background`, an image with alpha
+// is composited over it first (vexlor/distortion.h).
+Status LoadIcon(const std::string& path, cv::Mat* icon, const Background& background = {});
 
 // The same for an image file held in memory.
 Status DecodeIcon(const cv::Mat& encoded, cv::Mat* icon);

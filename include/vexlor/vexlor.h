@@ -38,7 +38,8 @@ namespace vexlor {
 
 // Measures `icon`, an 8-bit 3-channel BGR image of any size, exactly as vexlor
 // measures an icon after loading it: `distortion` is applied first (to a
-// copy; `icon` is only read). Throws vexlor::Error (kInvalidArgument) for an
+// copy; `icon` is only read; its background has nothing to act on in a BGR
+// image: it applies as a file is loaded, in DescribeFile and LoadIcon). Throws vexlor::Error (kInvalidArgument) for an
 // empty image, one of another type, or a blur outside 0..kMaxBlurSize, and
 // (kMeasureFailed) when memory or the image library fails. When `seen` is
 // given, it receives the icon as the descriptors see it: distorted and

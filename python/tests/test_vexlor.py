@@ -252,3 +252,20 @@ def test_a_pixel_setting_that_is_no_limit_is_told_not_fatal(icons):
         assert run.returncode == 0, run.stderr
         assert f"OPENCV_IO_MAX_IMAGE_PIXELS='{setting}' is no pixel limit" in run.stderr
         assert run.stdout == vexlor.describe(icons[0]).line() + "\n"
+
+
+def test_background_composites_as_the_tools_do(tools, icons, tmp_path):
+    alpha_icons = [icons[0], icons[2], icons[4], icons[7]]  # RGBA, 16-bit, palette, 256 px
+    results = batch_output(tools, alpha_icons, tmp_path, "--double", "--background", "#ff8000")
+    tool_values, _ = vexlor.read_results(results)
+    values, bad = vexlor.describe_many(alpha_icons, tiny=False, background="#FF8000")
+    assert not bad.any() and np.array_equal(values, tool_values)
+    # An array with alpha is composited by the same rule as its file.
+    rgba = cv2.imread(icons[0], cv2.IMREAD_UNCHANGED)
+    assert rgba.shape[2] == 4
+    assert vexlor.describe(rgba, background="white").line() == \
+        vexlor.describe(icons[0], background="white").line() != vexlor.describe(icons[0]).line()
+    for bad_colour, error in (("blue-ish", ValueError), ("#12345", ValueError), ("", ValueError),
+                              (255, TypeError)):
+        with pytest.raises(error):
+            vexlor.describe_many(["never-read.png"], background=bad_colour)

@@ -120,9 +120,13 @@ def _factor(name, value):
     return value
 
 
-def _distortion(blur, red, green, blue):
+def _distortion(blur, red, green, blue, background):
+    if background is not None and not isinstance(background, str):
+        raise TypeError(f"background must be a str or None, not {type(background).__name__}")
+    if background == "":
+        raise ValueError("background '' is no colour (\"white\", \"black\" or \"#rrggbb\")")
     return (_integer("blur", blur, 0, MAX_BLUR), _factor("red", red), _factor("green", green),
-            _factor("blue", blue))
+            _factor("blue", blue), background or "")
 
 
 def _jobs(jobs):
@@ -138,21 +142,26 @@ def _path(path):
     return encoded
 
 
-def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0):
+def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0, background=None):
     """Measures one icon: a path, or a uint8 numpy array of H x W x 3 in
     channel order `order` ("bgr" as cv2.imread returns it, "rgb" as PIL and
     imageio return it), H x W x 4 (alpha dropped) or H x W grey.
 
+    `background` ("white", "black" or "#rrggbb"): every pixel is first
+    composited over that colour by its alpha, as vexlor-batch --background
+    does, so that the record holds what is visible (None: alpha dropped).
+
     Raises BadIconError (naming the path) for a file that cannot be loaded,
     TypeError or ValueError for an unusable array or option: blur is an int
     0..MAX_BLUR, the factors are numbers (NaN is refused)."""
-    distortion = _distortion(blur, red, green, blue)
+    distortion = _distortion(blur, red, green, blue, background)
     if isinstance(icon, (str, bytes, os.PathLike)):
         return Record(_vexlor.describe_path(_path(icon), *distortion))
     return Record(_vexlor.describe_array(np.asarray(icon), order, *distortion))
 
 
-def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=1.0):
+def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=1.0,
+                  background=None):
     """Measures every path on `jobs` threads (0: all cores), the GIL released.
 
     Returns (values, bad): an (N, 416) float64 array holding each icon's
@@ -163,7 +172,7 @@ def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=
     a RuntimeWarning that says why."""
     if isinstance(paths, (str, bytes, os.PathLike)):
         raise TypeError("paths must be a list of paths, not a single path")
-    distortion = _distortion(blur, red, green, blue)
+    distortion = _distortion(blur, red, green, blue, background)
     encoded = [_path(p) for p in paths]
     values, bad, failures = _vexlor.describe_many(encoded, _jobs(jobs), bool(tiny), *distortion)
     for message in failures:
