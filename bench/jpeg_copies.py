@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""Saves each icon of a list as JPEG.
+"""Saves each icon of a list as JPEG (or, with --png, as an RGB PNG).
 
-Usage: jpeg_copies.py LIST FOLDER [QUALITY] [--over-white]
+Usage: jpeg_copies.py LIST FOLDER [QUALITY] [--over-white] [--png]
 Prints one JPEG path per icon, in order (a path whose icon cannot be read is
 printed all the same, so that it stays a Bad Icon in its place). By default
 the icon as vexlor sees it (colour, alpha dropped) at the image library's
@@ -28,16 +28,18 @@ def over_white(icon):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if a != "--over-white"]
-    white = len(args) < len(sys.argv) - 1
+    args = [a for a in sys.argv[1:] if a not in ("--over-white", "--png")]
+    white = "--over-white" in sys.argv
+    ext = ".png" if "--png" in sys.argv else ".jpg"
     paths, folder = open(args[0]).read().split("\n")[:-1], args[1]
     quality = int(args[2]) if len(args) > 2 else 95
     os.makedirs(folder, exist_ok=True)
     for i, path in enumerate(paths):
-        out = os.path.join(folder, f"{i:05d}.jpg")
+        out = os.path.join(folder, f"{i:05d}{ext}")
         icon = cv2.imread(path, cv2.IMREAD_UNCHANGED if white else cv2.IMREAD_COLOR)
         if icon is not None:
-            cv2.imwrite(out, over_white(icon) if white else icon, [cv2.IMWRITE_JPEG_QUALITY, quality])
+            params = [cv2.IMWRITE_JPEG_QUALITY, quality] if ext == ".jpg" else []
+            cv2.imwrite(out, over_white(icon) if white else icon, params)
         print(out)
 
 

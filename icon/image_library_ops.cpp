@@ -101,7 +101,12 @@ LibraryDecoding Decoding(std::uint64_t maxPixels, const Background& background, 
     cv::Mat pixels = MatrixOver(icon->view());
     image.copyTo(pixels);  // same size and type: into the icon's own buffer
     if (background.set) {
-      const cv::Mat alpha = AlphaOf(decode(cv::IMREAD_UNCHANGED | cv::IMREAD_IGNORE_ORIENTATION));
+      cv::Mat alpha;
+      try {
+        alpha = AlphaOf(decode(cv::IMREAD_UNCHANGED | cv::IMREAD_IGNORE_ORIENTATION));
+      } catch (const cv::Exception&) {
+        // The colour decoded; a reading with alpha that fails leaves it as is.
+      }
       if (!alpha.empty() && alpha.size() == image.size())
         for (int y = 0; y < image.rows; ++y) {
           std::uint8_t* bgr = pixels.ptr<std::uint8_t>(y);

@@ -1,5 +1,6 @@
 #include "icon/png_decoder.h"
 
+#include "icon/composite.h"
 #include "icon/file_bytes.h"
 
 #include <png.h>
@@ -86,18 +87,6 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 
 // The part that may longjmp: no object with a destructor lives here.
 // `setSource` points libpng at the bytes, from their start.
-// Composites rows x cols BGRA pixels over `background` into BGR, in place:
-// each pixel's 3 bytes land at or before where its 4 were read.
-void CompositeInPlace(std::uint8_t* pixels, std::size_t count, const Background& background) {
-  const std::uint8_t* in = pixels;
-  std::uint8_t* out = pixels;
-  for (std::size_t i = 0; i < count; ++i, in += 4, out += 3) {
-    const std::uint8_t alpha = in[3];
-    out[0] = Composited(in[0], alpha, background.blue);
-    out[1] = Composited(in[1], alpha, background.green);
-    out[2] = Composited(in[2], alpha, background.red);
-  }
-}
 
 template <typename SetSource>
 PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, const Background& background,
@@ -145,7 +134,7 @@ PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, const Backgrou
     (*rows)[y] = pixels + std::size_t{y} * width * channels;
   png_read_image(s.png, rows->data());
   png_read_end(s.png, s.end);
-  if (composite) CompositeInPlace(pixels, std::size_t{width} * height, background);
+  if (composite) CompositeBgraInPlace(pixels, std::size_t{width} * height, background);
   return PngDecoding::kDecoded;
 }
 

@@ -19,7 +19,8 @@ case "${1:-}" in
                    dpkg-dev man-db chromium) ;;
   sanitize) packages+=(googletest libgtest-dev python3 python3-opencv parallel
                        xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev) ;;
-  bench) packages+=(time bc hyperfine python3-opencv adwaita-icon-theme oxygen-icon-theme
+  bench) packages+=(time bc hyperfine valgrind python3-opencv python3-pil imagemagick parallel
+                   adwaita-icon-theme oxygen-icon-theme
                    tango-icon-theme hicolor-icon-theme) ;;
 esac
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
+#include "icon/composite.h"
 #include "icon/icon_loading.h"
 #include "icon/png_decoder.h"
 #include "tests/test_support.h"
@@ -105,6 +106,17 @@ TEST_F(BackgroundTest, EveryPngKindIsCompositedByTheOneRule) {
   keyed.transparentColour = &key;
   WritePng(Path("keyed.png"), keyed, 2);
   EXPECT_EQ(Decoded(Path("keyed.png"), kWhite), std::vector<int>({255, 255, 255, 31, 20, 10}));
+}
+
+TEST(Composited, TheDecodersShortcutEqualsTheRuleForEveryColourAlphaAndBackground) {
+  int differences = 0;
+  for (int c = 0; c < 256; ++c)
+    for (int a = 0; a < 256; ++a)
+      for (int b = 0; b < 256; ++b)
+        differences += CompositedFast(c, a, b) !=
+                       Composited(static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(a),
+                                  static_cast<std::uint8_t>(b));
+  EXPECT_EQ(differences, 0);
 }
 
 TEST_F(BackgroundTest, EqualsImageMagicksFlatteningWhereAlphaIsAllOrNothing) {

@@ -11,6 +11,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "icon/icon_loading.h"
 #include "tests/fuzz/fuzz_factor.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/icon.h"
@@ -63,6 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (!DecodeIcon(encoded, &icon).ok()) return 0;
   Check(icon.type() == CV_8UC3);
   const cv::Size size0 = icon.size();
+  // Over a background (the factor bytes as its colour) the same file decodes
+  // to the same size.
+  if ((data[4] & 2) != 0) {
+    IconPixels over;
+    Check(DecodeIconPixels(data + kOptionBytes, size - kOptionBytes, &over,
+                           {true, data[1], data[2], data[3]}).ok());
+    Check(over.rows() == size0.height && over.cols() == size0.width);
+  }
 
   IconProcess(icon, Distortion{blur, c[2], c[1], c[0]});
   Check(icon.size() == size0 && icon.type() == CV_8UC3);
