@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "app/batch_options.h"
-#include "app/exit_codes.h"
-#include "app/standard_streams.h"
+#include "cli/exit_codes.h"
+#include "cli/standard_streams.h"
 #include "app/unusable_settings.h"
 #include "batch/batch_run.h"
 

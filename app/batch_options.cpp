@@ -7,7 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/command_line.h"
-#include "app/exit_codes.h"
+#include "cli/exit_codes.h"
 
 namespace vexlor {
 

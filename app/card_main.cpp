@@ -10,8 +10,8 @@
 #include <opencv2/core.hpp>
 
 #include "app/command_line.h"
-#include "app/exit_codes.h"
-#include "app/standard_streams.h"
+#include "cli/exit_codes.h"
+#include "cli/standard_streams.h"
 #include "app/unusable_settings.h"
 #include "vexlor/card.h"
 #include "vexlor/vexlor.h"

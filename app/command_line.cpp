@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/exit_codes.h"
-#include "report/quoted.h"
+#include "cli/exit_codes.h"
+#include "support/quoted.h"
 
 namespace vexlor {
 

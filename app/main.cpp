@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/exit_codes.h"
+#include "cli/exit_codes.h"
 #include "app/run.h"
-#include "app/standard_streams.h"
+#include "cli/standard_streams.h"
 #include "vexlor/status.h"
 
 int main(int argc, char** argv) {

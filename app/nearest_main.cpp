@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/exit_codes.h"
+#include "cli/exit_codes.h"
 #include "app/nearest_options.h"
-#include "app/standard_streams.h"
+#include "cli/standard_streams.h"
 #include "app/unusable_settings.h"
 #include "nearest/nearest_run.h"
 

@@ -9,8 +9,8 @@
 #include <CLI/CLI.hpp>
 
 #include "app/command_line.h"
-#include "app/exit_codes.h"
-#include "report/quoted.h"
+#include "cli/exit_codes.h"
+#include "support/quoted.h"
 
 namespace vexlor {
 

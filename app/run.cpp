@@ -6,9 +6,9 @@
 #include <exception>
 #include <string>
 
-#include "app/exit_codes.h"
+#include "cli/exit_codes.h"
 #include "app/run_options.h"
-#include "app/standard_streams.h"
+#include "cli/standard_streams.h"
 #include "app/unusable_settings.h"
 #include "app/usage.h"
 #include "app/window.h"

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "icon/helper_files.h"
-#include "report/whole_file.h"
+#include "support/whole_file.h"
 
 namespace vexlor {
 

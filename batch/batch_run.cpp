@@ -15,9 +15,9 @@
 #include "batch/ordered_pipeline.h"
 #include "batch/path_reader.h"
 #include "batch/progress.h"
-#include "app/exit_codes.h"
+#include "cli/exit_codes.h"
 #include "descriptors/measure.h"
-#include "report/quoted.h"
+#include "support/quoted.h"
 #include "vexlor/results_file.h"
 
 namespace vexlor {

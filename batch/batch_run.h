@@ -24,7 +24,7 @@ struct BatchOptions {
 // order: the line `vexlor -I PATH -A 1` with the same settings would append.
 // With `append`, a newline comes first when the output file does not end in
 // one. Reports failures and shows progress on `messages` (standard error, or
-// where it went), and returns an exit code (app/exit_codes.h): 2 when the
+// where it went), and returns an exit code (cli/exit_codes.h): 2 when the
 // list could not be read, the output not written, or an icon that was loaded
 // could not be measured (it gets "Bad Icon"; the run goes on).
 int RunBatch(const BatchOptions& options, std::FILE* messages);

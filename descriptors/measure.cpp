@@ -3,7 +3,7 @@
 #include <new>
 
 #include "icon/icon_loading.h"
-#include "report/quoted.h"
+#include "support/quoted.h"
 
 namespace vexlor {
 

@@ -14,8 +14,8 @@
 #include "icon/jpeg_decoder.h"
 #include "icon/own_decoders.h"
 #include "icon/pixel_distortion.h"
-#include "report/quoted.h"
-#include "report/whole_file.h"
+#include "support/quoted.h"
+#include "support/whole_file.h"
 
 namespace vexlor {
 

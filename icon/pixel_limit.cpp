@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "report/quoted.h"
+#include "support/quoted.h"
 #include "vexlor/distortion.h"
 
 namespace vexlor {

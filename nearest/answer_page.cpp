@@ -7,7 +7,7 @@
 #include "descriptors/normalised_icon.h"
 #include "icon/icon_loading.h"
 #include "report/png_encoder.h"
-#include "report/quoted.h"
+#include "support/quoted.h"
 
 namespace vexlor {
 

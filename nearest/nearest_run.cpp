@@ -5,12 +5,12 @@
 #include <optional>
 #include <string_view>
 
-#include "app/exit_codes.h"
-#include "app/standard_streams.h"
+#include "cli/exit_codes.h"
+#include "cli/standard_streams.h"
 #include "nearest/answer_page.h"
 #include "nearest/names.h"
-#include "report/whole_file.h"
-#include "search/parallel_for.h"
+#include "support/whole_file.h"
+#include "support/parallel_for.h"
 #include "descriptors/measure.h"
 #include "vexlor/results_file.h"
 

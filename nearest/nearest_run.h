@@ -27,7 +27,7 @@ struct NearestOptions {
 // Answers every query with its k nearest records of DATA, on standard output:
 // "query<TAB>rank<TAB>distance<TAB>name" lines, queries in the order given,
 // nearest first. Reports failures on `messages` and returns an exit code
-// (app/exit_codes.h): 2 when DATA, NAMES or the records file cannot be read
+// (cli/exit_codes.h): 2 when DATA, NAMES or the records file cannot be read
 // or do not fit, or when a query could not be answered (the others are).
 // With `html`, also writes the answers as one page there (nearest/
 // answer_page.h), whole or not at all; 2 when it cannot be written.

@@ -16,8 +16,8 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include "report/quoted.h"
-#include "search/parallel_for.h"
+#include "support/quoted.h"
+#include "support/parallel_for.h"
 #include "vexlor/card.h"
 #include "vexlor/nearest.h"
 #include "vexlor/vexlor.h"

@@ -2,7 +2,7 @@
 
 #include "icon/matrices.h"
 #include "report/png_encoder.h"
-#include "report/whole_file.h"
+#include "support/whole_file.h"
 #include "vexlor/card.h"
 
 namespace vexlor {

@@ -9,8 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "report/quoted.h"
-#include "report/results_lines.h"
+#include "support/quoted.h"
 #include "vexlor/nearest.h"
 #include "vexlor/results_file.h"
 

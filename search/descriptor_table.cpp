@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "report/results_lines.h"
+#include "vexlor/results_file.h"
 #include "search/form_constants.h"
 #include "search/root_transform.h"
 #include "vexlor/descriptors.h"

@@ -23,6 +23,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +57,19 @@ struct ResultsTable {
 // of these, longer than 64 KiB, or a record that breaks the rules of
 // CheckRecord (vexlor/nearest.h): every reader takes the same records.
 Status ReadResults(const std::string& path, ResultsTable* table);
+
+// The longest line a results file may have, in bytes: a record of either
+// form is far shorter (TinyInt at most 1,664 bytes, doubles some 6,000).
+inline constexpr std::size_t kMaxResultsLine = 1 << 16;
+
+// Reads the results file at `path` one line at a time, as vexlor and
+// vexlor-batch write it, and calls `line` with the line's number (from 1)
+// and its record_token_count numbers, or nullptr for "Bad Icon". Stops at the
+// first failure `line` returns and returns it. kIOError when the file cannot
+// be read; kInvalidArgument ("<path>:<line>: ...") for a line that is neither,
+// or that is longer than kMaxResultsLine.
+Status ForEachResultsLine(const std::string& path,
+                          const std::function<Status(std::size_t number, const double* values)>& line);
 
 // The system calls that results files are written through. Each returns what
 // the call of the same name returns and leaves the reason in errno. Tests

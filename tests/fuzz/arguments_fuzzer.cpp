@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/batch_options.h"
-#include "app/exit_codes.h"
+#include "cli/exit_codes.h"
 #include "app/run_options.h"
 #include "vexlor/icon.h"
 

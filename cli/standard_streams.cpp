@@ -1,4 +1,4 @@
-#include "app/standard_streams.h"
+#include "cli/standard_streams.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "report/whole_file.h"
+#include "support/whole_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

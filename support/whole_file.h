@@ -1,5 +1,5 @@
-#ifndef VEXLOR_REPORT_WHOLE_FILE_H_
-#define VEXLOR_REPORT_WHOLE_FILE_H_
+#ifndef VEXLOR_SUPPORT_WHOLE_FILE_H_
+#define VEXLOR_SUPPORT_WHOLE_FILE_H_
 
 #include <cstddef>
 #include <string>
@@ -28,4 +28,4 @@ std::string ReplaceWholeFile(const std::string& path, const void* data, std::siz
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_REPORT_WHOLE_FILE_H_
+#endif  // VEXLOR_SUPPORT_WHOLE_FILE_H_

@@ -1,4 +1,4 @@
-#include "report/quoted.h"
+#include "support/quoted.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_REPORT_QUOTED_H_
-#define VEXLOR_REPORT_QUOTED_H_
+#ifndef VEXLOR_SUPPORT_QUOTED_H_
+#define VEXLOR_SUPPORT_QUOTED_H_
 
 #include <cstddef>
 #include <string>
@@ -16,4 +16,4 @@ std::string Quoted(std::string_view text, std::size_t max_bytes = std::string_vi
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_REPORT_QUOTED_H_
+#endif  // VEXLOR_SUPPORT_QUOTED_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_SEARCH_PARALLEL_FOR_H_
-#define VEXLOR_SEARCH_PARALLEL_FOR_H_
+#ifndef VEXLOR_SUPPORT_PARALLEL_FOR_H_
+#define VEXLOR_SUPPORT_PARALLEL_FOR_H_
 
 #include <algorithm>
 #include <atomic>
@@ -27,4 +27,4 @@ void ParallelFor(std::size_t n, unsigned jobs, Work work) {
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_SEARCH_PARALLEL_FOR_H_
+#endif  // VEXLOR_SUPPORT_PARALLEL_FOR_H_
