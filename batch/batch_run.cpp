@@ -188,7 +188,10 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   // keep them so; this thread takes them from then on.
   pipeline.started = [&] { stops.Release(); };
   pipeline.jobs = options.jobs;
-  pipeline.window = 16 * static_cast<size_t>(options.jobs) + 16;
+  // Room for the small icons a worker measures while another decodes a
+  // large one that must be written first (a 512 px icon takes as long as
+  // a hundred 16 px ones); a few hundred lines of memory.
+  pipeline.window = 256 * static_cast<size_t>(options.jobs);
   stops.Hold();
   pipeline.Run();
 
