@@ -27,6 +27,16 @@ void AddDistortionOptions(CLI::App& app, Distortion* distortion) {
   app.add_option("--green", distortion->green, "Green channel factor (vexlor -cG)")->check(aNumber);
   app.add_option("--blue", distortion->blue, "Blue channel factor (vexlor -cB)")->check(aNumber);
   AddBackgroundOption(app, &distortion->background);
+  AddSvgSizeOption(app, &distortion->svg_size);
+}
+
+void AddSvgSizeOption(CLI::App& app, int* svg_size) {
+  app.add_option("--svg-size", *svg_size,
+                 "Render SVG icons to fit N x N pixels (as rsvg-convert --width=N --height=N\n"
+                 "--keep-aspect-ratio), for sets whose SVGs declare no useful size\n"
+                 "(default: each SVG's own size), 1.." + std::to_string(kMaxSvgSize))
+      ->check(CLI::Range(1, kMaxSvgSize))
+      ->option_text("N");
 }
 
 void AddBackgroundOption(CLI::App& app, Background* background) {

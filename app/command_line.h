@@ -18,12 +18,15 @@ namespace vexlor {
 // (a message and a pointer to --help on standard error).
 // --blur, --red, --green and --blue, vexlor's -B, -cR, -cG and -cB, into
 // `distortion`.
-// --background too.
+// --background and --svg-size too.
 void AddDistortionOptions(CLI::App& app, Distortion* distortion);
 
 // --background COLOUR into `background`; a text that is no colour is a bad
 // option.
 void AddBackgroundOption(CLI::App& app, Background* background);
+
+// --svg-size N into `svg_size`.
+void AddSvgSizeOption(CLI::App& app, int* svg_size);
 
 // For options that name a file to write: the empty name is refused (it would
 // otherwise read as "no file given").

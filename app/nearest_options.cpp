@@ -58,6 +58,7 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
       ->option_text("NAME");
   app.add_flag("-0,--null", o.null_separated, "Names in NAMES end with a NUL byte");
   AddBackgroundOption(app, &o.background);
+  AddSvgSizeOption(app, &o.svg_size);
   app.add_option("--html", o.html,
                  "Also write the answers as one self-contained page: each query's icon\n"
                  "beside its nearest records' icons, with rank, distance and name")

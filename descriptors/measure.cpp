@@ -26,7 +26,7 @@ Status MeasureIconFile(const std::string& path, const Distortion& distortion,
   Status status;
   try {
     IconPixels icon;
-    status = LoadIconPixels(path, &icon, distortion.background);
+    status = LoadIconPixels(path, &icon, distortion);
     if (!status.ok()) return status;
     DistortIcon(icon, distortion);
     out->emplace(MeasureDistorted(icon.view(), seen));

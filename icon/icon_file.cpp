@@ -25,7 +25,7 @@ Status ToMatrix(const std::string& what, const Status& status, const IconPixels&
 
 Status LoadIcon(const std::string& path, cv::Mat* icon, const Background& background) {
   IconPixels pixels;
-  const Status status = LoadIconPixels(path, &pixels, background);
+  const Status status = LoadIconPixels(path, &pixels, {.background = background});
   return ToMatrix("'" + path + "'", status, pixels, icon);
 }
 

@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "icon/jpeg_decoder.h"
 #include "icon/own_decoders.h"
 #include "icon/pixel_distortion.h"
+#include "icon/svg_renderer.h"
 #include "support/quoted.h"
 #include "support/whole_file.h"
 
@@ -36,8 +39,39 @@ std::string WhyNoIconFile(const std::string& path) {
 // Decodes one icon under the pixel limit: a PNG or JPEG here, anything else
 // through the image library. `decodeOwn` decodes the bytes if they are ours,
 // `decode` hands them to the library.
-template <typename DecodeOwn, typename Decode>
-Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, IconPixels* icon) {
+// An SVG's bytes, if `head` starts one: the file's whole (bounded) for a
+// path, the bytes themselves for bytes.
+struct SvgSource {
+  std::vector<std::uint8_t> bytes;
+  bool is_svg = false;
+  bool too_long = false;
+};
+
+SvgSource SvgOfFile(const std::string& path) {
+  SvgSource source;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) return source;
+  std::uint8_t head[4096];
+  const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+  if (!LooksLikeSvg(head, got)) return source;
+  source.is_svg = true;
+  source.bytes.assign(head, head + got);
+  std::uint8_t buffer[1 << 16];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
+    if (source.bytes.size() + n > kMaxSvgBytes) {
+      source.too_long = true;
+      return source;
+    }
+    source.bytes.insert(source.bytes.end(), buffer, buffer + n);
+  }
+  return source;
+}
+
+// `svg()` gives the icon's SVG source (is_svg false when it is none);
+// `basePath` is where its references are resolved.
+template <typename DecodeOwn, typename Decode, typename Svg>
+Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Svg svg,
+                const std::string& basePath, const Distortion& settings, IconPixels* icon) {
   icon->Release();
   std::string reason = "no image that the image library reads";
   bool refused = true;  // beyond a bound, rather than no image
@@ -56,6 +90,24 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Ico
       reason = "a JPEG of several scans whose decoding needs more than " +
                std::to_string(JpegMemoryBytes(maxPixels)) + " bytes";
     } else if (own == OwnDecoding::kNotOurs) {
+      if (const SvgSource source = svg(); source.is_svg) {
+        std::string why;
+        const SvgRenderer* renderer = GetSvgRenderer(&why);
+        if (renderer == nullptr) return Status::IOError("cannot load " + what + ": " + why);
+        if (source.too_long) {
+          return Status::IconRefused("cannot load " + what + ": an SVG of more than " +
+                                     std::to_string(kMaxSvgBytes) + " bytes");
+        }
+        switch (renderer->render(source.bytes.data(), source.bytes.size(), basePath,
+                                 {maxPixels, settings.svg_size, settings.background}, icon, &why)) {
+          case SvgRendering::kRendered: return {};
+          case SvgRendering::kFailed:  // told too: librsvg refuses hostile files this way
+          case SvgRendering::kTooLarge:
+          case SvgRendering::kTimedOut:
+            icon->Release();
+            return Status::IconRefused("cannot load " + what + ": " + why);
+        }
+      }
       std::string why;
       const ImageLibrary* library = GetImageLibrary(&why);
       if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);
@@ -84,7 +136,8 @@ std::string ExtensionOf(const char* path) {
 
 }  // namespace
 
-Status LoadIconPixels(const std::string& path, IconPixels* icon, const Background& background) {
+Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortion& settings) {
+  const Background& background = settings.background;
   const std::string why = WhyNoIconFile(path);
   if (!why.empty()) {
     icon->Release();
@@ -98,11 +151,12 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon, const Backgroun
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, background, icon);
       },
-      icon);
+      [&] { return SvgOfFile(path); }, path, settings, icon);
 }
 
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
-                        const Background& background) {
+                        const Distortion& settings) {
+  const Background& background = settings.background;
   return Decoding(
       "an image in memory",
       [&](std::uint64_t maxPixels) {
@@ -111,7 +165,13 @@ Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels*
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.decode(bytes, size, maxPixels, background, icon);
       },
-      icon);
+      [&] {
+        SvgSource source;
+        source.is_svg = size <= kMaxSvgBytes && LooksLikeSvg(bytes, size);
+        if (source.is_svg) source.bytes.assign(bytes, bytes + size);
+        return source;
+      },
+      "", settings, icon);
 }
 
 Status SaveIconPixels(const std::string& path, const BgrImageView& icon) {

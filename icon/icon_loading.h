@@ -19,10 +19,11 @@ namespace vexlor {
 // loading and saving fail with kIOError and DistortIcon throws vexlor::Error
 // (kMeasureFailed). Over a set `background` every icon with alpha is
 // composited over it as it is decoded (vexlor/distortion.h).
-Status LoadIconPixels(const std::string& path, IconPixels* icon,
-                      const Background& background = {});
+// SVG icons are rendered as icon/svg_renderer.h says, at `settings.svg_size`.
+// Only the background and the SVG size of `settings` act here.
+Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortion& settings = {});
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
-                        const Background& background = {});
+                        const Distortion& settings = {});
 Status SaveIconPixels(const std::string& path, const BgrImageView& icon);
 void DistortIcon(IconPixels& icon, const Distortion& distortion);
 

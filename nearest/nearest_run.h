@@ -19,6 +19,7 @@ struct NearestOptions {
   std::string records;             // a results file whose lines are the queries
   std::string html;                // where to write the page of the answers, or ""
   Background background;           // what query icons (and the page's) are composited over
+  int svg_size = 0;                // what SVG query icons (and the page's) are rendered at
   std::size_t k = 5;
   Metric metric = kDefaultMetric;
   unsigned jobs = 1;

@@ -10,13 +10,13 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-highgui-dev
-  libcli11-dev libpng-dev libjpeg-dev
+  libcli11-dev libpng-dev libjpeg-dev librsvg2-dev zlib1g-dev
   pybind11-dev python3-dev python3-numpy
 )
 case "${1:-}" in
   test) packages+=(googletest libgtest-dev python3 python3-opencv parallel
                    xvfb xauth xdotool imagemagick python3-pytest python3-distributed
-                   dpkg-dev man-db chromium) ;;
+                   dpkg-dev man-db chromium librsvg2-bin) ;;
   sanitize) packages+=(googletest libgtest-dev python3 python3-opencv parallel
                        xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev) ;;
   bench) packages+=(time bc hyperfine valgrind python3-opencv python3-pil imagemagick parallel

@@ -49,7 +49,14 @@ struct Distortion {
   double green = 1.0;
   double blue = 1.0;
   Background background{};
+  // The side an SVG icon is rendered to fit (as rsvg-convert --width=N
+  // --height=N --keep-aspect-ratio); 0: its natural size.
+  int svg_size = 0;
 };
+
+// Largest svg_size the options take: an SVG rendered that large is already
+// beyond what a 62 x 62 measurement can use.
+inline constexpr int kMaxSvgSize = 4096;
 
 // Largest blur whose Gaussian aperture 2 * blur + 1 still fits in an int.
 inline constexpr int kMaxBlurSize = (2147483647 - 1) / 2;

@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if ((data[4] & 2) != 0) {
     IconPixels over;
     Check(DecodeIconPixels(data + kOptionBytes, size - kOptionBytes, &over,
-                           {true, data[1], data[2], data[3]}).ok());
+                           {.background = {true, data[1], data[2], data[3]}})
+              .ok());
     Check(over.rows() == size0.height && over.cols() == size0.width);
   }
 

@@ -1,0 +1,196 @@
+// The plugin vexlor-svg.so: SVG icons rendered with librsvg, behind one C
+// entry point (icon/svg_renderer.h).
+#include <librsvg/rsvg.h>
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "icon/composite.h"
+#include "icon/svg_renderer.h"
+
+namespace vexlor {
+
+namespace {
+
+struct Size {
+  double w = 0, h = 0;
+};
+
+// The natural size, as rsvg-convert takes it (librsvg's legacy document
+// size): width and height when both are absolute; else the viewBox's size;
+// else the drawing's extent.
+bool NaturalSize(RsvgHandle* handle, Size* size, std::string* why) {
+  gdouble w = 0, h = 0;
+  if (rsvg_handle_get_intrinsic_size_in_pixels(handle, &w, &h)) {
+    *size = {w, h};
+    return true;
+  }
+  gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
+  RsvgLength width{}, height{};
+  RsvgRectangle viewBox{};
+  rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &width, &hasHeight, &height,
+                                       &hasViewBox, &viewBox);
+  if (hasViewBox) {
+    *size = {viewBox.width, viewBox.height};
+    return true;
+  }
+  RsvgRectangle ink{}, logical{};
+  GError* error = nullptr;
+  if (!rsvg_handle_get_geometry_for_element(handle, nullptr, &ink, &logical, &error)) {
+    *why = error != nullptr ? error->message : "no size";
+    g_clear_error(&error);
+    return false;
+  }
+  *size = {ink.width, ink.height};
+  return true;
+}
+
+// rsvg-convert's size for --width=N --height=N --keep-aspect-ratio: the
+// largest that fits N x N.
+Size Fitted(Size natural, int side) {
+  const double n = side;
+  const double scale = std::min(n / natural.w, n / natural.h);
+  return {natural.w * scale, natural.h * scale};
+}
+
+
+
+struct Job {
+  std::vector<std::uint8_t> bytes;
+  std::string path;
+  SvgSettings settings;
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  SvgRendering result = SvgRendering::kFailed;
+  std::string why;
+  IconPixels icon;
+};
+
+SvgRendering RenderNow(Job& job) {
+  GFile* base = job.path.empty() ? nullptr : g_file_new_for_path(job.path.c_str());
+  GInputStream* stream = g_memory_input_stream_new_from_data(
+      job.bytes.data(), static_cast<gssize>(job.bytes.size()), nullptr);
+  GError* error = nullptr;
+  RsvgHandle* handle =
+      rsvg_handle_new_from_stream_sync(stream, base, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
+  g_object_unref(stream);
+  if (base != nullptr) g_object_unref(base);
+  const auto fail = [&](const char* what) {
+    job.why = std::string(what) + (error != nullptr ? std::string(": ") + error->message : "");
+    g_clear_error(&error);
+    if (handle != nullptr) g_object_unref(handle);
+    return SvgRendering::kFailed;
+  };
+  if (handle == nullptr) return fail("librsvg cannot read it");
+  rsvg_handle_set_dpi(handle, 96.0);
+  Size natural;
+  if (!NaturalSize(handle, &natural, &job.why)) return fail("it has no size");
+  if (!(natural.w > 0 && natural.h > 0)) return fail("it has no size");
+  const Size final = job.settings.svg_size > 0 ? Fitted(natural, job.settings.svg_size) : natural;
+  const double wide = std::ceil(final.w), high = std::ceil(final.h);
+  if (!(wide <= 32767 && high <= 32767) || wide * high > static_cast<double>(job.settings.max_pixels)) {
+    job.why = "an SVG of " + std::to_string(final.w) + " x " + std::to_string(final.h) +
+              " pixels, more than " + std::to_string(job.settings.max_pixels) + " pixels";
+    g_object_unref(handle);
+    return SvgRendering::kTooLarge;
+  }
+  const int cols = static_cast<int>(wide), rows = static_cast<int>(high);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cols, rows);
+  cairo_t* cr = cairo_create(surface);
+  cairo_scale(cr, final.w / natural.w, final.h / natural.h);
+  const RsvgRectangle viewport{0, 0, natural.w, natural.h};
+  const gboolean rendered = rsvg_handle_render_document(handle, cr, &viewport, &error);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  if (!rendered || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return fail("librsvg cannot render it");
+  }
+  g_object_unref(handle);
+  // Unpremultiplied as cairo writes a PNG, then as vexlor reads one.
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  std::uint8_t* out = job.icon.Allocate(rows, cols);
+  const Background& bg = job.settings.background;
+  for (int y = 0; y < rows; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + std::size_t{static_cast<std::size_t>(y)} * stride);
+    for (int x = 0; x < cols; ++x, out += 3) {
+      const std::uint32_t p = row[x], a = p >> 24;
+      std::uint32_t c[3] = {0, 0, 0};  // blue, green, red
+      if (a != 0)
+        for (int i = 0; i < 3; ++i) c[i] = (((p >> (8 * i)) & 0xff) * 255 + a / 2) / a;
+      if (bg.set) {
+        out[0] = CompositedFast(c[0], a, bg.blue);
+        out[1] = CompositedFast(c[1], a, bg.green);
+        out[2] = CompositedFast(c[2], a, bg.red);
+      } else {
+        out[0] = static_cast<std::uint8_t>(c[0]);
+        out[1] = static_cast<std::uint8_t>(c[1]);
+        out[2] = static_cast<std::uint8_t>(c[2]);
+      }
+    }
+  }
+  cairo_surface_destroy(surface);
+  return SvgRendering::kRendered;
+}
+
+std::mutex abandoned_mutex;
+int abandoned = 0;
+
+SvgRendering Render(const std::uint8_t* bytes, std::size_t size, const std::string& path,
+                    const SvgSettings& settings, IconPixels* icon, std::string* why) {
+  {
+    std::lock_guard lock(abandoned_mutex);
+    if (abandoned >= kMaxAbandonedSvgRenderings) {
+      *why = std::to_string(abandoned) + " SVG renderings ran out of time in this run already";
+      return SvgRendering::kTimedOut;
+    }
+  }
+  // On a thread of its own, so that a rendering that takes too long can be
+  // left behind: librsvg cannot be stopped while it draws.
+  auto job = std::make_shared<Job>();
+  job->bytes.assign(bytes, bytes + size);
+  job->path = path;
+  job->settings = settings;
+  std::thread([job] {
+    SvgRendering result = SvgRendering::kFailed;
+    try {
+      result = RenderNow(*job);
+    } catch (const std::bad_alloc&) {
+      job->why = "out of memory";
+    }
+    std::lock_guard lock(job->mutex);
+    job->result = result;
+    job->finished = true;
+    job->done.notify_all();
+  }).detach();
+  std::unique_lock lock(job->mutex);
+  if (!job->done.wait_for(lock, kSvgTimeLimit, [&] { return job->finished; })) {
+    std::lock_guard count(abandoned_mutex);
+    ++abandoned;
+    *why = "its rendering took more than " + std::to_string(kSvgTimeLimit.count()) + " s";
+    return SvgRendering::kTimedOut;
+  }
+  *why = job->why;
+  if (job->result == SvgRendering::kRendered) *icon = std::move(job->icon);
+  return job->result;
+}
+
+}  // namespace
+
+}  // namespace vexlor
+
+extern "C" __attribute__((visibility("default"))) const vexlor::SvgRenderer*
+vexlor_svg_renderer_v1() {
+  static const vexlor::SvgRenderer renderer{vexlor::Render};
+  return &renderer;
+}
