@@ -2,6 +2,7 @@
 #define VEXLOR_ICON_HELPER_FILES_H_
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace vexlor {
@@ -11,6 +12,11 @@ namespace vexlor {
 // (the build tree), then in ../libexec/vexlor/ from it (an installation).
 // Empty when the program's own path cannot be read.
 std::vector<std::filesystem::path> HelperFilePlaces(const char* name);
+
+// Loads the plugin `name` from the first of `places` that is there and
+// returns its C function `entry`, or null with the reason in `*why`.
+void* LoadPluginEntry(const std::vector<std::filesystem::path>& places, const char* name,
+                      const char* entry, std::string* why);
 
 }  // namespace vexlor
 

@@ -1,6 +1,3 @@
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <mutex>
 
@@ -33,24 +30,10 @@ struct Loaded {
 Loaded Load() {
   Loaded loaded;
   PassPixelLimitToImageLibrary();
-  for (const std::filesystem::path& place : PluginPlaces()) {
-    if (::access(place.c_str(), R_OK) != 0) continue;
-    void* handle = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-      const char* error = ::dlerror();
-      loaded.why = error != nullptr ? error : "cannot load " + place.string();
-      return loaded;
-    }
-    using Entry = const ImageLibrary* (*)();
-    const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kEntryPoint));
-    if (entry == nullptr) {
-      loaded.why = place.string() + " has no " + kEntryPoint;
-      return loaded;
-    }
+  using Entry = const ImageLibrary* (*)();
+  if (const auto entry = reinterpret_cast<Entry>(
+          LoadPluginEntry(PluginPlaces(), kPluginName, kEntryPoint, &loaded.why)))
     loaded.library = entry();
-    return loaded;
-  }
-  loaded.why = std::string("the image library plugin ") + kPluginName + " was not found";
   return loaded;
 }
 

@@ -1,6 +1,3 @@
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <vector>
 
@@ -27,24 +24,10 @@ Loaded Load() {
   places.push_back(std::filesystem::path(VEXLOR_INSTALL_PLUGIN_DIR) / kPluginName);
   places.push_back(std::filesystem::path(VEXLOR_BUILD_PLUGIN_DIR) / kPluginName);
   Loaded loaded;
-  for (const std::filesystem::path& place : places) {
-    if (::access(place.c_str(), R_OK) != 0) continue;
-    void* handle = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-      const char* error = ::dlerror();
-      loaded.why = error != nullptr ? error : "cannot load " + place.string();
-      return loaded;
-    }
-    using Entry = const SvgRenderer* (*)();
-    const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kEntryPoint));
-    if (entry == nullptr) {
-      loaded.why = place.string() + " has no " + kEntryPoint;
-      return loaded;
-    }
+  using Entry = const SvgRenderer* (*)();
+  if (const auto entry = reinterpret_cast<Entry>(
+          LoadPluginEntry(places, kPluginName, kEntryPoint, &loaded.why)))
     loaded.renderer = entry();
-    return loaded;
-  }
-  loaded.why = std::string("the SVG plugin ") + kPluginName + " was not found";
   return loaded;
 }
 

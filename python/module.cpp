@@ -47,8 +47,9 @@ std::string Shown(const std::string& message) { return Quoted(message, 400); }
 // The options arrive checked by the Python layer (vexlor/__init__.py), as
 // vexlor-batch and vexlor-card check theirs.
 Distortion MakeDistortion(int blur, double red, double green, double blue,
-                          const std::string& background) {
+                          const std::string& background, int svg_size) {
   Distortion distortion{blur, red, green, blue};
+  distortion.svg_size = svg_size;
   if (!background.empty() && !ParseBackground(background, &distortion.background))
     throw py::value_error("background '" + Shown(Quoted(background, 40)) +
                           "' is no colour (\"white\", \"black\" or \"#rrggbb\")");
@@ -321,23 +322,24 @@ PYBIND11_MODULE(_vexlor, m) {
   });
   m.def("describe_path",
         [](const std::string& path, int blur, double red, double green, double blue,
-           const std::string& background) {
-          return DescribePath(path, MakeDistortion(blur, red, green, blue, background));
+           const std::string& background, int svg_size) {
+          return DescribePath(path, MakeDistortion(blur, red, green, blue, background, svg_size));
         });
   m.def("describe_array",
         [](const py::array& icon, const std::string& order, int blur, double red, double green,
-           double blue, const std::string& background) {
-          return DescribeArray(icon, order, MakeDistortion(blur, red, green, blue, background));
+           double blue, const std::string& background, int svg_size) {
+          return DescribeArray(icon, order, MakeDistortion(blur, red, green, blue, background, svg_size));
         });
   m.def("describe_many",
         [](const std::vector<std::string>& paths, int jobs, bool tiny, int blur, double red,
-           double green, double blue, const std::string& background) {
-          return DescribeMany(paths, jobs, tiny, MakeDistortion(blur, red, green, blue, background));
+           double green, double blue, const std::string& background, int svg_size) {
+          return DescribeMany(paths, jobs, tiny, MakeDistortion(blur, red, green, blue, background, svg_size));
         });
   m.def("read_results", &ReadResultsArrays);
   m.def("nearest", &NearestArrays);
   m.attr("DEFAULT_METRIC") = MetricName(kDefaultMetric);
   m.attr("RECORD_LENGTH") = record_token_count;
   m.attr("MAX_BLUR") = kMaxOptionBlur;
+  m.attr("MAX_SVG_SIZE") = kMaxSvgSize;
   m.attr("MAX_ICON_PIXELS") = MaxIconPixels();
 }

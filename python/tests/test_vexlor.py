@@ -269,3 +269,18 @@ def test_background_composites_as_the_tools_do(tools, icons, tmp_path):
                               (255, TypeError)):
         with pytest.raises(error):
             vexlor.describe_many(["never-read.png"], background=bad_colour)
+
+
+def test_svg_icons_as_the_tools_measure_them(tools, tmp_path):
+    svg = tmp_path / "icon.svg"
+    svg.write_text("<svg xmlns='http://www.w3.org/2000/svg' width='20' height='14'>"
+                   "<rect x='2' y='3' width='12' height='6' fill='#36c' fill-opacity='0.7'/></svg>")
+    for options, kwargs in (((), {}), (("--svg-size", "48", "--background", "black"),
+                                       {"svg_size": 48, "background": "black"})):
+        results = batch_output(tools, [str(svg)], tmp_path, "--double", *options)
+        tool_values, _ = vexlor.read_results(results)
+        values, bad = vexlor.describe_many([str(svg)], tiny=False, **kwargs)
+        assert not bad.any() and np.array_equal(values, tool_values)
+    assert vexlor.describe(svg, svg_size=48).line() != vexlor.describe(svg).line()
+    with pytest.raises(ValueError):
+        vexlor.describe(svg, svg_size=0)

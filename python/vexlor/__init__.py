@@ -46,11 +46,12 @@ _usable_pixel_limit()
 from . import _vexlor  # noqa: E402  (after the setting is usable)
 
 __all__ = ["BadIconError", "Record", "describe", "describe_many", "read_results", "nearest",
-           "RECORD_LENGTH", "DEFAULT_METRIC", "MAX_BLUR"]
+           "RECORD_LENGTH", "DEFAULT_METRIC", "MAX_BLUR", "MAX_SVG_SIZE"]
 
 RECORD_LENGTH = _vexlor.RECORD_LENGTH
 DEFAULT_METRIC = _vexlor.DEFAULT_METRIC
 MAX_BLUR = _vexlor.MAX_BLUR  # the largest blur the options take
+MAX_SVG_SIZE = _vexlor.MAX_SVG_SIZE  # the largest svg_size
 
 
 class BadIconError(ValueError):
@@ -120,13 +121,14 @@ def _factor(name, value):
     return value
 
 
-def _distortion(blur, red, green, blue, background):
+def _distortion(blur, red, green, blue, background, svg_size):
     if background is not None and not isinstance(background, str):
         raise TypeError(f"background must be a str or None, not {type(background).__name__}")
     if background == "":
         raise ValueError("background '' is no colour (\"white\", \"black\" or \"#rrggbb\")")
     return (_integer("blur", blur, 0, MAX_BLUR), _factor("red", red), _factor("green", green),
-            _factor("blue", blue), background or "")
+            _factor("blue", blue), background or "",
+            0 if svg_size is None else _integer("svg_size", svg_size, 1, MAX_SVG_SIZE))
 
 
 def _jobs(jobs):
@@ -142,7 +144,8 @@ def _path(path):
     return encoded
 
 
-def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0, background=None):
+def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0, background=None,
+             svg_size=None):
     """Measures one icon: a path, or a uint8 numpy array of H x W x 3 in
     channel order `order` ("bgr" as cv2.imread returns it, "rgb" as PIL and
     imageio return it), H x W x 4 (alpha dropped) or H x W grey.
@@ -150,18 +153,20 @@ def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0, backgro
     `background` ("white", "black" or "#rrggbb"): every pixel is first
     composited over that colour by its alpha, as vexlor-batch --background
     does, so that the record holds what is visible (None: alpha dropped).
+    An SVG icon is rendered at its own size, or to fit `svg_size` x
+    `svg_size` pixels, as vexlor-batch --svg-size renders it.
 
     Raises BadIconError (naming the path) for a file that cannot be loaded,
     TypeError or ValueError for an unusable array or option: blur is an int
     0..MAX_BLUR, the factors are numbers (NaN is refused)."""
-    distortion = _distortion(blur, red, green, blue, background)
+    distortion = _distortion(blur, red, green, blue, background, svg_size)
     if isinstance(icon, (str, bytes, os.PathLike)):
         return Record(_vexlor.describe_path(_path(icon), *distortion))
     return Record(_vexlor.describe_array(np.asarray(icon), order, *distortion))
 
 
 def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=1.0,
-                  background=None):
+                  background=None, svg_size=None):
     """Measures every path on `jobs` threads (0: all cores), the GIL released.
 
     Returns (values, bad): an (N, 416) float64 array holding each icon's
@@ -172,7 +177,7 @@ def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=
     a RuntimeWarning that says why."""
     if isinstance(paths, (str, bytes, os.PathLike)):
         raise TypeError("paths must be a list of paths, not a single path")
-    distortion = _distortion(blur, red, green, blue, background)
+    distortion = _distortion(blur, red, green, blue, background, svg_size)
     encoded = [_path(p) for p in paths]
     values, bad, failures = _vexlor.describe_many(encoded, _jobs(jobs), bool(tiny), *distortion)
     for message in failures:

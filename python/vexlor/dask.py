@@ -15,24 +15,25 @@ import numpy as np
 import vexlor
 
 
-def _describe_chunk(paths, jobs, tiny, blur, red, green, blue, background):
+def _describe_chunk(paths, jobs, tiny, blur, red, green, blue, background, svg_size):
     return vexlor.describe_many(paths, jobs=jobs, tiny=tiny, blur=blur, red=red, green=green,
-                                blue=blue, background=background)
+                                blue=blue, background=background, svg_size=svg_size)
 
 
 def describe_on_cluster(client, paths, *, chunk_size=1000, jobs=1, tiny=True, blur=0,
-                        red=1.0, green=1.0, blue=1.0, background=None):
+                        red=1.0, green=1.0, blue=1.0, background=None, svg_size=None):
     """Measures `paths` on the workers of `client`, `chunk_size` paths per
     task and `jobs` threads per task. Returns (values, bad) as
     vexlor.describe_many does."""
-    vexlor.describe_many([], blur=blur, red=red, green=green, blue=blue,
-                         background=background)  # the options checked here, not on a worker
+    vexlor.describe_many([], blur=blur, red=red, green=green, blue=blue, background=background,
+                         svg_size=svg_size)  # the options checked here, not on a worker
     paths = [str(p) for p in paths]
     if not paths:
         return np.empty((0, vexlor.RECORD_LENGTH)), np.empty(0, dtype=bool)
     chunks = [paths[i:i + chunk_size] for i in range(0, len(paths), chunk_size)]
     futures = client.map(_describe_chunk, chunks, jobs=jobs, tiny=tiny, blur=blur, red=red,
-                         green=green, blue=blue, background=background, pure=False)
+                         green=green, blue=blue, background=background, svg_size=svg_size,
+                         pure=False)
     results = client.gather(futures)
     return (np.concatenate([values for values, _ in results]),
             np.concatenate([bad for _, bad in results]))

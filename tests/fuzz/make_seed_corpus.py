@@ -8,6 +8,7 @@ synthetic patterns), OUT_DIR/arguments (NUL-separated argument vectors),
 OUT_DIR/png and OUT_DIR/jpeg (files of the decoders' differential targets)
 and OUT_DIR/distortion (distortion bytes + images or raw pixels).
 """
+import gzip
 import os
 import sys
 
@@ -56,7 +57,7 @@ def main():
     out = sys.argv[1]
     os.makedirs(os.path.join(out, "icon"), exist_ok=True)
     os.makedirs(os.path.join(out, "arguments"), exist_ok=True)
-    for target in ("png", "jpeg", "distortion"):
+    for target in ("png", "jpeg", "distortion", "svg"):
         os.makedirs(os.path.join(out, target), exist_ok=True)
     count = 0
     for i, icon in enumerate(icons()):
@@ -116,6 +117,25 @@ def main():
             f.write(options + b"\0" + encoded.tobytes())
         with open(os.path.join(out, "distortion", f"raw-{i}"), "wb") as f:
             f.write(options + bytes([1, icon.shape[0], icon.shape[1]]) + icon.tobytes())
+    # The SVG target: a size byte, then an SVG (or SVGZ) file.
+    head = '<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink"'
+    svgs = [
+        head + ' width="16" height="16"><rect x="2" y="2" width="9" height="7" fill="#c03" '
+               'fill-opacity="0.5"/></svg>',
+        '<?xml version="1.0"?><!DOCTYPE svg [<!ENTITY a "ab">]>' + head +
+        ' viewBox="0 0 24 12"><text y="10">&a;&a;</text><circle cx="6" cy="6" r="5"/></svg>',
+        head + ' width="2em" height="20"><defs><linearGradient id="g"><stop offset="0" '
+               'stop-color="#fff"/><stop offset="1" stop-color="#08f"/></linearGradient>'
+               '<filter id="f"><feGaussianBlur stdDeviation="1.5"/></filter></defs>'
+               '<path d="M1 1 L20 5 Q10 18 3 15 Z" fill="url(#g)" filter="url(#f)"/>'
+               '<use xlink:href="#missing"/></svg>',
+    ]
+    for i, text in enumerate(svgs):
+        for j, size in enumerate((0, 150)):
+            with open(os.path.join(out, "svg", f"{i}-{j}.svg"), "wb") as f:
+                f.write(bytes([size]) + text.encode())
+    with open(os.path.join(out, "svg", "zipped.svgz"), "wb") as f:
+        f.write(bytes([0]) + gzip.compress(svgs[0].encode()))
     for i, argv in enumerate(ARGUMENTS):
         with open(os.path.join(out, "arguments", f"{i:02d}"), "wb") as f:
             f.write(b"\0".join(a.encode() for a in argv))
