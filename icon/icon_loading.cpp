@@ -36,11 +36,8 @@ std::string WhyNoIconFile(const std::string& path) {
   return "";
 }
 
-// Decodes one icon under the pixel limit: a PNG or JPEG here, anything else
-// through the image library. `decodeOwn` decodes the bytes if they are ours,
-// `decode` hands them to the library.
-// An SVG's bytes, if `head` starts one: the file's whole (bounded) for a
-// path, the bytes themselves for bytes.
+// An icon's bytes if it is an SVG: a file's whole (up to kMaxSvgBytes), or
+// bytes given in memory.
 struct SvgSource {
   std::vector<std::uint8_t> bytes;
   bool is_svg = false;
@@ -67,8 +64,11 @@ SvgSource SvgOfFile(const std::string& path) {
   return source;
 }
 
-// `svg()` gives the icon's SVG source (is_svg false when it is none);
-// `basePath` is where its references are resolved.
+// Decodes one icon under the pixel limit: a PNG or JPEG here, an SVG through
+// its plugin, anything else through the image library. `decodeOwn` decodes
+// the bytes if they are ours, `svg()` gives the icon's SVG source (is_svg
+// false when it is none; `basePath` is where its references are resolved),
+// `decode` hands the bytes to the library.
 template <typename DecodeOwn, typename Decode, typename Svg>
 Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Svg svg,
                 const std::string& basePath, const Distortion& settings, IconPixels* icon) {
