@@ -64,6 +64,23 @@ SvgSource SvgOfFile(const std::string& path) {
   return source;
 }
 
+// An SVG through its plugin. Every failure is told: librsvg refuses hostile
+// files (entity loops, ...) as it refuses broken ones.
+Status RenderSvg(const std::string& what, const SvgSource& source, const std::string& basePath,
+                 const SvgSettings& settings, IconPixels* icon) {
+  std::string why;
+  const SvgRenderer* renderer = GetSvgRenderer(&why);
+  if (renderer == nullptr) return Status::IOError("cannot load " + what + ": " + why);
+  if (source.too_long)
+    return Status::IconRefused("cannot load " + what + ": an SVG of more than " +
+                               std::to_string(kMaxSvgBytes) + " bytes");
+  if (renderer->render(source.bytes.data(), source.bytes.size(), basePath, settings, icon, &why) ==
+      SvgRendering::kRendered)
+    return {};
+  icon->Release();
+  return Status::IconRefused("cannot load " + what + ": " + why);
+}
+
 // Decodes one icon under the pixel limit: a PNG or JPEG here, an SVG through
 // its plugin, anything else through the image library. `decodeOwn` decodes
 // the bytes if they are ours, `svg()` gives the icon's SVG source (is_svg
@@ -90,24 +107,9 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Svg
       reason = "a JPEG of several scans whose decoding needs more than " +
                std::to_string(JpegMemoryBytes(maxPixels)) + " bytes";
     } else if (own == OwnDecoding::kNotOurs) {
-      if (const SvgSource source = svg(); source.is_svg) {
-        std::string why;
-        const SvgRenderer* renderer = GetSvgRenderer(&why);
-        if (renderer == nullptr) return Status::IOError("cannot load " + what + ": " + why);
-        if (source.too_long) {
-          return Status::IconRefused("cannot load " + what + ": an SVG of more than " +
-                                     std::to_string(kMaxSvgBytes) + " bytes");
-        }
-        switch (renderer->render(source.bytes.data(), source.bytes.size(), basePath,
-                                 {maxPixels, settings.svg_size, settings.background}, icon, &why)) {
-          case SvgRendering::kRendered: return {};
-          case SvgRendering::kFailed:  // told too: librsvg refuses hostile files this way
-          case SvgRendering::kTooLarge:
-          case SvgRendering::kTimedOut:
-            icon->Release();
-            return Status::IconRefused("cannot load " + what + ": " + why);
-        }
-      }
+      if (const SvgSource source = svg(); source.is_svg)
+        return RenderSvg(what, source, basePath, {maxPixels, settings.svg_size, settings.background},
+                         icon);
       std::string why;
       const ImageLibrary* library = GetImageLibrary(&why);
       if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);

@@ -5,6 +5,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include "icon/composite.h"
 #include "icon/image_library.h"
 #include "icon/matrices.h"
 #include "vexlor/icon.h"
@@ -108,15 +109,9 @@ LibraryDecoding Decoding(std::uint64_t maxPixels, const Background& background, 
         // The colour decoded; a reading with alpha that fails leaves it as is.
       }
       if (!alpha.empty() && alpha.size() == image.size())
-        for (int y = 0; y < image.rows; ++y) {
-          std::uint8_t* bgr = pixels.ptr<std::uint8_t>(y);
-          const std::uint8_t* a = alpha.ptr<std::uint8_t>(y);
-          for (int x = 0; x < image.cols; ++x, bgr += 3) {
-            bgr[0] = Composited(bgr[0], a[x], background.blue);
-            bgr[1] = Composited(bgr[1], a[x], background.green);
-            bgr[2] = Composited(bgr[2], a[x], background.red);
-          }
-        }
+        for (int y = 0; y < image.rows; ++y)
+          CompositeRow(pixels.ptr<std::uint8_t>(y), alpha.ptr<std::uint8_t>(y), 1,
+                       static_cast<std::size_t>(image.cols), background);
     }
     return LibraryDecoding::kDecoded;
   } catch (const cv::Exception&) {

@@ -87,7 +87,6 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 
 // The part that may longjmp: no object with a destructor lives here.
 // `setSource` points libpng at the bytes, from their start.
-
 template <typename SetSource>
 PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, const Background& background,
                    ReadStruct& s, IconPixels* icon, std::vector<png_bytep>* rows) {

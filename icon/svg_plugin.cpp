@@ -129,9 +129,7 @@ SvgRendering RenderNow(Job& job) {
       if (a != 0)
         for (int i = 0; i < 3; ++i) c[i] = (((p >> (8 * i)) & 0xff) * 255 + a / 2) / a;
       if (bg.set) {
-        out[0] = CompositedFast(c[0], a, bg.blue);
-        out[1] = CompositedFast(c[1], a, bg.green);
-        out[2] = CompositedFast(c[2], a, bg.red);
+        CompositePixel(out, c[0], c[1], c[2], a, bg);
       } else {
         out[0] = static_cast<std::uint8_t>(c[0]);
         out[1] = static_cast<std::uint8_t>(c[1]);

@@ -16,6 +16,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "icon/composite.h"
 #include "support/quoted.h"
 #include "support/parallel_for.h"
 #include "vexlor/card.h"
@@ -87,16 +88,9 @@ cv::Mat IconFromArray(const py::array& array, const std::string& order,
     default: cv::cvtColor(view, icon, rgb ? cv::COLOR_RGBA2BGR : cv::COLOR_BGRA2BGR); break;
   }
   if (channels == 4 && background.set)
-    for (int y = 0; y < icon.rows; ++y) {
-      std::uint8_t* bgr = icon.ptr<std::uint8_t>(y);
-      const std::uint8_t* in = view.ptr<std::uint8_t>(y);
-      for (int x = 0; x < icon.cols; ++x, bgr += 3) {
-        const std::uint8_t alpha = in[4 * x + 3];
-        bgr[0] = Composited(bgr[0], alpha, background.blue);
-        bgr[1] = Composited(bgr[1], alpha, background.green);
-        bgr[2] = Composited(bgr[2], alpha, background.red);
-      }
-    }
+    for (int y = 0; y < icon.rows; ++y)
+      CompositeRow(icon.ptr<std::uint8_t>(y), view.ptr<std::uint8_t>(y) + 3, 4,
+                   static_cast<std::size_t>(icon.cols), background);
   return icon;
 }
 
