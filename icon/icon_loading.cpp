@@ -36,20 +36,30 @@ std::string WhyNoIconFile(const std::string& path) {
   return "";
 }
 
-// An icon's bytes if it is an SVG: a file's whole (up to kMaxSvgBytes), or
-// bytes given in memory.
-struct SvgSource {
+// What an icon that is neither PNG nor JPEG is, from its first bytes, and
+// its bytes if it is an SVG: a file's whole (up to kMaxSvgBytes), or bytes
+// given in memory.
+struct ForeignIcon {
   std::vector<std::uint8_t> bytes;
   bool is_svg = false;
   bool too_long = false;
+  bool is_dicom = false;
 };
 
-SvgSource SvgOfFile(const std::string& path) {
-  SvgSource source;
+// The image library takes a file with this mark for DICOM. Its DICOM reader
+// (GDCM) checks damaged files with assertions, which abort the process: 133
+// bytes end a whole batch. No icon is a DICOM file, so none is handed to it.
+bool LooksLikeDicom(const std::uint8_t* head, std::size_t size) {
+  return size >= 132 && std::memcmp(head + 128, "DICM", 4) == 0;
+}
+
+ForeignIcon InspectFile(const std::string& path) {
+  ForeignIcon source;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return source;
   std::uint8_t head[4096];
   const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+  source.is_dicom = LooksLikeDicom(head, got);
   if (!LooksLikeSvg(head, got)) return source;
   source.is_svg = true;
   source.bytes.assign(head, head + got);
@@ -66,7 +76,7 @@ SvgSource SvgOfFile(const std::string& path) {
 
 // An SVG through its plugin. Every failure is told: librsvg refuses hostile
 // files (entity loops, ...) as it refuses broken ones.
-Status RenderSvg(const std::string& what, const SvgSource& source, const std::string& basePath,
+Status RenderSvg(const std::string& what, const ForeignIcon& source, const std::string& basePath,
                  const SvgSettings& settings, IconPixels* icon) {
   std::string why;
   const SvgRenderer* renderer = GetSvgRenderer(&why);
@@ -82,12 +92,12 @@ Status RenderSvg(const std::string& what, const SvgSource& source, const std::st
 }
 
 // Decodes one icon under the pixel limit: a PNG or JPEG here, an SVG through
-// its plugin, anything else through the image library. `decodeOwn` decodes
-// the bytes if they are ours, `svg()` gives the icon's SVG source (is_svg
-// false when it is none; `basePath` is where its references are resolved),
-// `decode` hands the bytes to the library.
-template <typename DecodeOwn, typename Decode, typename Svg>
-Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Svg svg,
+// its plugin, anything else but DICOM through the image library. `decodeOwn`
+// decodes the bytes if they are ours, `inspect()` says what else they are
+// (`basePath` is where an SVG's references are resolved), `decode` hands the
+// bytes to the library.
+template <typename DecodeOwn, typename Decode, typename Inspect>
+Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Inspect inspect,
                 const std::string& basePath, const Distortion& settings, IconPixels* icon) {
   icon->Release();
   std::string reason = "no image that the image library reads";
@@ -107,9 +117,14 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Svg
       reason = "a JPEG of several scans whose decoding needs more than " +
                std::to_string(JpegMemoryBytes(maxPixels)) + " bytes";
     } else if (own == OwnDecoding::kNotOurs) {
-      if (const SvgSource source = svg(); source.is_svg)
+      const ForeignIcon source = inspect();
+      if (source.is_svg)
         return RenderSvg(what, source, basePath, {maxPixels, settings.svg_size, settings.background},
                          icon);
+      if (source.is_dicom)
+        return Status::IconRefused("cannot load " + what +
+                                   ": a DICOM file (not read: the image library's DICOM reader "
+                                   "aborts the process on damaged files)");
       std::string why;
       const ImageLibrary* library = GetImageLibrary(&why);
       if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);
@@ -153,7 +168,7 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortio
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, background, icon);
       },
-      [&] { return SvgOfFile(path); }, path, settings, icon);
+      [&] { return InspectFile(path); }, path, settings, icon);
 }
 
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
@@ -168,7 +183,8 @@ Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels*
         return library.decode(bytes, size, maxPixels, background, icon);
       },
       [&] {
-        SvgSource source;
+        ForeignIcon source;
+        source.is_dicom = LooksLikeDicom(bytes, size);
         source.is_svg = size <= kMaxSvgBytes && LooksLikeSvg(bytes, size);
         if (source.is_svg) source.bytes.assign(bytes, bytes + size);
         return source;

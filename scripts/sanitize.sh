@@ -5,11 +5,16 @@
 #
 #   bash scripts/sanitize.sh [SECONDS_PER_FUZZER]    (default 60; 0 skips fuzzing)
 #
+# The fuzzers' random choices start from FUZZ_SEED (default 1): a run tries
+# the same inputs each time, so CI does not pass or fail by chance. Explore
+# with other seeds.
+#
 # A fuzzer's findings land in build-sanitize/fuzz-findings/; copy a crash file
 # into tests/fuzz/regressions/<target>/ to keep it as a regression test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+seed=${FUZZ_SEED:-1}
 root=$(pwd)
 build=build-sanitize
 
@@ -34,7 +39,7 @@ for target in icon arguments png jpeg distortion svg; do
   echo "Fuzzing $target for $seconds s"
   # -close_fd_mask=3: the target's own output is noise here; libFuzzer keeps its report.
   if ! "$build/tests/fuzz/${target}_fuzzer" "$corpus" "$build/fuzz-seeds/$target" \
-      "tests/fuzz/regressions/$target" -max_total_time="$seconds" -timeout=20 \
+      "tests/fuzz/regressions/$target" -max_total_time="$seconds" -seed="$seed" -timeout=20 \
       -rss_limit_mb=3072 -close_fd_mask=3 -print_final_stats=1 \
       -artifact_prefix="$findings/$target-" 2> "$findings/$target.log"; then
     tail -n 60 "$findings/$target.log"

@@ -111,6 +111,17 @@ TEST_F(CliTest, AnImageTheLibraryRefusesIsABadIconNotACrash) {
   EXPECT_EQ(Results(), "Bad Icon");
 }
 
+TEST_F(CliTest, ADamagedDicomFileIsRefusedNotHandedToTheLibrary) {
+  // 133 bytes on which the library's DICOM reader fails an assertion.
+  const std::string path = TestDataPath("hostile/damaged.dcm");
+  const ProgramResult r = Run({"-I", path});
+  EXPECT_EQ(r.exit_status, 255);
+  EXPECT_EQ(r.err, "vexlor: cannot load '" + path +
+                       "': a DICOM file (not read: the image library's DICOM reader aborts the "
+                       "process on damaged files)\n");
+  EXPECT_EQ(Results(), "Bad Icon");
+}
+
 TEST_F(CliTest, CompleteRunWritesOneRecordAndPrintsNothing) {
   WriteFile(dir_ / "results.txt", "old\n");
   const ProgramResult r = Run({"-I", kIcon});

@@ -21,7 +21,8 @@ class Status {
   enum class Code {
     kOk,
     kBadIcon,          // the icon cannot be loaded: recorded as "Bad Icon"
-    kIconRefused,      // the icon is beyond a bound (pixels, JPEG scans or memory):
+    kIconRefused,      // the icon is beyond a bound (pixels, JPEG scans or memory) or
+                       // of a kind not read safely (DICOM, a hostile SVG):
                        // recorded as "Bad Icon", and the programs say why
     kInvalidArgument,  // the caller passed something unusable
     kIOError,          // a file could not be read or written
