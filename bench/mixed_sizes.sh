@@ -4,14 +4,14 @@
 # pixels (a third of them 16 px symbolic icons), drawn with a fixed seed and
 # repeated to LENGTH paths (default 6000); page cache warm, one run.
 #
-#   bash bench/mixed_sizes.sh [LENGTH]
+#   bash bench/mixed_sizes.sh [LENGTH] [ROUNDS]
 #
 # Prints -j 1 against decoding alone (cv::imread, one thread) and -j 2
-# against two independent -j 1 processes over half the list each (medians
-# of five by hyperfine).
+# against two independent -j 1 processes over half the list each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 length=${1:-6000}
+rounds=${2:-9}
 
 bash scripts/install-deps.sh bench
 bash scripts/build.sh build > /dev/null
@@ -37,17 +37,34 @@ print("\n".join((picks * (int(sys.argv[1]) // len(picks) + 1))[:int(sys.argv[1])
 PY
 split -n l/2 "$work/list" "$work/half."
 sort -u "$work/list" | xargs cat > /dev/null  # page cache
-hyperfine -N -w 1 -r 5 --export-json "$work/times.json" \
-  "build/vexlor-batch -q -j 1 -o /dev/null $work/list" \
-  "build/bench/vexlor_decode_floor $work/list" \
-  "build/vexlor-batch -q -j 2 -o /dev/null $work/list" \
-  "bash -c 'build/vexlor-batch -q -j 1 -o /dev/null $work/half.aa & build/vexlor-batch -q -j 1 -o /dev/null $work/half.ab; wait'" \
-  > /dev/null
-/usr/bin/python3 - "$work/times.json" "$length" <<'PY'
-import json, sys
-one, floor, two, halves = (r["median"] for r in json.load(open(sys.argv[1]))["results"])
-n = int(sys.argv[2])
-print(f"mixed sizes: {n} paths; per icon: -j 1 {one / n * 1e6:.1f} us, decoding alone "
+# The four commands take turns, round after round (the order rotating), so
+# that a slow spell of a shared machine falls on all of them alike; medians.
+/usr/bin/python3 - "$work" "$length" "$rounds" <<'PY'
+import statistics, subprocess, sys, time
+work, n, rounds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+batch = ["build/vexlor-batch", "-q", "-j"]
+commands = {
+    "one": [batch + ["1", "-o", "/dev/null", f"{work}/list"]],
+    "floor": [["build/bench/vexlor_decode_floor", f"{work}/list"]],
+    "two": [batch + ["2", "-o", "/dev/null", f"{work}/list"]],
+    "halves": [batch + ["1", "-o", "/dev/null", f"{work}/half.aa"],
+               batch + ["1", "-o", "/dev/null", f"{work}/half.ab"]],
+}
+def seconds(processes):
+    start = time.perf_counter()
+    running = [subprocess.Popen(p, stdout=subprocess.DEVNULL) for p in processes]
+    if any(p.wait() != 0 for p in running):
+        sys.exit("a benchmarked command failed")
+    return time.perf_counter() - start
+times = {name: [] for name in commands}
+names = list(commands)
+for r in range(rounds + 1):
+    for name in names[r % 4:] + names[:r % 4]:
+        t = seconds(commands[name])
+        if r > 0:  # the first round warms up
+            times[name].append(t)
+one, floor, two, halves = (statistics.median(times[k]) for k in names)
+print(f"mixed sizes: {n} paths, {rounds} rounds; per icon: -j 1 {one / n * 1e6:.1f} us, decoding alone "
       f"{floor / n * 1e6:.1f} us, -j 2 {two / n * 1e6:.1f} us, two halves {halves / n * 1e6:.1f} us")
 print(f"-j 1 / decoding alone = {one / floor:.2f} (target <= 1.1); "
       f"-j 2 against two independent halves = {halves / two:.2f} (target >= 1.0)")
