@@ -53,15 +53,21 @@ bool LooksLikeDicom(const std::uint8_t* head, std::size_t size) {
   return size >= 132 && std::memcmp(head + 128, "DICM", 4) == 0;
 }
 
-ForeignIcon InspectFile(const std::string& path) {
+// What the first `size` bytes of an icon say it is; its bytes not yet kept.
+ForeignIcon InspectHead(const std::uint8_t* head, std::size_t size) {
   ForeignIcon source;
+  source.is_svg = LooksLikeSvg(head, size);
+  source.is_dicom = LooksLikeDicom(head, size);
+  return source;
+}
+
+ForeignIcon InspectFile(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return source;
+  if (!file) return {};
   std::uint8_t head[4096];
   const std::size_t got = std::fread(head, 1, sizeof head, file.get());
-  source.is_dicom = LooksLikeDicom(head, got);
-  if (!LooksLikeSvg(head, got)) return source;
-  source.is_svg = true;
+  ForeignIcon source = InspectHead(head, got);
+  if (!source.is_svg) return source;
   source.bytes.assign(head, head + got);
   std::uint8_t buffer[1 << 16];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
@@ -183,9 +189,8 @@ Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels*
         return library.decode(bytes, size, maxPixels, background, icon);
       },
       [&] {
-        ForeignIcon source;
-        source.is_dicom = LooksLikeDicom(bytes, size);
-        source.is_svg = size <= kMaxSvgBytes && LooksLikeSvg(bytes, size);
+        ForeignIcon source = InspectHead(bytes, size);
+        source.is_svg = source.is_svg && size <= kMaxSvgBytes;
         if (source.is_svg) source.bytes.assign(bytes, bytes + size);
         return source;
       },
