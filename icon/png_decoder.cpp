@@ -2,6 +2,7 @@
 
 #include "icon/composite.h"
 #include "icon/file_bytes.h"
+#include "icon/png_image_data.h"
 
 #include <png.h>
 
@@ -85,11 +86,39 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
   reader->at += length;
 }
 
+// With the file in memory, once libpng has read the chunks before the image
+// data (and stopped after the first IDAT chunk's header): the image data
+// decoded without libpng where that is sure to give libpng's pixels
+// (icon/png_image_data.h). False leaves libpng to go on.
+bool DecodeImageDataDirectly(png_structp png, png_infop info, const MemoryReader& memory,
+                             bool keepAlpha, IconPixels* icon) {
+  const std::size_t idat = memory.at - 8;
+  if (memory.at < 16 || std::memcmp(memory.data + memory.at - 4, "IDAT", 4) != 0) return false;
+  PngHeader header;
+  int interlace = 0;
+  png_get_IHDR(png, info, &header.width, &header.height, &header.bit_depth, &header.color_type,
+               &interlace, nullptr, nullptr);
+  header.interlaced = interlace != PNG_INTERLACE_NONE;
+  png_colorp palette = nullptr;
+  if (png_get_PLTE(png, info, &palette, &header.palette_size) == 0) header.palette_size = 0;
+  static_assert(sizeof(png_color) == 3);
+  header.palette = reinterpret_cast<const std::uint8_t*>(palette);
+  png_bytep alpha = nullptr;
+  header.has_transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  if (header.has_transparency &&
+      png_get_tRNS(png, info, &alpha, &header.palette_alpha_size, nullptr) == 0)
+    header.palette_alpha_size = 0;
+  header.palette_alpha = alpha;
+  return DecodePngImageData(memory.data, memory.size, idat, header, keepAlpha, icon);
+}
+
 // The part that may longjmp: no object with a destructor lives here.
-// `setSource` points libpng at the bytes, from their start.
+// `setSource` points libpng at the bytes, from their start; `memory` is
+// their reader if they are in memory.
 template <typename SetSource>
-PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, const Background& background,
-                   ReadStruct& s, IconPixels* icon, std::vector<png_bytep>* rows) {
+PngDecoding Decode(SetSource setSource, const MemoryReader* memory, std::uint64_t max_pixels,
+                   const Background& background, ReadStruct& s, IconPixels* icon,
+                   std::vector<png_bytep>* rows) {
   if (setjmp(png_jmpbuf(s.png)) != 0) return PngDecoding::kFailed;
   setSource(s.png);
   png_read_info(s.png, s.info);
@@ -106,6 +135,10 @@ PngDecoding Decode(SetSource setSource, std::uint64_t max_pixels, const Backgrou
   // channel instead of being stripped.
   const bool composite = background.set && ((colorType & PNG_COLOR_MASK_ALPHA) != 0 ||
                                             png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0);
+  if (memory != nullptr && DecodeImageDataDirectly(s.png, s.info, *memory, composite, icon)) {
+    if (composite) CompositeBgraInPlace(icon->data(), std::size_t{width} * height, background);
+    return PngDecoding::kDecoded;
+  }
   if (bitDepth == 16)
     png_set_strip_16(s.png);
   else
@@ -152,8 +185,8 @@ PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, Ico
 namespace {
 
 template <typename SetSource>
-PngDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, const Background& background,
-                       IconPixels* icon) {
+PngDecoding DecodeWith(SetSource setSource, const MemoryReader* memory, std::uint64_t max_pixels,
+                       const Background& background, IconPixels* icon) {
   ReadStruct s;
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
   if (s.png == nullptr) return PngDecoding::kFailed;
@@ -161,7 +194,7 @@ PngDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, const Back
   s.end = png_create_info_struct(s.png);
   if (s.info == nullptr || s.end == nullptr) return PngDecoding::kFailed;
   std::vector<png_bytep> rows;
-  const PngDecoding result = Decode(setSource, max_pixels, background, s, icon, &rows);
+  const PngDecoding result = Decode(setSource, memory, max_pixels, background, s, icon, &rows);
   if (result != PngDecoding::kDecoded) icon->Release();
   return result;
 }
@@ -178,8 +211,8 @@ PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint
   if (PngChunkOverrunsBytes(data, size)) return PngDecoding::kFailed;
   MemoryReader reader{data, size};
   return DecodeWith(
-      [&reader](png_structp png) { png_set_read_fn(png, &reader, ReadFromMemory); }, max_pixels,
-      background, icon);
+      [&reader](png_structp png) { png_set_read_fn(png, &reader, ReadFromMemory); }, &reader,
+      max_pixels, background, icon);
 }
 
 PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon,
@@ -191,8 +224,8 @@ PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* ico
   const bool overrun = PngChunkOverrunsFile(file);
   std::rewind(file);
   if (overrun) return PngDecoding::kFailed;
-  return DecodeWith([file](png_structp png) { png_init_io(png, file); }, max_pixels, background,
-                    icon);
+  return DecodeWith([file](png_structp png) { png_init_io(png, file); }, nullptr, max_pixels,
+                    background, icon);
 }
 
 }  // namespace vexlor

@@ -33,7 +33,7 @@ export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
 findings=$build/fuzz-findings
 rm -rf "$findings" && mkdir -p "$findings"
 /usr/bin/python3 tests/fuzz/make_seed_corpus.py "$build/fuzz-seeds" >/dev/null
-for target in icon arguments png jpeg distortion svg; do
+for target in icon arguments png jpeg distortion svg zlib_stream; do
   corpus=$build/fuzz-corpus/$target
   mkdir -p "$corpus"
   echo "Fuzzing $target for $seconds s"

@@ -6,13 +6,16 @@
 
 #include <png.h>
 #include <sys/resource.h>
+#include <zlib.h>
 
 #include <cstdio>
+#include <functional>
 #include <random>
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
+#include "icon/png_image_data.h"
 #include "tests/test_support.h"
 #include "vexlor/icon.h"
 
@@ -28,8 +31,10 @@ struct Variant {
 };
 
 // Writes a PNG of `variant` with random samples, a palette and a tRNS chunk
-// where the variant has them.
-void WritePng(const std::string& path, const Variant& v, int width, int height, unsigned seed) {
+// where the variant has them; `configure` may set libpng's filters and
+// compression.
+void WritePng(const std::string& path, const Variant& v, int width, int height, unsigned seed,
+              const std::function<void(png_structp)>& configure = {}) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -55,6 +60,7 @@ void WritePng(const std::string& path, const Variant& v, int width, int height, 
     key.gray = key.red = key.green = key.blue = 1;
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
+  if (configure) configure(png);
   png_write_info(png, info);
   const int channels = png_get_channels(png, info);
   const size_t rowBytes = (static_cast<size_t>(width) * channels * v.bitDepth + 7) / 8;
@@ -180,3 +186,152 @@ TEST(PngDecoder, AChunkLongerThanTheFileFailsWithoutItsMemory) {
   ::getrusage(RUSAGE_SELF, &after);
   EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "KB of peak memory added";
 }
+
+namespace {
+
+// A PNG's chunks, to be changed and put together again with good CRCs.
+struct Chunk {
+  std::string type, data;
+};
+std::vector<Chunk> ChunksOf(const std::string& png) {
+  std::vector<Chunk> chunks;
+  for (std::size_t at = 8; at + 12 <= png.size();) {
+    const auto* p = reinterpret_cast<const unsigned char*>(png.data() + at);
+    const std::size_t length = std::size_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3];
+    chunks.push_back({png.substr(at + 4, 4), png.substr(at + 8, length)});
+    at += 12 + length;
+  }
+  return chunks;
+}
+std::string PngOf(const std::vector<Chunk>& chunks) {
+  std::string png = "\x89PNG\r\n\x1a\n";
+  const auto put32 = [&](std::uint32_t v) {
+    for (int i = 3; i >= 0; --i) png += static_cast<char>(v >> (8 * i));
+  };
+  for (const Chunk& c : chunks) {
+    put32(static_cast<std::uint32_t>(c.data.size()));
+    const std::string body = c.type + c.data;
+    png += body;
+    put32(static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+  }
+  return png;
+}
+
+// The image data decoded directly, with the header read from the chunks by
+// hand: whether that path takes the file.
+bool DecodedDirectly(const std::string& png, bool keepAlpha, IconPixels* icon) {
+  PngHeader header;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.data());
+  header.width = static_cast<std::uint32_t>(bytes[16]) << 24 | bytes[17] << 16 | bytes[18] << 8 | bytes[19];
+  header.height = static_cast<std::uint32_t>(bytes[20]) << 24 | bytes[21] << 16 | bytes[22] << 8 | bytes[23];
+  header.bit_depth = bytes[24];
+  header.color_type = bytes[25];
+  header.interlaced = bytes[28] != 0;
+  std::size_t idat = 8;
+  for (const Chunk& c : ChunksOf(png)) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(png.data() + idat + 8);
+    if (c.type == "IDAT") break;
+    if (c.type == "PLTE") header.palette = data, header.palette_size = static_cast<int>(c.data.size() / 3);
+    if (c.type == "tRNS") {
+      header.has_transparency = true;
+      header.palette_alpha = data;
+      header.palette_alpha_size = static_cast<int>(c.data.size());
+    }
+    idat += 12 + c.data.size();
+  }
+  return DecodePngImageData(bytes, png.size(), idat, header, keepAlpha, icon);
+}
+
+// In memory (image data decoded directly where it can be) and as a stream
+// (libpng alone): the same outcome and pixels, with and without a background.
+void ExpectBothWaysAlike(const std::string& png, const std::string& what) {
+  for (const Background background : {Background{}, Background{true, 255, 255, 255}}) {
+    IconPixels inMemory, streamed;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.data());
+    const PngDecoding memoryResult =
+        DecodePngBytes(bytes, png.size(), kDefaultMaxIconPixels, &inMemory, background);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
+        ::fmemopen(const_cast<char*>(png.data()), png.size(), "rb"), std::fclose);
+    ASSERT_EQ(memoryResult, DecodePng(stream.get(), kDefaultMaxIconPixels, &streamed, background))
+        << what;
+    ASSERT_EQ(inMemory.rows(), streamed.rows()) << what;
+    ASSERT_EQ(inMemory.cols(), streamed.cols()) << what;
+    EXPECT_EQ(std::memcmp(inMemory.data(), streamed.data(), inMemory.size()), 0) << what;
+  }
+}
+
+TEST(PngDecoder, DecodesImageDataItselfOnlyWhereLibpngGivesTheSamePixels) {
+  TempDir dir;
+  const std::string path = dir / "v.png";
+  const std::vector<Variant> eightBit = {{PNG_COLOR_TYPE_GRAY, 8, 0, false},
+                                         {PNG_COLOR_TYPE_RGB, 8, 0, false},
+                                         {PNG_COLOR_TYPE_PALETTE, 8, 0, false},
+                                         {PNG_COLOR_TYPE_PALETTE, 8, 0, true},
+                                         {PNG_COLOR_TYPE_GRAY_ALPHA, 8, 0, false},
+                                         {PNG_COLOR_TYPE_RGB_ALPHA, 8, 0, false}};
+  unsigned seed = 20;
+  for (const Variant& v : eightBit)
+    for (int filter : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
+                       PNG_FILTER_PAETH, PNG_ALL_FILTERS})
+      for (int windowBits : {8, 15}) {
+        // Small buffers make many IDAT chunks.
+        WritePng(path, v, 37, 23, ++seed, [&](png_structp png) {
+          png_set_filter(png, 0, filter);
+          png_set_compression_window_bits(png, windowBits);
+          png_set_compression_buffer_size(png, 100);
+        });
+        const std::string png = ReadFile(path);
+        const std::string what = "type " + std::to_string(v.colorType) + " filter " +
+                                 std::to_string(filter) + " window " + std::to_string(windowBits);
+        IconPixels direct;
+        EXPECT_TRUE(DecodedDirectly(png, false, &direct)) << what;
+        ExpectBothWaysAlike(png, what);
+        ExpectSameAsTheLibrary(path, what);
+      }
+
+  // Files the direct path must leave to libpng, whatever libpng then makes
+  // of them (and one it takes: an empty IDAT chunk is sound).
+  WritePng(path, {PNG_COLOR_TYPE_RGB_ALPHA, 8, 0, false}, 40, 30, 3,
+           [](png_structp png) { png_set_compression_buffer_size(png, 300); });
+  const std::vector<Chunk> chunks = ChunksOf(ReadFile(path));
+  const std::size_t lastIdat = chunks.size() - 2;
+  ASSERT_EQ(chunks[lastIdat].type, "IDAT");
+  const auto changed = [&](const std::function<void(std::vector<Chunk>&)>& change) {
+    std::vector<Chunk> copy = chunks;
+    change(copy);
+    return PngOf(copy);
+  };
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"an empty IDAT chunk between", changed([&](auto& c) { c.insert(c.begin() + 3, Chunk{"IDAT", ""}); })},
+      {"compressed data damaged", changed([](auto& c) { c[2].data[40] ^= 0x10; })},
+      {"Adler-32 wrong", changed([&](auto& c) { c[lastIdat].data.back() ^= 1; })},
+      {"bytes after the stream", changed([&](auto& c) { c[lastIdat].data += "xy"; })},
+      {"a chunk after the image data",
+       changed([&](auto& c) { c.insert(c.end() - 1, Chunk{"tEXt", std::string("Comment\0x", 9)}); })},
+      {"IEND not empty", changed([](auto& c) { c.back().data = "x"; })},
+      {"a text chunk between IDAT chunks",
+       changed([&](auto& c) { c.insert(c.begin() + 3, Chunk{"tEXt", std::string("a\0b", 3)}); })},
+      {"a bad CRC", [&] {
+         std::string png = PngOf(chunks);
+         png[png.size() - 13] ^= 1;  // the last IDAT's CRC
+         return png;
+       }()},
+  };
+  for (const auto& [what, png] : cases) {
+    IconPixels direct;
+    EXPECT_EQ(DecodedDirectly(png, false, &direct), what == cases[0].first) << what;
+    ExpectBothWaysAlike(png, what);
+  }
+
+  // Palette indices beyond a four-colour palette.
+  WritePng(path, {PNG_COLOR_TYPE_PALETTE, 8, 0, false}, 20, 10, 4);
+  std::vector<Chunk> palette = ChunksOf(ReadFile(path));
+  for (Chunk& c : palette)
+    if (c.type == "PLTE") c.data.resize(12);
+  IconPixels direct;
+  EXPECT_FALSE(DecodedDirectly(PngOf(palette), false, &direct));
+  ExpectBothWaysAlike(PngOf(palette), "indices beyond the palette");
+}
+
+}  // namespace

@@ -5,12 +5,16 @@ Usage: make_seed_corpus.py OUT_DIR
 Writes OUT_DIR/icon (option bytes + small images of every format the image
 library writes, at several sizes, made from the shipped test icons and from
 synthetic patterns), OUT_DIR/arguments (NUL-separated argument vectors),
-OUT_DIR/png and OUT_DIR/jpeg (files of the decoders' differential targets)
-and OUT_DIR/distortion (distortion bytes + images or raw pixels).
+OUT_DIR/png and OUT_DIR/jpeg (files of the decoders' differential targets),
+OUT_DIR/distortion (distortion bytes + images or raw pixels), OUT_DIR/svg
+(a size byte + SVG files) and OUT_DIR/zlib_stream (output size and piece
+bytes + zlib streams).
 """
 import gzip
 import os
+import struct
 import sys
+import zlib
 
 os.environ.setdefault("OPENCV_LOG_LEVEL", "OFF")  # before cv2 reads it
 import cv2  # noqa: E402
@@ -57,7 +61,7 @@ def main():
     out = sys.argv[1]
     os.makedirs(os.path.join(out, "icon"), exist_ok=True)
     os.makedirs(os.path.join(out, "arguments"), exist_ok=True)
-    for target in ("png", "jpeg", "distortion", "svg"):
+    for target in ("png", "jpeg", "distortion", "svg", "zlib_stream"):
         os.makedirs(os.path.join(out, target), exist_ok=True)
     count = 0
     for i, icon in enumerate(icons()):
@@ -136,6 +140,25 @@ def main():
                 f.write(bytes([size]) + text.encode())
     with open(os.path.join(out, "svg", "zipped.svgz"), "wb") as f:
         f.write(bytes([0]) + gzip.compress(svgs[0].encode()))
+    # The zlib stream target: three bytes of output size, a piece size, then
+    # the stream (the image data of the shipped PNGs, and streams written
+    # with every strategy and several windows).
+    streams = []
+    for name in sorted(os.listdir(DATA)):
+        if name.endswith(".png"):
+            streams.append(cv2.imread(os.path.join(DATA, name), cv2.IMREAD_UNCHANGED).tobytes()[:60000])
+    texts = [b"", b"a", bytes(range(256)) * 40, b"icon record " * 500]
+    for i, raw in enumerate(streams + texts):
+        for j, (level, wbits, strategy) in enumerate(((9, 15, zlib.Z_DEFAULT_STRATEGY),
+                                                      (1, 9, zlib.Z_FILTERED),
+                                                      (6, 12, zlib.Z_HUFFMAN_ONLY),
+                                                      (6, 15, zlib.Z_RLE),
+                                                      (6, 15, zlib.Z_FIXED),
+                                                      (0, 15, zlib.Z_DEFAULT_STRATEGY))):
+            c = zlib.compressobj(level, zlib.DEFLATED, wbits, 8, strategy)
+            stream = c.compress(raw) + c.flush()
+            with open(os.path.join(out, "zlib_stream", f"{i}-{j}"), "wb") as f:
+                f.write(struct.pack(">I", len(raw))[1:] + bytes([61]) + stream)
     for i, argv in enumerate(ARGUMENTS):
         with open(os.path.join(out, "arguments", f"{i:02d}"), "wb") as f:
             f.write(b"\0".join(a.encode() for a in argv))
