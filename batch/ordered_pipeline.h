@@ -1,6 +1,7 @@
 #ifndef VEXLOR_BATCH_ORDERED_PIPELINE_H_
 #define VEXLOR_BATCH_ORDERED_PIPELINE_H_
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -72,6 +73,13 @@ std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
   std::vector<std::optional<Result>> slots(slotCount);
   std::size_t read = 0, emitted = 0;
   bool endOfInput = false, stopping = false;
+  // Waking the emitting thread costs both cores a switch, once per result
+  // if done each time: with work in flight it is woken once kWakeBatch
+  // results wait, and looks for itself every kLookAgain (so a slow list
+  // still gets its lines at once); with none, the next result wakes it.
+  constexpr std::size_t kWakeBatch = 128;
+  constexpr auto kLookAgain = std::chrono::milliseconds(4);
+  bool emitterAsleep = false;
 
   auto workLoop = [&] {
     for (;;) {
@@ -99,7 +107,8 @@ std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
       Result result = work(*item);
       std::unique_lock lock(mutex);
       slots[number % slotCount] = std::move(result);
-      if (number == emitted) resultReady.notify_one();
+      if (number == emitted && (emitterAsleep || endOfInput || read - emitted >= kWakeBatch))
+        resultReady.notify_one();
     }
   };
   std::vector<std::thread> workers;
@@ -114,7 +123,15 @@ std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
       lock.unlock();
       idle();
       lock.lock();
-      resultReady.wait(lock, [&] { return slot || (endOfInput && emitted == read); });
+      while (!slot && !(endOfInput && emitted == read)) {
+        if (read == emitted) {
+          emitterAsleep = true;
+          resultReady.wait(lock);
+          emitterAsleep = false;
+        } else {
+          resultReady.wait_for(lock, kLookAgain);
+        }
+      }
       if (!slot) break;
     }
     Result result = std::move(*slot);

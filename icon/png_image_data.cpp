@@ -1,5 +1,6 @@
 #include "icon/png_image_data.h"
 
+#include <png.h>
 #include <zlib.h>
 
 #include <cstring>
@@ -16,10 +17,6 @@ namespace {
 // Larger images are left to libpng, which needs no buffer for the whole
 // compressed and filtered data: icons are far smaller.
 constexpr std::uint64_t kMaxPixels = 1u << 22;
-
-std::uint32_t BigEndian32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
 
 // Bytes a pixel of the 8-bit colour types this path takes; 0 for the others.
 unsigned PixelBytes(const PngHeader& header) {
@@ -43,12 +40,12 @@ bool CollectImageData(const std::uint8_t* file, std::size_t size, std::size_t at
   std::size_t chunks = 0, first = 0, total = 0;
   for (;; ++chunks) {
     if (size - at < 12) return false;
-    const std::uint32_t length = BigEndian32(file + at);
+    const std::uint32_t length = png_get_uint_32(file + at);
     // libpng refuses an IDAT chunk longer than the image data could need.
     if (length > size - at - 12 || length > rawSize) return false;
     const std::uint8_t* const type = file + at + 4;
     if (std::memcmp(type, "IDAT", 4) != 0) break;
-    if (crc32_z(0, type, 4 + std::size_t{length}) != BigEndian32(type + 4 + length)) return false;
+    if (crc32_z(0, type, 4 + std::size_t{length}) != png_get_uint_32(type + 4 + length)) return false;
     if (chunks == 0) first = at + 8;
     total += length;
     at += 12 + std::size_t{length};
@@ -62,7 +59,7 @@ bool CollectImageData(const std::uint8_t* file, std::size_t size, std::size_t at
     joined->clear();
     joined->reserve(total);
     for (std::size_t k = 0, from = first - 8; k < chunks; ++k) {
-      const std::uint32_t length = BigEndian32(file + from);
+      const std::uint32_t length = png_get_uint_32(file + from);
       joined->insert(joined->end(), file + from + 8, file + from + 8 + length);
       from += 12 + std::size_t{length};
     }

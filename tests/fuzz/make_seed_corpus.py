@@ -7,12 +7,11 @@ library writes, at several sizes, made from the shipped test icons and from
 synthetic patterns), OUT_DIR/arguments (NUL-separated argument vectors),
 OUT_DIR/png and OUT_DIR/jpeg (files of the decoders' differential targets),
 OUT_DIR/distortion (distortion bytes + images or raw pixels), OUT_DIR/svg
-(a size byte + SVG files) and OUT_DIR/zlib_stream (output size and piece
-bytes + zlib streams).
+(a size byte + SVG files) and OUT_DIR/zlib_stream (a piece size byte + zlib
+streams).
 """
 import gzip
 import os
-import struct
 import sys
 import zlib
 
@@ -140,8 +139,7 @@ def main():
                 f.write(bytes([size]) + text.encode())
     with open(os.path.join(out, "svg", "zipped.svgz"), "wb") as f:
         f.write(bytes([0]) + gzip.compress(svgs[0].encode()))
-    # The zlib stream target: three bytes of output size, a piece size, then
-    # the stream (the image data of the shipped PNGs, and streams written
+    # The zlib stream target: a piece size byte, then the stream (the image data of the shipped PNGs, and streams written
     # with every strategy and several windows).
     streams = []
     for name in sorted(os.listdir(DATA)):
@@ -158,7 +156,7 @@ def main():
             c = zlib.compressobj(level, zlib.DEFLATED, wbits, 8, strategy)
             stream = c.compress(raw) + c.flush()
             with open(os.path.join(out, "zlib_stream", f"{i}-{j}"), "wb") as f:
-                f.write(struct.pack(">I", len(raw))[1:] + bytes([61]) + stream)
+                f.write(bytes([60]) + stream)
     for i, argv in enumerate(ARGUMENTS):
         with open(os.path.join(out, "arguments", f"{i:02d}"), "wb") as f:
             f.write(b"\0".join(a.encode() for a in argv))

@@ -1,11 +1,14 @@
 // Differential fuzz target for the core's own zlib decoding of PNG image
-// data: three bytes of output size, then a zlib stream. Whatever
-// InflateZlibStream accepts, zlib must accept as libpng drives it (the
-// header's window, the output a piece at a time, the piece size from the
-// input), with the same bytes; anything else is a finding.
+// data. Input: a piece size byte, then a zlib stream. The stream's deflate
+// data is decoded raw by zlib and the Adler-32 of what comes out is put in
+// its trailer (so that damage reaches the decoding, not only the check).
+// Whatever InflateZlibStream then accepts, zlib must accept as libpng drives
+// it (the header's window, the output a piece at a time), with the same
+// bytes; anything else is a finding.
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,19 +17,33 @@
 #include "icon/zlib_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
-  if (size < 4) return 0;
-  const std::size_t outSize = (std::size_t{data[0]} << 16 | data[1] << 8 | data[2]) % (1u << 20);
-  const std::size_t piece = 1 + data[3] % 200;
-  data += 4;
-  size -= 4;
+  constexpr std::size_t kMaxOutput = 1u << 18;
+  if (size < 1 + 2 + 4) return 0;
+  const std::size_t piece = 1 + data[0] % 200;
+  std::vector<std::uint8_t> stream(data + 1, data + size);
+
+  static std::vector<std::uint8_t> raw(kMaxOutput);  // once: clearing it each time would be most of the work
+  z_stream z{};
+  if (inflateInit2(&z, -15) != Z_OK) std::abort();
+  z.next_in = stream.data() + 2;
+  z.avail_in = static_cast<uInt>(stream.size() - 6);
+  z.next_out = raw.data();
+  z.avail_out = static_cast<uInt>(raw.size());
+  inflate(&z, Z_FINISH);
+  const std::size_t outSize = z.total_out;
+  inflateEnd(&z);
+  const std::uint32_t check = vexlor::Adler32(raw.data(), outSize);
+  for (int i = 0; i < 4; ++i)
+    stream[stream.size() - 4 + i] = static_cast<std::uint8_t>(check >> (24 - 8 * i));
+
   std::vector<std::uint8_t> ours(outSize + vexlor::kInflateSlack);
-  if (!vexlor::InflateZlibStream(data, size, ours.data(), outSize)) return 0;
+  if (!vexlor::InflateZlibStream(stream.data(), stream.size(), ours.data(), outSize)) return 0;
 
   std::vector<std::uint8_t> theirs(outSize + 1);
-  z_stream z{};
+  z = z_stream{};
   if (inflateInit2(&z, 0) != Z_OK) std::abort();
-  z.next_in = const_cast<std::uint8_t*>(data);
-  z.avail_in = static_cast<uInt>(size);
+  z.next_in = stream.data();
+  z.avail_in = static_cast<uInt>(stream.size());
   int result = Z_OK;
   while (result == Z_OK) {
     z.next_out = theirs.data() + z.total_out;
