@@ -251,7 +251,7 @@ TEST(ZlibStream, Adler32IsZlibs) {
       EXPECT_EQ(Adler32(b->data(), size), adler32_z(1, b->data(), size)) << size;
 }
 
-// PNG's predictors as its specification writes them.
+// PNG's predictors written out from their definitions (p = a + b - c).
 int Predicted(int filter, int a, int b, int c) {
   switch (filter) {
     case 1: return a;
