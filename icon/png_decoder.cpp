@@ -92,8 +92,8 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
 // (icon/png_image_data.h). False leaves libpng to go on.
 bool DecodeImageDataDirectly(png_structp png, png_infop info, const MemoryReader& memory,
                              bool keepAlpha, IconPixels* icon) {
-  const std::size_t idat = memory.at - 8;
   if (memory.at < 16 || std::memcmp(memory.data + memory.at - 4, "IDAT", 4) != 0) return false;
+  const std::size_t idat = memory.at - 8;
   PngHeader header;
   int interlace = 0;
   png_get_IHDR(png, info, &header.width, &header.height, &header.bit_depth, &header.color_type,
@@ -110,6 +110,45 @@ bool DecodeImageDataDirectly(png_structp png, png_infop info, const MemoryReader
     header.palette_alpha_size = 0;
   header.palette_alpha = alpha;
   return DecodePngImageData(memory.data, memory.size, idat, header, keepAlpha, icon);
+}
+
+// The image library's order of transforms for an 8-bit, 3-channel result;
+// with `keepAlpha`, alpha (or transparency, as alpha) is kept as a fourth
+// channel instead of being stripped. May longjmp, and so holds no object
+// with a destructor; false if libpng's result has other channels.
+bool ReadImageWithLibpng(ReadStruct& s, bool keepAlpha, IconPixels* icon,
+                         std::vector<png_bytep>* rows) {
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colorType = 0;
+  png_get_IHDR(s.png, s.info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+  if (bitDepth == 16)
+    png_set_strip_16(s.png);
+  else
+    png_set_swap(s.png);
+  if (keepAlpha)
+    png_set_tRNS_to_alpha(s.png);
+  else
+    png_set_strip_alpha(s.png);
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s.png);
+  if ((colorType & PNG_COLOR_MASK_COLOR) == 0 && bitDepth < 8)
+    png_set_expand_gray_1_2_4_to_8(s.png);
+  if ((colorType & PNG_COLOR_MASK_COLOR) != 0)
+    png_set_bgr(s.png);
+  else
+    png_set_gray_to_rgb(s.png);
+  png_set_interlace_handling(s.png);
+  png_read_update_info(s.png, s.info);
+
+  const int channels = keepAlpha ? 4 : 3;
+  if (png_get_channels(s.png, s.info) != channels) return false;
+  std::uint8_t* pixels =
+      icon->Allocate(static_cast<int>(height), static_cast<int>(width), channels);
+  rows->resize(height);
+  for (png_uint_32 y = 0; y < height; ++y)
+    (*rows)[y] = pixels + std::size_t{y} * width * channels;
+  png_read_image(s.png, rows->data());
+  png_read_end(s.png, s.end);
+  return true;
 }
 
 // The part that may longjmp: no object with a destructor lives here.
@@ -130,43 +169,13 @@ PngDecoding Decode(SetSource setSource, const MemoryReader* memory, std::uint64_
       static_cast<std::uint64_t>(width) * height > max_pixels)
     return PngDecoding::kTooLarge;
 
-  // The image library's order of transforms for an 8-bit, 3-channel result;
-  // over a background, alpha (or transparency, as alpha) is kept as a fourth
-  // channel instead of being stripped.
+  // Over a background, an image with alpha or transparency keeps it.
   const bool composite = background.set && ((colorType & PNG_COLOR_MASK_ALPHA) != 0 ||
                                             png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0);
-  if (memory != nullptr && DecodeImageDataDirectly(s.png, s.info, *memory, composite, icon)) {
-    if (composite) CompositeBgraInPlace(icon->data(), std::size_t{width} * height, background);
-    return PngDecoding::kDecoded;
-  }
-  if (bitDepth == 16)
-    png_set_strip_16(s.png);
-  else
-    png_set_swap(s.png);
-  if (composite)
-    png_set_tRNS_to_alpha(s.png);
-  else
-    png_set_strip_alpha(s.png);
-  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s.png);
-  if ((colorType & PNG_COLOR_MASK_COLOR) == 0 && bitDepth < 8)
-    png_set_expand_gray_1_2_4_to_8(s.png);
-  if ((colorType & PNG_COLOR_MASK_COLOR) != 0)
-    png_set_bgr(s.png);
-  else
-    png_set_gray_to_rgb(s.png);
-  png_set_interlace_handling(s.png);
-  png_read_update_info(s.png, s.info);
-
-  const int channels = composite ? 4 : 3;
-  if (png_get_channels(s.png, s.info) != channels) return PngDecoding::kFailed;
-  std::uint8_t* pixels =
-      icon->Allocate(static_cast<int>(height), static_cast<int>(width), channels);
-  rows->resize(height);
-  for (png_uint_32 y = 0; y < height; ++y)
-    (*rows)[y] = pixels + std::size_t{y} * width * channels;
-  png_read_image(s.png, rows->data());
-  png_read_end(s.png, s.end);
-  if (composite) CompositeBgraInPlace(pixels, std::size_t{width} * height, background);
+  const bool direct =
+      memory != nullptr && DecodeImageDataDirectly(s.png, s.info, *memory, composite, icon);
+  if (!direct && !ReadImageWithLibpng(s, composite, icon, rows)) return PngDecoding::kFailed;
+  if (composite) CompositeBgraInPlace(icon->data(), std::size_t{width} * height, background);
   return PngDecoding::kDecoded;
 }
 

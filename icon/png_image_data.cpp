@@ -86,12 +86,12 @@ bool ConvertRow(const std::uint8_t* in, std::uint32_t width, const PngHeader& he
       }
       return true;
     case 3: {
-      unsigned largest = 0;
+      bool outside = false;
       for (std::uint32_t x = 0; x < width; ++x, out += channels) {
-        largest |= in[x] >= header.palette_size ? 1u : 0u;
+        outside |= in[x] >= header.palette_size;
         std::memcpy(out, colours[in[x]], channels);
       }
-      return largest == 0;
+      return !outside;
     }
     case 4:
       for (std::uint32_t x = 0; x < width; ++x, in += 2, out += channels) {
@@ -131,7 +131,7 @@ bool DecodePngImageData(const std::uint8_t* file, std::size_t size, std::size_t 
   // The palette as libpng expands it: transparency only for the first
   // palette_alpha_size colours, the others opaque.
   std::uint8_t colours[256][4] = {};
-  for (int i = 0; i < header.palette_size && header.color_type == 3; ++i) {
+  for (int i = 0; header.color_type == 3 && i < header.palette_size; ++i) {
     colours[i][0] = header.palette[3 * i + 2];
     colours[i][1] = header.palette[3 * i + 1];
     colours[i][2] = header.palette[3 * i];

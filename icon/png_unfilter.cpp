@@ -19,12 +19,6 @@ std::uint8_t PaethPredictor(int a, int b, int c) {
   return static_cast<std::uint8_t>(pb <= pc ? b : c);
 }
 
-void UnfilterPaeth(std::uint8_t* row, const std::uint8_t* up, std::size_t n, unsigned bpp) {
-  for (std::size_t i = 0; i < bpp; ++i) row[i] = static_cast<std::uint8_t>(row[i] + up[i]);
-  for (std::size_t i = bpp; i < n; ++i)
-    row[i] = static_cast<std::uint8_t>(row[i] + PaethPredictor(row[i - bpp], up[i], up[i - bpp]));
-}
-
 #if defined(__SSE2__)
 __m128i Load4(const std::uint8_t* p) {
   std::int32_t word;
@@ -34,15 +28,6 @@ __m128i Load4(const std::uint8_t* p) {
 void Store4(std::uint8_t* p, __m128i v) {
   const std::int32_t word = _mm_cvtsi128_si32(v);
   std::memcpy(p, &word, 4);
-}
-
-void UnfilterUp(std::uint8_t* row, const std::uint8_t* up, std::size_t n) {
-  std::size_t i = 0;
-  for (; i + 16 <= n; i += 16)
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i),
-                     _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i)),
-                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(up + i))));
-  for (; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + up[i]);
 }
 
 // Four bytes a pixel: four pixels at a time, as running sums.
@@ -101,62 +86,59 @@ void UnfilterPaeth4(std::uint8_t* row, const std::uint8_t* up, std::size_t n) {
 }
 #endif
 
+// Each filter for any pixel size, on four-byte pixels with SSE2 where the
+// machine has it. `up` is the row above, already reversed.
+void UnfilterSub(std::uint8_t* row, std::size_t n, std::size_t bpp) {
+#if defined(__SSE2__)
+  if (bpp == 4) return UnfilterSub4(row, n);
+#endif
+  for (std::size_t i = bpp; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - bpp]);
+}
+
+void UnfilterUp(std::uint8_t* row, const std::uint8_t* up, std::size_t n) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= n; i += 16)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i),
+                     _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(up + i))));
+#endif
+  for (; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + up[i]);
+}
+
+void UnfilterAverage(std::uint8_t* row, const std::uint8_t* up, std::size_t n, std::size_t bpp) {
+#if defined(__SSE2__)
+  if (bpp == 4) return UnfilterAverage4(row, up, n);
+#endif
+  for (std::size_t i = 0; i < bpp; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (up[i] >> 1));
+  for (std::size_t i = bpp; i < n; ++i)
+    row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - bpp] + up[i]) >> 1));
+}
+
+void UnfilterPaeth(std::uint8_t* row, const std::uint8_t* up, std::size_t n, std::size_t bpp) {
+#if defined(__SSE2__)
+  if (bpp == 4) return UnfilterPaeth4(row, up, n);
+#endif
+  for (std::size_t i = 0; i < bpp; ++i) row[i] = static_cast<std::uint8_t>(row[i] + up[i]);
+  for (std::size_t i = bpp; i < n; ++i)
+    row[i] = static_cast<std::uint8_t>(row[i] + PaethPredictor(row[i - bpp], up[i], up[i - bpp]));
+}
+
 }  // namespace
 
 bool UnfilterRows(std::uint8_t* data, std::size_t rows, std::size_t row_bytes,
                   unsigned pixel_bytes) {
   const std::vector<std::uint8_t> zeros(row_bytes);
   const std::uint8_t* up = zeros.data();
-  const std::size_t bpp = pixel_bytes;
-#if defined(__SSE2__)
-  const bool four = bpp == 4;
-#else
-  const bool four = false;
-#endif
   for (std::size_t y = 0; y < rows; ++y, data += row_bytes + 1) {
     std::uint8_t* const row = data + 1;
     switch (data[0]) {
-      case 0:
-        break;
-      case 1:
-#if defined(__SSE2__)
-        if (four) {
-          UnfilterSub4(row, row_bytes);
-          break;
-        }
-#endif
-        for (std::size_t i = bpp; i < row_bytes; ++i)
-          row[i] = static_cast<std::uint8_t>(row[i] + row[i - bpp]);
-        break;
-      case 2:
-#if defined(__SSE2__)
-        UnfilterUp(row, up, row_bytes);
-#else
-        for (std::size_t i = 0; i < row_bytes; ++i) row[i] = static_cast<std::uint8_t>(row[i] + up[i]);
-#endif
-        break;
-      case 3:
-#if defined(__SSE2__)
-        if (four) {
-          UnfilterAverage4(row, up, row_bytes);
-          break;
-        }
-#endif
-        for (std::size_t i = 0; i < bpp; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (up[i] >> 1));
-        for (std::size_t i = bpp; i < row_bytes; ++i)
-          row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - bpp] + up[i]) >> 1));
-        break;
-      case 4:
-#if defined(__SSE2__)
-        if (four) {
-          UnfilterPaeth4(row, up, row_bytes);
-          break;
-        }
-#endif
-        UnfilterPaeth(row, up, row_bytes, static_cast<unsigned>(bpp));
-        break;
-      default:
-        return false;
+      case 0: break;
+      case 1: UnfilterSub(row, row_bytes, pixel_bytes); break;
+      case 2: UnfilterUp(row, up, row_bytes); break;
+      case 3: UnfilterAverage(row, up, row_bytes, pixel_bytes); break;
+      case 4: UnfilterPaeth(row, up, row_bytes, pixel_bytes); break;
+      default: return false;
     }
     up = row;
   }

@@ -116,7 +116,7 @@ bool BuildTable(const std::uint8_t* lengths, unsigned count, unsigned primary,
   nextCode[0] = 0;
   firstSorted[1] = 0;
   for (unsigned length = 1; length <= kMaxCodeLength; ++length) {
-    nextCode[length] = (length == 1 ? 0 : (nextCode[length - 1] + counts[length - 1]) << 1);
+    nextCode[length] = (nextCode[length - 1] + counts[length - 1]) << 1;
     firstSorted[length + 1] = firstSorted[length] + counts[length];
   }
   std::uint16_t sorted[288];
