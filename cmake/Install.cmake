@@ -7,8 +7,8 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS vexlor vexlor-batch vexlor-card vexlor-nearest RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Found by vexlor at ../libexec/vexlor/ from its own folder.
-install(TARGETS vexlor-window RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)
-install(TARGETS vexlor-imaging vexlor-svg LIBRARY DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)
+install(TARGETS vexlor-window vexlor-svg-renderer RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)
+install(TARGETS vexlor-imaging LIBRARY DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)
 install(FILES man/vexlor.1 man/vexlor-batch.1 man/vexlor-card.1 man/vexlor-nearest.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 

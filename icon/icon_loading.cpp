@@ -61,6 +61,14 @@ ForeignIcon InspectHead(const std::uint8_t* head, std::size_t size) {
   return source;
 }
 
+// Bytes already in memory; an SVG's are kept (up to kMaxSvgBytes).
+ForeignIcon InspectBytes(const std::uint8_t* bytes, std::size_t size) {
+  ForeignIcon source = InspectHead(bytes, size);
+  source.is_svg = source.is_svg && size <= kMaxSvgBytes;
+  if (source.is_svg) source.bytes.assign(bytes, bytes + size);
+  return source;
+}
+
 ForeignIcon InspectFile(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return {};
@@ -80,32 +88,31 @@ ForeignIcon InspectFile(const std::string& path) {
   return source;
 }
 
-// An SVG through its plugin. Every failure is told: librsvg refuses hostile
-// files (entity loops, ...) as it refuses broken ones.
-Status RenderSvg(const std::string& what, const ForeignIcon& source, const std::string& basePath,
-                 const SvgSettings& settings, IconPixels* icon) {
-  std::string why;
-  const SvgRenderer* renderer = GetSvgRenderer(&why);
-  if (renderer == nullptr) return Status::IOError("cannot load " + what + ": " + why);
+// An SVG through its renderer process. Every failure is told: librsvg
+// refuses hostile files (entity loops, ...) as it refuses broken ones.
+Status RenderSvgIcon(const std::string& what, const ForeignIcon& source, const std::string& basePath,
+                     const SvgSettings& settings, IconPixels* icon) {
   if (source.too_long)
     return Status::IconRefused("cannot load " + what + ": an SVG of more than " +
                                std::to_string(kMaxSvgBytes) + " bytes");
-  if (renderer->render(source.bytes.data(), source.bytes.size(), basePath, settings, icon, &why) ==
-      SvgRendering::kRendered)
-    return {};
-  icon->Release();
+  std::string why;
+  const SvgRendering rendered =
+      RenderSvg(source.bytes.data(), source.bytes.size(), basePath, settings, icon, &why);
+  if (rendered == SvgRendering::kRendered) return {};
+  icon->Clear();
+  if (rendered == SvgRendering::kUnavailable) return Status::IOError("cannot load " + what + ": " + why);
   return Status::IconRefused("cannot load " + what + ": " + why);
 }
 
 // Decodes one icon under the pixel limit: a PNG or JPEG here, an SVG through
-// its plugin, anything else but DICOM through the image library. `decodeOwn`
+// its renderer process, anything else but DICOM through the image library. `decodeOwn`
 // decodes the bytes if they are ours, `inspect()` says what else they are
 // (`basePath` is where an SVG's references are resolved), `decode` hands the
 // bytes to the library.
 template <typename DecodeOwn, typename Decode, typename Inspect>
 Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Inspect inspect,
                 const std::string& basePath, const Distortion& settings, IconPixels* icon) {
-  icon->Release();
+  icon->Clear();
   std::string reason = "no image that the image library reads";
   bool refused = true;  // beyond a bound, rather than no image
   const std::uint64_t maxPixels = MaxIconPixels();
@@ -125,7 +132,7 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Ins
     } else if (own == OwnDecoding::kNotOurs) {
       const ForeignIcon source = inspect();
       if (source.is_svg)
-        return RenderSvg(what, source, basePath, {maxPixels, settings.svg_size, settings.background},
+        return RenderSvgIcon(what, source, basePath, {maxPixels, settings.svg_size, settings.background},
                          icon);
       if (source.is_dicom)
         return Status::IconRefused("cannot load " + what +
@@ -146,7 +153,7 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Ins
   } catch (const std::bad_alloc&) {
     reason = "out of memory";
   }
-  icon->Release();
+  icon->Clear();
   const std::string message = "cannot load " + what + ": " + reason;
   return refused ? Status::IconRefused(message) : Status::BadIcon(message);
 }
@@ -163,18 +170,20 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortio
   const Background& background = settings.background;
   const std::string why = WhyNoIconFile(path);
   if (!why.empty()) {
-    icon->Release();
+    icon->Clear();
     return Status::BadIcon("cannot load '" + Quoted(path) + "': " + why);
   }
+  std::vector<std::uint8_t> whole;  // the file, when it was read whole and is not ours
   return Decoding(
       "'" + Quoted(path) + "'",
       [&](std::uint64_t maxPixels) {
-        return DecodeOwnFormatFile(path, maxPixels, icon, background);
+        return DecodeOwnFormatFile(path, maxPixels, icon, background, &whole);
       },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, background, icon);
       },
-      [&] { return InspectFile(path); }, path, settings, icon);
+      [&] { return whole.empty() ? InspectFile(path) : InspectBytes(whole.data(), whole.size()); },
+      path, settings, icon);
 }
 
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
@@ -188,12 +197,7 @@ Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels*
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.decode(bytes, size, maxPixels, background, icon);
       },
-      [&] {
-        ForeignIcon source = InspectHead(bytes, size);
-        source.is_svg = source.is_svg && size <= kMaxSvgBytes;
-        if (source.is_svg) source.bytes.assign(bytes, bytes + size);
-        return source;
-      },
+      [&] { return InspectBytes(bytes, size); },
       "", settings, icon);
 }
 

@@ -68,8 +68,9 @@ class DecodingLimit {
   ~DecodingLimit() { decoding_pixel_limit = 0; }
 };
 
-// The alpha of an image read unchanged, as 8 bits, or an empty matrix when it
-// has none.
+// The alpha of an image read unchanged, as 8 bits taken as the library takes
+// the image's colour to 8 bits, or an empty matrix when it has none (the
+// library reads no alpha from a TIFF of grey with alpha: it gives one channel).
 cv::Mat AlphaOf(const cv::Mat& unchanged) {
   const int channels = unchanged.channels();
   if (channels != 2 && channels != 4) return {};
@@ -77,13 +78,9 @@ cv::Mat AlphaOf(const cv::Mat& unchanged) {
   cv::extractChannel(unchanged, alpha, channels - 1);
   switch (alpha.depth()) {
     case CV_8U: return alpha;
-    case CV_16U: {  // the high byte, as 16-bit colour is taken
-      cv::Mat high(alpha.size(), CV_8U);
-      for (int y = 0; y < alpha.rows; ++y)
-        for (int x = 0; x < alpha.cols; ++x)
-          high.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(alpha.at<std::uint16_t>(y, x) >> 8);
-      return high;
-    }
+    // The nearest of v / 257, as the library scales 16-bit colour (a test
+    // holds the two equal over every value).
+    case CV_16U: alpha.convertTo(alpha, CV_8U, 1.0 / 257); return alpha;
     case CV_32F:
     case CV_64F: alpha.convertTo(alpha, CV_8U, 255.0); return alpha;
     default: return {};

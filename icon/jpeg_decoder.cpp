@@ -120,10 +120,10 @@ JpegDecoding Decode(SetSource setSource, std::uint64_t max_pixels, Decompressor&
 
 template <typename SetSource>
 JpegDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, IconPixels* icon) {
-  icon->Release();
+  icon->Clear();
   Decompressor d;
   const JpegDecoding result = Decode(setSource, max_pixels, d, icon);
-  if (result != JpegDecoding::kDecoded) icon->Release();
+  if (result != JpegDecoding::kDecoded) icon->Clear();
   return result;
 }
 

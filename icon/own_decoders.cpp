@@ -39,12 +39,17 @@ OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
 }
 
 OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixels,
-                                IconPixels* icon, const Background& background) {
+                                IconPixels* icon, const Background& background,
+                                std::vector<std::uint8_t>* whole) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
   if (!file) return OwnDecoding::kNotOurs;
-  if (std::vector<std::uint8_t> bytes; ReadWholeSmallFile(file.get(), &bytes))
-    return DecodeOwnFormatBytes(bytes.data(), bytes.size(), max_pixels, icon, background);
+  if (std::vector<std::uint8_t> bytes; ReadWholeSmallFile(file.get(), &bytes)) {
+    const OwnDecoding decoded =
+        DecodeOwnFormatBytes(bytes.data(), bytes.size(), max_pixels, icon, background);
+    if (decoded == OwnDecoding::kNotOurs && whole != nullptr) *whole = std::move(bytes);
+    return decoded;
+  }
   if (const JpegDecoding jpeg = DecodeJpeg(file.get(), max_pixels, icon);
       jpeg != JpegDecoding::kNotJpeg)
     return From(jpeg);

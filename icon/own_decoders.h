@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "icon/icon_pixels.h"
 #include "vexlor/distortion.h"
@@ -25,9 +26,11 @@ enum class OwnDecoding {
 // A file of up to 4 MB is read whole with one system call and decoded from
 // memory; a larger one is read as a stream. May throw std::bad_alloc.
 // A PNG is composited over a set `background` (icon/png_decoder.h); a JPEG
-// has no alpha.
+// has no alpha. When the file was read whole and is no PNG or JPEG, its
+// bytes are left in `*whole` (if given), so that they are not read again.
 OwnDecoding DecodeOwnFormatFile(const std::string& path, std::uint64_t max_pixels,
-                                IconPixels* icon, const Background& background = {});
+                                IconPixels* icon, const Background& background = {},
+                                std::vector<std::uint8_t>* whole = nullptr);
 OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
                                  std::uint64_t max_pixels, IconPixels* icon,
                                  const Background& background = {});

@@ -204,7 +204,7 @@ PngDecoding DecodeWith(SetSource setSource, const MemoryReader* memory, std::uin
   if (s.info == nullptr || s.end == nullptr) return PngDecoding::kFailed;
   std::vector<png_bytep> rows;
   const PngDecoding result = Decode(setSource, memory, max_pixels, background, s, icon, &rows);
-  if (result != PngDecoding::kDecoded) icon->Release();
+  if (result != PngDecoding::kDecoded) icon->Clear();
   return result;
 }
 

@@ -37,6 +37,12 @@ man -w vexlor-batch vexlor-card vexlor-nearest > /dev/null
 "$build/vexlor-card" samples/palette.png -o "$work/built-card.png"
 cmp "$work/card.png" "$work/built-card.png"
 [ -x /usr/libexec/vexlor/vexlor-window ] && [ -f /usr/libexec/vexlor/vexlor-imaging.so ]
+[ -x /usr/libexec/vexlor/vexlor-svg-renderer ]
+echo "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='14'><rect x='2' y='3' width='12'" \
+  "height='6' fill='#36c'/></svg>" > "$work/icon.svg"
+/usr/bin/vexlor -I "$work/icon.svg" -R "$work/svg-installed.txt"
+"$build/vexlor" -I "$work/icon.svg" -R "$work/svg-built.txt"
+cmp "$work/svg-installed.txt" "$work/svg-built.txt"
 [ -f "$(pkg-config --variable=libdir vexlor)/libvexlor.a" ]
 rm -rf "$work"
 echo "PASS: $deb installs with apt and runs the sample"

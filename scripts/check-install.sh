@@ -53,6 +53,12 @@ for page in vexlor vexlor-batch vexlor-card vexlor-nearest; do
 done
 [ -x "$prefix/libexec/vexlor/vexlor-window" ] || { echo "FAIL: no window helper"; exit 1; }
 [ -f "$prefix/libexec/vexlor/vexlor-imaging.so" ] || { echo "FAIL: no image library plugin"; exit 1; }
+[ -x "$prefix/libexec/vexlor/vexlor-svg-renderer" ] || { echo "FAIL: no SVG renderer"; exit 1; }
+echo "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='14'><rect x='2' y='3' width='12'" \
+  "height='6' fill='#36c'/></svg>" > "$work/icon.svg"
+echo "$work/icon.svg" | "$prefix/bin/vexlor-batch" -q > "$work/svg-installed"
+echo "$work/icon.svg" | "$build/vexlor-batch" -q | cmp -s - "$work/svg-installed" ||
+  { echo "FAIL: the installed vexlor-batch measures an SVG otherwise"; exit 1; }
 
 # The installed Python module, when it was built.
 if [ -d "$build/python/vexlor" ]; then

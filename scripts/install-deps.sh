@@ -22,7 +22,7 @@ case "${1:-}" in
   bench) packages+=(time bc hyperfine valgrind python3-opencv python3-pil imagemagick parallel
                    librsvg2-bin breeze-icon-theme
                    adwaita-icon-theme oxygen-icon-theme
-                   tango-icon-theme hicolor-icon-theme) ;;
+                   tango-icon-theme hicolor-icon-theme yaru-theme-icon) ;;
 esac
 
 missing=()

@@ -145,6 +145,25 @@ TEST_F(BackgroundTest, EqualsImageMagicksFlatteningWhereAlphaIsAllOrNothing) {
   EXPECT_TRUE(RunBatchBinary({"-q", Path("list")}).out != flat.out) << "the colour under alpha 0 counts";
 }
 
+TEST_F(BackgroundTest, SixteenBitAlphaOfTheLibrarysFormatsIsScaledAsTheirColour) {
+  // Every 16-bit value once, as blue and as alpha of the same pixel: over
+  // black, each pixel's blue must be its 8-bit blue composited by itself.
+  cv::Mat icon(256, 256, CV_16UC4);
+  for (int v = 0; v < 65536; ++v) {
+    const auto s = static_cast<std::uint16_t>(v), t = static_cast<std::uint16_t>(65535 - v);
+    icon.at<cv::Vec4w>(v / 256, v % 256) = {s, t, s, s};
+  }
+  ASSERT_TRUE(cv::imwrite(Path("deep.tiff"), icon));
+  IconPixels plain, over;
+  ASSERT_TRUE(LoadIconPixels(Path("deep.tiff"), &plain).ok());
+  ASSERT_TRUE(LoadIconPixels(Path("deep.tiff"), &over, {.background = {true, 0, 0, 0}}).ok());
+  ASSERT_EQ(over.size(), plain.size());
+  int wrong = 0;
+  for (std::size_t i = 0; i < plain.size(); i += 3)
+    wrong += over.data()[i] != Composited(plain.data()[i], plain.data()[i], 0);
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST_F(BackgroundTest, IconsWithoutAlphaAreLeftAsTheyAre) {
   WriteFile(Path("list"), TestDataPath("audio-card.jpg") + "\n" + TestDataPath("audio-card.bmp") +
                               "\n" + TestDataPath("calculator-grey.png") + "\n" +

@@ -8,8 +8,9 @@ written must be there: the lines are compared, as a multiset, with the
 records each icon gives alone.
 
 Then appenders with a `vexlor -A 0` replacing the file in the middle of them,
-and vexlor-batch runs interrupted by SIGINT and SIGTERM: whatever is left
-must still be whole lines.
+and vexlor-batch runs interrupted by SIGINT and SIGTERM (also right after
+an SVG stopped at its time limit): whatever is left must still be whole
+lines.
 
 Usage: concurrency_test.py VEXLOR VEXLOR_BATCH DATA_DIR
 """
@@ -103,6 +104,43 @@ def interrupted_batches(batch, icons, work):
     print("PASS: interrupted vexlor-batch runs leave whole lines")
 
 
+def interrupted_after_a_slow_svg(batch, icons, work):
+    """-j 1, output to a pipe, SIGTERM while the writer is inside write(2)
+    after an SVG's rendering was stopped at its time limit (the rendering
+    would go on for seconds): the rendering never runs on a thread of
+    vexlor-batch, so the signal cannot cut the line being written."""
+    slow = os.path.join(work, "slow.svg")
+    with open(slow, "w") as f:
+        f.write("<svg xmlns='http://www.w3.org/2000/svg' width='4000' height='4000'>"
+                "<filter id='f' x='0' y='0' width='1' height='1'><feTurbulence "
+                "baseFrequency='0.01' numOctaves='10'/></filter>"
+                "<rect width='4000' height='4000' filter='url(#f)'/></svg>")
+    listing = os.path.join(work, "slow-list.txt")
+    with open(listing, "w") as f:
+        f.write(slow + "\n" + "".join(icons[i % 4] + "\n" for i in range(200000)))
+    for attempt in range(3):
+        run = subprocess.Popen([batch, "-q", "-j", "1", listing], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+        out = run.stdout.fileno()
+        text = b""
+        while text.count(b"\n") < 50:
+            text += os.read(out, 1 << 16)
+        # The pipe fills while nobody reads; a page read lets the writer put
+        # part of its next block in and wait inside write(2) for the rest.
+        time.sleep(0.3)
+        text += os.read(out, 4096)
+        time.sleep(0.1)
+        run.send_signal(signal.SIGTERM)
+        while chunk := os.read(out, 1 << 16):
+            text += chunk
+        run.wait()
+        text = text.decode()
+        if not text.startswith("Bad Icon\n") or not text.endswith("\n"):
+            fail(f"SIGTERM after a slow SVG, run {attempt + 1}: no whole last line")
+        check_whole(text[:-1], "vexlor-batch -j 1 stopped by SIGTERM after a slow SVG")
+    print("PASS: SIGTERM after a slow SVG leaves whole lines")
+
+
 def main():
     vexlor, batch, data = sys.argv[1:4]
     icons = [os.path.join(data, name) for name in (
@@ -157,6 +195,7 @@ def main():
 
         overwrite_among_appenders(vexlor, icons, work)
         interrupted_batches(batch, icons, work)
+        interrupted_after_a_slow_svg(batch, icons, work)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <zlib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +22,58 @@ namespace {
 
 const std::string kSvgHead = "<svg xmlns=\"http://www.w3.org/2000/svg\" "
                              "xmlns:xlink=\"http://www.w3.org/1999/xlink\"";
+
+// Fractal noise of ten octaves over 4 megapixels: about 5 s of processor time.
+const std::string kSlowSvg =
+    kSvgHead + " width='2000' height='2000'><filter id='f' x='0' y='0' width='1' height='1'>"
+               "<feTurbulence baseFrequency='0.01' numOctaves='10'/></filter>"
+               "<rect width='2000' height='2000' filter='url(#f)'/></svg>";
+
+// A PNG of 20,000 x 20,000 black grey pixels in 1.4 MB, as base64: 1.2 GB
+// once decoded to RGB.
+std::string ImageBombBase64() {
+  constexpr int kSide = 20000;
+  std::string deflated;
+  z_stream z{};
+  EXPECT_EQ(deflateInit(&z, 1), Z_OK);
+  const std::vector<unsigned char> row(kSide + 1, 0);  // filter byte, samples
+  std::vector<unsigned char> out(1 << 16);
+  for (int y = 0; y <= kSide; ++y) {
+    z.next_in = const_cast<unsigned char*>(row.data());
+    z.avail_in = y < kSide ? static_cast<uInt>(row.size()) : 0;
+    do {
+      z.next_out = out.data();
+      z.avail_out = static_cast<uInt>(out.size());
+      deflate(&z, y < kSide ? Z_NO_FLUSH : Z_FINISH);
+      deflated.append(reinterpret_cast<char*>(out.data()), out.size() - z.avail_out);
+    } while (z.avail_out == 0);
+  }
+  deflateEnd(&z);
+  const auto chunk = [](const std::string& type, const std::string& data) {
+    std::string c;
+    for (int shift = 24; shift >= 0; shift -= 8) c += static_cast<char>((data.size() >> shift) & 0xff);
+    const std::string body = type + data;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    c += body;
+    for (int shift = 24; shift >= 0; shift -= 8) c += static_cast<char>((crc >> shift) & 0xff);
+    return c;
+  };
+  const std::string side = {0, 0, 0x4e, 0x20};  // 20000
+  const std::string png = "\x89PNG\r\n\x1a\n" + chunk("IHDR", side + side + std::string{8, 0, 0, 0, 0}) +
+                          chunk("IDAT", deflated) + chunk("IEND", "");
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  for (std::size_t i = 0; i < png.size(); i += 3) {
+    std::uint32_t v = static_cast<unsigned char>(png[i]) << 16;
+    if (i + 1 < png.size()) v |= static_cast<unsigned char>(png[i + 1]) << 8;
+    if (i + 2 < png.size()) v |= static_cast<unsigned char>(png[i + 2]);
+    text += kDigits[v >> 18];
+    text += kDigits[(v >> 12) & 63];
+    text += i + 1 < png.size() ? kDigits[(v >> 6) & 63] : '=';
+    text += i + 2 < png.size() ? kDigits[v & 63] : '=';
+  }
+  return text;
+}
 
 class SvgTest : public ::testing::Test {
  protected:
@@ -137,22 +192,19 @@ TEST_F(SvgTest, HostileSvgsAreBadIconsToldInBoundedTime) {
   laughs += "]>" + kSvgHead + " width='16' height='16'><text y='12'>&a11;</text></svg>";
   WriteFile(Path("laughs.svg"), laughs);
   WriteFile(Path("huge.svg"), kSvgHead + " width='100000' height='100000'><rect width='1' height='1'/></svg>");
-  // Fractal noise of ten octaves over 64 megapixels: minutes of work.
-  WriteFile(Path("slow.svg"), kSvgHead + " width='8000' height='8000'><filter id='f' x='0' y='0' "
-            "width='1' height='1'><feTurbulence baseFrequency='0.01' numOctaves='10'/></filter>"
-            "<rect width='8000' height='8000' filter='url(#f)'/></svg>");
+  WriteFile(Path("slow.svg"), kSlowSvg);
   WriteFile(Path("good.svg"), kSvgHead + " width='16' height='16'><rect width='8' height='8'/></svg>");
-  const std::vector<std::string> told = {"laughs.svg", "huge.svg", "slow.svg"};
-  for (const std::string& name : told) {
+  std::map<std::string, std::string> told;
+  for (const std::string name : {"laughs.svg", "huge.svg", "slow.svg"}) {
     const ProgramResult r = RunVexlorBinary({"-I", Path(name), "-R", Path("r.txt")});
     EXPECT_EQ(r.exit_status, 255) << name;
     EXPECT_TRUE(r.err.starts_with("vexlor: cannot load '" + Path(name) + "': ")) << r.err;
     EXPECT_EQ(ReadFile(Path("r.txt")), "Bad Icon");
+    told[name] = r.err;
   }
-  const ProgramResult slow = RunVexlorBinary({"-I", Path("slow.svg"), "-R", Path("r.txt")});
-  EXPECT_NE(slow.err.find("its rendering took more than 2 s"), std::string::npos) << slow.err;
-  const ProgramResult huge = RunVexlorBinary({"-I", Path("huge.svg"), "-R", Path("r.txt")});
-  EXPECT_NE(huge.err.find("more than 67108864 pixels"), std::string::npos) << huge.err;
+  EXPECT_NE(told["slow.svg"].find("its rendering took more than 2 s of processor time"),
+            std::string::npos) << told["slow.svg"];
+  EXPECT_NE(told["huge.svg"].find("more than 67108864 pixels"), std::string::npos) << told["huge.svg"];
 
   // The batch goes on: one line for each, the good icon measured.
   WriteFile(Path("list"), Path("laughs.svg") + "\n" + Path("huge.svg") + "\n" + Path("good.svg") + "\n");
@@ -162,18 +214,76 @@ TEST_F(SvgTest, HostileSvgsAreBadIconsToldInBoundedTime) {
   EXPECT_EQ(Tokens(b.out.substr(18)).size(), 416u);
 }
 
-TEST_F(SvgTest, TheRendererIsLoadedOnlyForSvgs) {
-  const auto loadsRsvg = [&](const std::string& icon) {
+TEST_F(SvgTest, AnSvgBeyondItsRenderersLimitsCostsItsOwnLineAndNoOther) {
+  // In one folder: a reference to a 3 GB file (sparse), an embedded image
+  // bomb, five SVGs that would take seconds, and two that name a FIFO, which
+  // is never opened; the plain SVG after them all is measured as it is alone.
+  std::filesystem::create_directory(dir_.path() / "icons");
+  const std::string rect = kSvgHead + " width='16' height='16'><rect width='8' height='8' fill='#c03'/>";
+  WriteFile(Path("icons/plain.svg"), rect + "</svg>");
+  WriteFile(Path("icons/big.bin"), "");
+  std::filesystem::resize_file(Path("icons/big.bin"), std::uintmax_t{3} << 30);
+  WriteFile(Path("icons/big.svg"), rect + "<image width='16' height='16' xlink:href='big.bin'/></svg>");
+  WriteFile(Path("icons/bomb.svg"), rect + "<image width='16' height='16' xlink:href='data:image/png;base64," +
+                                        ImageBombBase64() + "'/></svg>");
+  ASSERT_EQ(::mkfifo(Path("icons/fifo").c_str(), 0600), 0);
+  WriteFile(Path("icons/fifo.svg"), rect + "<image width='16' height='16' xlink:href='fifo'/></svg>");
+  std::vector<std::string> icons = {"big", "bomb", "fifo"};
+  for (int i = 0; i < 5; ++i) {
+    icons.push_back("slow" + std::to_string(i));
+    WriteFile(Path("icons/" + icons.back() + ".svg"), kSlowSvg);
+  }
+  icons.insert(icons.end(), {"fifo", "plain"});
+  std::string list;
+  for (const std::string& icon : icons) list += Path("icons/" + icon + ".svg") + "\n";
+  WriteFile(Path("list"), list);
+  const ProgramResult alone = RunVexlorBinary({"-I", Path("icons/plain.svg"), "-R", Path("plain.txt"), "-A", "1"});
+  ASSERT_EQ(alone.exit_status, 0) << alone.err;
+  const std::string plain = ReadFile(Path("plain.txt"));
+
+  const ProgramResult r = RunBatchBinary({"-q", "-j", "2", Path("list")});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1)
+    lines.push_back(r.out.substr(at, end + 1 - at));
+  ASSERT_EQ(lines.size(), icons.size()) << r.out;
+  EXPECT_EQ(lines[0], "Bad Icon\n");
+  // The bomb's image cannot be decoded within the memory an SVG may use,
+  // and librsvg draws the rest of the SVG without it.
+  EXPECT_EQ(lines[1], plain);
+  for (std::size_t i = 3; i < 8; ++i) EXPECT_EQ(lines[i], "Bad Icon\n") << icons[i];
+  EXPECT_EQ(lines[2], plain);
+  EXPECT_EQ(lines[8], plain);
+  EXPECT_EQ(lines[9], plain);
+  EXPECT_TRUE(std::regex_search(r.err, std::regex("big.svg': its renderer ended .* 1024 MB of memory")))
+      << r.err;
+  std::size_t told = 0;
+  for (std::size_t at = 0; (at = r.err.find("took more than 2 s of processor time", at)) != std::string::npos;
+       ++at)
+    ++told;
+  EXPECT_EQ(told, 5u) << r.err;
+}
+
+TEST_F(SvgTest, SvgsAreRenderedInAProcessOfTheirOwnStartedOnlyForThem) {
+  // Each process writes what the dynamic linker loads to a file of its own.
+  const auto loaders = [&](const std::string& icon) {
+    const std::filesystem::path traces = dir_.path() / "traces";
+    std::filesystem::remove_all(traces);
+    std::filesystem::create_directory(traces);
     ProgramSetup traced;
-    traced.set_env = {"LD_DEBUG=files"};
+    traced.set_env = {"LD_DEBUG=files", "LD_DEBUG_OUTPUT=" + (traces / "trace").string()};
     const ProgramResult r = RunVexlorBinary({"-I", icon, "-R", Path("r.txt")}, traced);
-    EXPECT_EQ(r.exit_status, 0) << icon;
-    return r.err.find("librsvg") != std::string::npos || r.err.find("libcairo") != std::string::npos;
+    EXPECT_EQ(r.exit_status, 0) << icon << r.err;
+    std::vector<bool> loadsRsvg;
+    for (const auto& trace : std::filesystem::directory_iterator(traces))
+      loadsRsvg.push_back(ReadFile(trace.path()).find("librsvg") != std::string::npos);
+    std::sort(loadsRsvg.begin(), loadsRsvg.end());
+    return loadsRsvg;
   };
   WriteFile(Path("a.svg"), kSvgHead + " width='16' height='16'><rect width='8' height='8'/></svg>");
-  EXPECT_FALSE(loadsRsvg(TestDataPath("calculator.png")));
-  EXPECT_FALSE(loadsRsvg(TestDataPath("audio-card.jpg")));
-  EXPECT_TRUE(loadsRsvg(Path("a.svg")));
+  EXPECT_EQ(loaders(TestDataPath("calculator.png")), std::vector<bool>{false});
+  EXPECT_EQ(loaders(TestDataPath("audio-card.jpg")), std::vector<bool>{false});
+  EXPECT_EQ(loaders(Path("a.svg")), (std::vector<bool>{false, true}));
 }
 
 }  // namespace

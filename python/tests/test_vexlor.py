@@ -284,3 +284,20 @@ def test_svg_icons_as_the_tools_measure_them(tools, tmp_path):
     assert vexlor.describe(svg, svg_size=48).line() != vexlor.describe(svg).line()
     with pytest.raises(ValueError):
         vexlor.describe(svg, svg_size=0)
+
+
+def test_svgs_after_slow_ones_are_measured_in_the_same_process(tmp_path):
+    good = tmp_path / "good.svg"
+    good.write_text("<svg xmlns='http://www.w3.org/2000/svg' width='16' height='16'>"
+                    "<rect width='8' height='8' fill='#c03'/></svg>")
+    slow = tmp_path / "slow.svg"
+    slow.write_text("<svg xmlns='http://www.w3.org/2000/svg' width='2000' height='2000'>"
+                    "<filter id='f' x='0' y='0' width='1' height='1'><feTurbulence "
+                    "baseFrequency='0.01' numOctaves='10'/></filter>"
+                    "<rect width='2000' height='2000' filter='url(#f)'/></svg>")
+    before = vexlor.describe(good).line()
+    values, bad = vexlor.describe_many([str(slow)] * 5 + [str(good)], jobs=2)
+    assert bad.tolist() == [True] * 5 + [False]
+    assert vexlor.describe(good).line() == before
+    with pytest.raises(vexlor.BadIconError, match="processor time"):
+        vexlor.describe(slow)

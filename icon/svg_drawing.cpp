@@ -1,20 +1,14 @@
-// The plugin vexlor-svg.so: SVG icons rendered with librsvg, behind one C
-// entry point (icon/svg_renderer.h).
+#include "icon/svg_drawing.h"
+
 #include <librsvg/rsvg.h>
 
 #include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <cstdio>
-#include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "icon/composite.h"
-#include "icon/svg_renderer.h"
 
 namespace vexlor {
 
@@ -61,31 +55,21 @@ Size Fitted(Size natural, int side) {
   return {natural.w * scale, natural.h * scale};
 }
 
+}  // namespace
 
-
-struct Job {
-  std::vector<std::uint8_t> bytes;
-  std::string path;
-  SvgSettings settings;
-  std::mutex mutex;
-  std::condition_variable done;
-  bool finished = false;
-  SvgRendering result = SvgRendering::kFailed;
-  std::string why;
-  IconPixels icon;
-};
-
-SvgRendering RenderNow(Job& job) {
-  GFile* base = job.path.empty() ? nullptr : g_file_new_for_path(job.path.c_str());
-  GInputStream* stream = g_memory_input_stream_new_from_data(
-      job.bytes.data(), static_cast<gssize>(job.bytes.size()), nullptr);
+SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
+                     const SvgSettings& settings, const std::function<bool(int, int)>& sized,
+                     const std::function<bool(const std::uint8_t*)>& row, std::string* why) {
+  GFile* base = base_path.empty() ? nullptr : g_file_new_for_path(base_path.c_str());
+  GInputStream* stream =
+      g_memory_input_stream_new_from_data(bytes, static_cast<gssize>(size), nullptr);
   GError* error = nullptr;
   RsvgHandle* handle =
       rsvg_handle_new_from_stream_sync(stream, base, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
   g_object_unref(stream);
   if (base != nullptr) g_object_unref(base);
   const auto fail = [&](const char* what) {
-    job.why = std::string(what) + (error != nullptr ? std::string(": ") + error->message : "");
+    *why = std::string(what) + (error != nullptr ? std::string(": ") + error->message : "");
     g_clear_error(&error);
     if (handle != nullptr) g_object_unref(handle);
     return SvgRendering::kFailed;
@@ -93,13 +77,13 @@ SvgRendering RenderNow(Job& job) {
   if (handle == nullptr) return fail("librsvg cannot read it");
   rsvg_handle_set_dpi(handle, 96.0);
   Size natural;
-  if (!NaturalSize(handle, &natural, &job.why)) return fail("it has no size");
+  if (!NaturalSize(handle, &natural, why)) return fail("it has no size");
   if (!(natural.w > 0 && natural.h > 0)) return fail("it has no size");
-  const Size final = job.settings.svg_size > 0 ? Fitted(natural, job.settings.svg_size) : natural;
+  const Size final = settings.svg_size > 0 ? Fitted(natural, settings.svg_size) : natural;
   const double wide = std::ceil(final.w), high = std::ceil(final.h);
-  if (!(wide <= 32767 && high <= 32767) || wide * high > static_cast<double>(job.settings.max_pixels)) {
-    job.why = "an SVG of " + std::to_string(final.w) + " x " + std::to_string(final.h) +
-              " pixels, more than " + std::to_string(job.settings.max_pixels) + " pixels";
+  if (!(wide <= 32767 && high <= 32767) || wide * high > static_cast<double>(settings.max_pixels)) {
+    *why = "an SVG of " + std::to_string(final.w) + " x " + std::to_string(final.h) +
+           " pixels, more than " + std::to_string(settings.max_pixels) + " pixels";
     g_object_unref(handle);
     return SvgRendering::kTooLarge;
   }
@@ -116,15 +100,21 @@ SvgRendering RenderNow(Job& job) {
     return fail("librsvg cannot render it");
   }
   g_object_unref(handle);
+  if (!sized(rows, cols)) {
+    cairo_surface_destroy(surface);
+    *why = "the icon was not taken";
+    return SvgRendering::kFailed;
+  }
   // Unpremultiplied as cairo writes a PNG, then as vexlor reads one.
   const unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
-  std::uint8_t* out = job.icon.Allocate(rows, cols);
-  const Background& bg = job.settings.background;
+  const Background& bg = settings.background;
+  std::vector<std::uint8_t> line(static_cast<std::size_t>(cols) * 3);
   for (int y = 0; y < rows; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(data + std::size_t{static_cast<std::size_t>(y)} * stride);
+    const auto* in = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    std::uint8_t* out = line.data();
     for (int x = 0; x < cols; ++x, out += 3) {
-      const std::uint32_t p = row[x], a = p >> 24;
+      const std::uint32_t p = in[x], a = p >> 24;
       std::uint32_t c[3] = {0, 0, 0};  // blue, green, red
       if (a != 0)
         for (int i = 0; i < 3; ++i) c[i] = (((p >> (8 * i)) & 0xff) * 255 + a / 2) / a;
@@ -136,59 +126,14 @@ SvgRendering RenderNow(Job& job) {
         out[2] = static_cast<std::uint8_t>(c[2]);
       }
     }
+    if (!row(line.data())) {
+      cairo_surface_destroy(surface);
+      *why = "the icon was not taken";
+      return SvgRendering::kFailed;
+    }
   }
   cairo_surface_destroy(surface);
   return SvgRendering::kRendered;
 }
 
-std::mutex abandoned_mutex;
-int abandoned = 0;
-
-SvgRendering Render(const std::uint8_t* bytes, std::size_t size, const std::string& path,
-                    const SvgSettings& settings, IconPixels* icon, std::string* why) {
-  {
-    std::lock_guard lock(abandoned_mutex);
-    if (abandoned >= kMaxAbandonedSvgRenderings) {
-      *why = std::to_string(abandoned) + " SVG renderings ran out of time in this run already";
-      return SvgRendering::kTimedOut;
-    }
-  }
-  // On a thread of its own, so that a rendering that takes too long can be
-  // left behind: librsvg cannot be stopped while it draws.
-  auto job = std::make_shared<Job>();
-  job->bytes.assign(bytes, bytes + size);
-  job->path = path;
-  job->settings = settings;
-  std::thread([job] {
-    SvgRendering result = SvgRendering::kFailed;
-    try {
-      result = RenderNow(*job);
-    } catch (const std::bad_alloc&) {
-      job->why = "out of memory";
-    }
-    std::lock_guard lock(job->mutex);
-    job->result = result;
-    job->finished = true;
-    job->done.notify_all();
-  }).detach();
-  std::unique_lock lock(job->mutex);
-  if (!job->done.wait_for(lock, kSvgTimeLimit, [&] { return job->finished; })) {
-    std::lock_guard count(abandoned_mutex);
-    ++abandoned;
-    *why = "its rendering took more than " + std::to_string(kSvgTimeLimit.count()) + " s";
-    return SvgRendering::kTimedOut;
-  }
-  *why = job->why;
-  if (job->result == SvgRendering::kRendered) *icon = std::move(job->icon);
-  return job->result;
-}
-
-}  // namespace
-
 }  // namespace vexlor
-
-extern "C" __attribute__((visibility("default"))) const vexlor::SvgRenderer*
-vexlor_svg_renderer_v1() {
-  static const vexlor::SvgRenderer renderer{vexlor::Render};
-  return &renderer;
-}
