@@ -1,5 +1,6 @@
 // Fuzz target: arbitrary bytes as an SVG icon (vexlor's SVG recognition,
-// then librsvg through the plugin, the size bounds and the unpremultiplying),
+// then librsvg in its renderer process, the exchange with it, the size
+// bounds and the unpremultiplying),
 // at the natural size or, from the first byte, at a fixed size. Whatever is
 // rendered stays within the pixel limit and measures.
 
