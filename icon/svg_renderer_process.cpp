@@ -135,6 +135,35 @@ std::string WhyItEnded(int status) {
   return "its renderer ended";
 }
 
+// While a thread waits for its renderer, it is held to the processor it is
+// on, and the renderer is held there too (RendererProcess::Follow): the two
+// take turns, never run at once, and a wake-up on the same processor costs
+// a fraction of one on another. Free to move, the waiting thread is woken on
+// whichever processor is idle, and on a two-core machine that made up a
+// quarter of an SVG's whole cost. The thread's own setting comes back when
+// the SVG is done.
+class HeldToThisProcessor {
+ public:
+  HeldToThisProcessor() : cpu_(::sched_getcpu()) {
+    if (cpu_ < 0 || ::sched_getaffinity(0, sizeof before_, &before_) != 0) return;
+    cpu_set_t here;
+    CPU_ZERO(&here);
+    CPU_SET(cpu_, &here);
+    held_ = ::sched_setaffinity(0, sizeof here, &here) == 0;
+  }
+  ~HeldToThisProcessor() {
+    if (held_) ::sched_setaffinity(0, sizeof before_, &before_);
+  }
+  HeldToThisProcessor(const HeldToThisProcessor&) = delete;
+  HeldToThisProcessor& operator=(const HeldToThisProcessor&) = delete;
+  int cpu() const { return held_ ? cpu_ : -1; }
+
+ private:
+  int cpu_;
+  cpu_set_t before_;
+  bool held_ = false;
+};
+
 // Counts the forks of this process: a renderer started before a fork
 // belongs to the parent.
 std::atomic<unsigned> forks{0};
@@ -159,11 +188,12 @@ class RendererProcess {
     request.green = settings.background.green;
     request.red = settings.background.red;
     Clock::time_point deadline;
+    const HeldToThisProcessor held;
     // A renderer that ended while it waited (killed from outside) takes no
     // request; a new one is asked once.
     for (int attempt = 0;; ++attempt) {
       if (pid_ <= 0 && !Start(why)) return SvgRendering::kUnavailable;
-      FollowThisThread();
+      Follow(held.cpu());
       deadline = Clock::now() + std::chrono::seconds(kSvgWallSeconds);
       const Transfer sent = SendAll(
           socket_,
@@ -253,13 +283,10 @@ class RendererProcess {
     return true;
   }
 
-  // The renderer runs on the processor of the thread that waits for it:
-  // the two take turns, never run at once, and a wake-up on the same
-  // processor costs a fraction of one on another (on a two-core machine a
-  // third of an SVG's whole cost). Only when the thread has moved.
-  void FollowThisThread() {
-    const int cpu = ::sched_getcpu();
-    if (pid_ <= 0 || cpu < 0 || cpu == pinned_) return;
+  // The renderer on processor `cpu` (-1: anywhere it was), changed only
+  // when the waiting thread has moved.
+  void Follow(int cpu) {
+    if (cpu < 0 || cpu == pinned_) return;
     cpu_set_t set;
     CPU_ZERO(&set);
     CPU_SET(cpu, &set);
