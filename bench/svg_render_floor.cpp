@@ -1,45 +1,28 @@
 // The floor of an SVG's cost: librsvg and cairo alone, rendering each SVG of
 // a list at its natural size on one thread, as rsvg-convert sizes it, into a
 // transparent ARGB32 surface, and nothing else (no PNG written, nothing
-// measured).
+// measured). The size is taken by the renderer's own function.
 //
 //   vexlor_svg_render_floor LIST
-#include <librsvg/rsvg.h>
-
 #include <cairo.h>
+#include <librsvg/rsvg.h>
 
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
-namespace {
+#include "icon/svg_drawing.h"
 
-bool NaturalSize(RsvgHandle* handle, double* w, double* h) {
-  if (rsvg_handle_get_intrinsic_size_in_pixels(handle, w, h)) return true;
-  gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
-  RsvgLength width{}, height{};
-  RsvgRectangle viewBox{};
-  rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &width, &hasHeight, &height, &hasViewBox,
-                                       &viewBox);
-  if (hasViewBox) {
-    *w = viewBox.width;
-    *h = viewBox.height;
-    return true;
-  }
-  RsvgRectangle ink{}, logical{};
-  if (!rsvg_handle_get_geometry_for_element(handle, nullptr, &ink, &logical, nullptr)) return false;
-  *w = ink.width;
-  *h = ink.height;
-  return true;
-}
+namespace {
 
 bool Render(const std::string& path) {
   RsvgHandle* handle = rsvg_handle_new_from_file(path.c_str(), nullptr);
   if (handle == nullptr) return false;
   rsvg_handle_set_dpi(handle, 96.0);
   double w = 0, h = 0;
-  bool rendered = NaturalSize(handle, &w, &h) && w > 0 && h > 0;
+  std::string why;
+  bool rendered = vexlor::SvgNaturalSize(handle, &w, &h, &why) && w > 0 && h > 0;
   if (rendered) {
     cairo_surface_t* surface = cairo_image_surface_create(
         CAIRO_FORMAT_ARGB32, static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));

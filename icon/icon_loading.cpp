@@ -90,8 +90,8 @@ ForeignIcon InspectFile(const std::string& path) {
 
 // An SVG through its renderer process. Every failure is told: librsvg
 // refuses hostile files (entity loops, ...) as it refuses broken ones.
-Status RenderSvgIcon(const std::string& what, const ForeignIcon& source, const std::string& basePath,
-                     const SvgSettings& settings, IconPixels* icon) {
+Status RenderSvgIcon(const std::string& what, const ForeignIcon& source,
+                     const std::string& basePath, const SvgSettings& settings, IconPixels* icon) {
   if (source.too_long)
     return Status::IconRefused("cannot load " + what + ": an SVG of more than " +
                                std::to_string(kMaxSvgBytes) + " bytes");
@@ -100,13 +100,14 @@ Status RenderSvgIcon(const std::string& what, const ForeignIcon& source, const s
       RenderSvg(source.bytes.data(), source.bytes.size(), basePath, settings, icon, &why);
   if (rendered == SvgRendering::kRendered) return {};
   icon->Clear();
-  if (rendered == SvgRendering::kUnavailable) return Status::IOError("cannot load " + what + ": " + why);
-  return Status::IconRefused("cannot load " + what + ": " + why);
+  const std::string message = "cannot load " + what + ": " + why;
+  return rendered == SvgRendering::kUnavailable ? Status::IOError(message)
+                                                : Status::IconRefused(message);
 }
 
 // Decodes one icon under the pixel limit: a PNG or JPEG here, an SVG through
-// its renderer process, anything else but DICOM through the image library. `decodeOwn`
-// decodes the bytes if they are ours, `inspect()` says what else they are
+// its renderer process, anything else but DICOM through the image library.
+// `decodeOwn` decodes the bytes if they are ours, `inspect()` says what else they are
 // (`basePath` is where an SVG's references are resolved), `decode` hands the
 // bytes to the library.
 template <typename DecodeOwn, typename Decode, typename Inspect>
@@ -132,8 +133,8 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Ins
     } else if (own == OwnDecoding::kNotOurs) {
       const ForeignIcon source = inspect();
       if (source.is_svg)
-        return RenderSvgIcon(what, source, basePath, {maxPixels, settings.svg_size, settings.background},
-                         icon);
+        return RenderSvgIcon(what, source, basePath,
+                             {maxPixels, settings.svg_size, settings.background}, icon);
       if (source.is_dicom)
         return Status::IconRefused("cannot load " + what +
                                    ": a DICOM file (not read: the image library's DICOM reader "

@@ -1,8 +1,7 @@
 #include "icon/svg_drawing.h"
 
-#include <librsvg/rsvg.h>
-
 #include <cairo.h>
+#include <librsvg/rsvg.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,35 +17,6 @@ struct Size {
   double w = 0, h = 0;
 };
 
-// The natural size, as rsvg-convert takes it (librsvg's legacy document
-// size): width and height when both are absolute; else the viewBox's size;
-// else the drawing's extent.
-bool NaturalSize(RsvgHandle* handle, Size* size, std::string* why) {
-  gdouble w = 0, h = 0;
-  if (rsvg_handle_get_intrinsic_size_in_pixels(handle, &w, &h)) {
-    *size = {w, h};
-    return true;
-  }
-  gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
-  RsvgLength width{}, height{};
-  RsvgRectangle viewBox{};
-  rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &width, &hasHeight, &height,
-                                       &hasViewBox, &viewBox);
-  if (hasViewBox) {
-    *size = {viewBox.width, viewBox.height};
-    return true;
-  }
-  RsvgRectangle ink{}, logical{};
-  GError* error = nullptr;
-  if (!rsvg_handle_get_geometry_for_element(handle, nullptr, &ink, &logical, &error)) {
-    *why = error != nullptr ? error->message : "no size";
-    g_clear_error(&error);
-    return false;
-  }
-  *size = {ink.width, ink.height};
-  return true;
-}
-
 // rsvg-convert's size for --width=N --height=N --keep-aspect-ratio: the
 // largest that fits N x N.
 Size Fitted(Size natural, int side) {
@@ -56,6 +26,30 @@ Size Fitted(Size natural, int side) {
 }
 
 }  // namespace
+
+bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height, std::string* why) {
+  if (rsvg_handle_get_intrinsic_size_in_pixels(handle, width, height)) return true;
+  gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
+  RsvgLength w{}, h{};
+  RsvgRectangle viewBox{};
+  rsvg_handle_get_intrinsic_dimensions(handle, &hasWidth, &w, &hasHeight, &h, &hasViewBox,
+                                       &viewBox);
+  if (hasViewBox) {
+    *width = viewBox.width;
+    *height = viewBox.height;
+    return true;
+  }
+  RsvgRectangle ink{}, logical{};
+  GError* error = nullptr;
+  if (!rsvg_handle_get_geometry_for_element(handle, nullptr, &ink, &logical, &error)) {
+    *why = error != nullptr ? error->message : "no size";
+    g_clear_error(&error);
+    return false;
+  }
+  *width = ink.width;
+  *height = ink.height;
+  return true;
+}
 
 SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
                      const SvgSettings& settings, const std::function<bool(int, int)>& sized,
@@ -77,7 +71,7 @@ SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::str
   if (handle == nullptr) return fail("librsvg cannot read it");
   rsvg_handle_set_dpi(handle, 96.0);
   Size natural;
-  if (!NaturalSize(handle, &natural, why)) return fail("it has no size");
+  if (!SvgNaturalSize(handle, &natural.w, &natural.h, why)) return fail("it has no size");
   if (!(natural.w > 0 && natural.h > 0)) return fail("it has no size");
   const Size final = settings.svg_size > 0 ? Fitted(natural, settings.svg_size) : natural;
   const double wide = std::ceil(final.w), high = std::ceil(final.h);
@@ -111,7 +105,8 @@ SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::str
   const Background& bg = settings.background;
   std::vector<std::uint8_t> line(static_cast<std::size_t>(cols) * 3);
   for (int y = 0; y < rows; ++y) {
-    const auto* in = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    const auto* in =
+        reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
     std::uint8_t* out = line.data();
     for (int x = 0; x < cols; ++x, out += 3) {
       const std::uint32_t p = in[x], a = p >> 24;

@@ -8,7 +8,15 @@
 
 #include "icon/svg_renderer.h"
 
+typedef struct _RsvgHandle RsvgHandle;
+
 namespace vexlor {
+
+// An SVG's natural size in pixels, as rsvg-convert takes it (librsvg's legacy
+// document size): width and height when both are absolute; else the
+// viewBox's size; else the drawing's extent. False, with librsvg's reason in
+// `*why`, when it has none.
+bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height, std::string* why);
 
 // Draws an SVG with librsvg, as icon/svg_renderer.h states the rule. Runs
 // only in the renderer process, vexlor-svg-renderer.

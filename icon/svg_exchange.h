@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <algorithm>
 
 namespace vexlor {
 
@@ -32,9 +34,43 @@ struct SvgReply {
   std::int32_t rows = 0, cols = 0;
 };
 
-// Reads exactly `size` bytes from `fd`, going on after short reads and
-// interruptions; false at the end of the stream or on an error.
-bool ReadExactly(int fd, void* data, std::size_t size);
+// Reads the socket through a buffer, so that a small message comes in with
+// one system call. `fill(into, most)` reads at most `most` bytes into `into`
+// and returns how many, or 0 when no more can come.
+class ExchangeReader {
+ public:
+  void Reset() { begin_ = end_ = 0; }
+
+  // Exactly `size` bytes into `data`; false when `fill` gave up before.
+  template <typename Fill>
+  bool Read(void* data, std::size_t size, Fill fill) {
+    auto* next = static_cast<std::uint8_t*>(data);
+    while (size > 0) {
+      if (begin_ == end_) {
+        const bool large = size >= sizeof buffer_;  // straight to where it belongs
+        const std::size_t got = large ? fill(next, size) : fill(buffer_, sizeof buffer_);
+        if (got == 0) return false;
+        if (large) {
+          next += got;
+          size -= got;
+          continue;
+        }
+        begin_ = 0;
+        end_ = got;
+      }
+      const std::size_t taken = std::min(size, end_ - begin_);
+      std::memcpy(next, buffer_ + begin_, taken);
+      begin_ += taken;
+      next += taken;
+      size -= taken;
+    }
+    return true;
+  }
+
+ private:
+  std::uint8_t buffer_[64 << 10];
+  std::size_t begin_ = 0, end_ = 0;
+};
 
 }  // namespace vexlor
 

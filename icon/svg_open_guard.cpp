@@ -58,22 +58,22 @@ mode_t ModeArgument(int flags, va_list arguments) {
 
 }  // namespace
 
-#define VEXLOR_GUARDED_OPEN(name)                              \
+#define VEXLOR_GUARDED_OPEN(name)                                                                \
   extern "C" __attribute__((visibility("default"))) int name(const char* path, int flags, ...) { \
-    va_list arguments;                                         \
-    va_start(arguments, flags);                                \
-    const mode_t mode = ModeArgument(flags, arguments);        \
-    va_end(arguments);                                         \
-    return GuardedOpenAt(AT_FDCWD, path, flags, mode);         \
+    va_list arguments;                                                                           \
+    va_start(arguments, flags);                                                                  \
+    const mode_t mode = ModeArgument(flags, arguments);                                          \
+    va_end(arguments);                                                                           \
+    return GuardedOpenAt(AT_FDCWD, path, flags, mode);                                           \
   }
-#define VEXLOR_GUARDED_OPENAT(name)                                        \
+#define VEXLOR_GUARDED_OPENAT(name)                                                                \
   extern "C" __attribute__((visibility("default"))) int name(int dir, const char* path, int flags, \
-                                                             ...) {        \
-    va_list arguments;                                                     \
-    va_start(arguments, flags);                                            \
-    const mode_t mode = ModeArgument(flags, arguments);                    \
-    va_end(arguments);                                                     \
-    return GuardedOpenAt(dir, path, flags, mode);                          \
+                                                             ...) {                                \
+    va_list arguments;                                                                             \
+    va_start(arguments, flags);                                                                    \
+    const mode_t mode = ModeArgument(flags, arguments);                                            \
+    va_end(arguments);                                                                             \
+    return GuardedOpenAt(dir, path, flags, mode);                                                  \
   }
 
 VEXLOR_GUARDED_OPEN(open)

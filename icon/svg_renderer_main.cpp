@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -97,35 +97,21 @@ class ReplyWriter {
   std::vector<std::uint8_t> gathered_;
 };
 
-// Requests are read through a buffer: a small SVG's whole request comes in
-// with one call.
+// Requests, read through a buffer from standard input.
 class RequestReader {
  public:
-  explicit RequestReader(int in) : in_(in) {}
   bool Read(void* data, std::size_t size) {
-    auto* next = static_cast<std::uint8_t*>(data);
-    while (size > 0) {
-      if (begin_ == end_) {
-        if (size >= sizeof buffer_) return ReadExactly(in_, next, size);
-        const ssize_t got = ::read(in_, buffer_, sizeof buffer_);
+    return reader_.Read(data, size, [](void* into, std::size_t most) -> std::size_t {
+      for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, into, most);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        begin_ = 0;
-        end_ = static_cast<std::size_t>(got);
+        return got > 0 ? static_cast<std::size_t>(got) : 0;
       }
-      const std::size_t taken = std::min(size, end_ - begin_);
-      std::memcpy(next, buffer_ + begin_, taken);
-      begin_ += taken;
-      next += taken;
-      size -= taken;
-    }
-    return true;
+    });
   }
 
  private:
-  int in_;
-  std::uint8_t buffer_[64 << 10];
-  std::size_t begin_ = 0, end_ = 0;
+  ExchangeReader reader_;
 };
 
 // Answers one request; false when the socket is closed or broken.
@@ -177,7 +163,7 @@ int main() {
   ::mallopt(M_ARENA_MAX, 1);
   vexlor::SetLimits();
   vexlor::EndWithVexlor(STDIN_FILENO);
-  vexlor::RequestReader requests(STDIN_FILENO);
+  vexlor::RequestReader requests;
   while (vexlor::Serve(requests, STDOUT_FILENO)) {
   }
   return 0;

@@ -80,44 +80,26 @@ Transfer SendAll(int fd, std::vector<iovec> parts, Clock::time_point deadline) {
   return Transfer::kDone;
 }
 
-// Replies are read through a buffer: a small icon's whole reply comes in
-// with one call.
-class Inbox {
+// Replies, read through a buffer from the renderer's socket until a
+// deadline.
+class ReplyReader {
  public:
-  void Reset() { begin_ = end_ = 0; }
+  void Reset() { reader_.Reset(); }
   Transfer Receive(int fd, void* data, std::size_t size, Clock::time_point deadline) {
-    char* next = static_cast<char*>(data);
-    while (size > 0) {
-      if (begin_ == end_) {
-        // Large pieces go straight to where they belong.
-        char* into = size >= kSize ? next : buffer_;
-        const ssize_t got = ::recv(fd, into, size >= kSize ? size : kSize, 0);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
-          if (Late(deadline)) return Transfer::kLate;
-          continue;
-        }
-        if (got <= 0) return Transfer::kClosed;
-        if (into == next) {
-          next += got;
-          size -= static_cast<std::size_t>(got);
-          continue;
-        }
-        begin_ = 0;
-        end_ = static_cast<std::size_t>(got);
+    bool late = false;
+    const bool read = reader_.Read(data, size, [&](void* into, std::size_t most) -> std::size_t {
+      for (;;) {
+        const ssize_t got = ::recv(fd, into, most, 0);
+        if (got > 0) return static_cast<std::size_t>(got);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN) && !(late = Late(deadline))) continue;
+        return 0;
       }
-      const std::size_t taken = std::min(size, end_ - begin_);
-      std::memcpy(next, buffer_ + begin_, taken);
-      begin_ += taken;
-      next += taken;
-      size -= taken;
-    }
-    return Transfer::kDone;
+    });
+    return read ? Transfer::kDone : late ? Transfer::kLate : Transfer::kClosed;
   }
 
  private:
-  static constexpr std::size_t kSize = 64 << 10;
-  char buffer_[kSize];
-  std::size_t begin_ = 0, end_ = 0;
+  ExchangeReader reader_;
 };
 
 // Why a renderer process ended, from its wait status.
@@ -195,12 +177,11 @@ class RendererProcess {
       if (pid_ <= 0 && !Start(why)) return SvgRendering::kUnavailable;
       Follow(held.cpu());
       deadline = Clock::now() + std::chrono::seconds(kSvgWallSeconds);
-      const Transfer sent = SendAll(
-          socket_,
-          {{&request, sizeof request},
-           {const_cast<char*>(base_path.data()), base_path.size()},
-           {const_cast<std::uint8_t*>(bytes), size}},
-          deadline);
+      const Transfer sent = SendAll(socket_,
+                                    {{&request, sizeof request},
+                                     {const_cast<char*>(base_path.data()), base_path.size()},
+                                     {const_cast<std::uint8_t*>(bytes), size}},
+                                    deadline);
       if (sent == Transfer::kDone) break;
       if (sent == Transfer::kLate) return Failed(Transfer::kLate, why);
       End();
@@ -210,9 +191,11 @@ class RendererProcess {
       }
     }
     SvgReply reply;
-    if (const Transfer got = inbox_.Receive(socket_, &reply, sizeof reply, deadline); got != Transfer::kDone)
+    if (const Transfer got = replies_.Receive(socket_, &reply, sizeof reply, deadline);
+        got != Transfer::kDone)
       return Failed(got, why);
-    const std::uint64_t pixels = static_cast<std::uint64_t>(reply.rows) * static_cast<std::uint64_t>(reply.cols);
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(reply.rows) * static_cast<std::uint64_t>(reply.cols);
     if (reply.mark != kSvgExchangeMark || reply.why_size > (1u << 16) ||
         reply.result > static_cast<std::uint32_t>(SvgRendering::kTooLarge) || reply.rows < 0 ||
         reply.cols < 0 || pixels > settings.max_pixels) {
@@ -223,12 +206,14 @@ class RendererProcess {
     const auto result = static_cast<SvgRendering>(reply.result);
     if (result != SvgRendering::kRendered) {
       why->assign(reply.why_size, '\0');
-      if (const Transfer got = inbox_.Receive(socket_, why->data(), why->size(), deadline); got != Transfer::kDone)
+      if (const Transfer got = replies_.Receive(socket_, why->data(), why->size(), deadline);
+          got != Transfer::kDone)
         return Failed(got, why);
       return result;
     }
     std::uint8_t* out = icon->Allocate(reply.rows, reply.cols);
-    if (const Transfer got = inbox_.Receive(socket_, out, pixels * 3, deadline); got != Transfer::kDone) {
+    if (const Transfer got = replies_.Receive(socket_, out, pixels * 3, deadline);
+        got != Transfer::kDone) {
       icon->Clear();
       return Failed(got, why);
     }
@@ -276,7 +261,7 @@ class RendererProcess {
     pid_ = pid;
     socket_ = ends[0];
     pinned_ = -1;
-    inbox_.Reset();
+    replies_.Reset();
     ::setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &kSocketWait, sizeof kSocketWait);
     ::setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, &kSocketWait, sizeof kSocketWait);
     born_ = forks.load(std::memory_order_relaxed);
@@ -293,7 +278,8 @@ class RendererProcess {
     pinned_ = ::sched_setaffinity(pid_, sizeof set, &set) == 0 ? cpu : -1;
   }
 
-  // Ends the process and waits for it; its wait status, or -1.
+  // Ends the process and waits for it; its wait status, or -1. A process
+  // that is already dying keeps the status it dies with.
   int End() {
     if (pid_ <= 0) return -1;
     ::close(socket_);
@@ -313,21 +299,14 @@ class RendererProcess {
     socket_ = -1;
   }
 
-  // The process ended or took too long: it is ended; why.
+  // The process ended (its socket closed as it died) or took too long:
+  // it is ended, and `*why` says how.
   SvgRendering Failed(Transfer transfer, std::string* why) {
-    if (transfer == Transfer::kLate) {
-      End();
+    const int status = End();
+    if (transfer == Transfer::kLate)
       *why = "its rendering took more than " + std::to_string(kSvgWallSeconds) + " s";
-      return SvgRendering::kOverLimit;
-    }
-    // The socket closes as the process dies: its status says how.
-    ::close(socket_);
-    socket_ = -1;
-    int status = -1;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = -1;
-    *why = status == -1 ? "its renderer ended" : WhyItEnded(status);
+    else
+      *why = status == -1 ? "its renderer ended" : WhyItEnded(status);
     return SvgRendering::kOverLimit;
   }
 
@@ -335,7 +314,7 @@ class RendererProcess {
   int socket_ = -1;
   unsigned born_ = 0;  // the value of `forks` when it was started
   int pinned_ = -1;    // the processor the renderer is held to
-  Inbox inbox_;
+  ReplyReader replies_;
 };
 
 }  // namespace
@@ -343,7 +322,8 @@ class RendererProcess {
 SvgRendering RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
                        const SvgSettings& settings, IconPixels* icon, std::string* why) {
   static const bool countingForks = [] {
-    return ::pthread_atfork(nullptr, nullptr, [] { forks.fetch_add(1, std::memory_order_relaxed); }) == 0;
+    return ::pthread_atfork(nullptr, nullptr,
+                            [] { forks.fetch_add(1, std::memory_order_relaxed); }) == 0;
   }();
   (void)countingForks;
   thread_local RendererProcess process;
