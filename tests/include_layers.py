@@ -1,0 +1,47 @@
+#!/usr/bin/python3
+"""Every include of the project's own headers runs down the layers or
+across its own folder, never up and never between peers.
+
+Usage: include_layers.py SOURCE_DIR LAYER...
+
+Each LAYER names a folder, or peers joined by "|" that may not use each
+other, from the ground up (CMakeLists.txt declares them once). A file of a
+layer may include headers of its own folder and of the layers below it.
+"""
+import pathlib
+import re
+import sys
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+
+
+def main():
+    root = pathlib.Path(sys.argv[1])
+    rank = {}
+    for level, layer in enumerate(sys.argv[2:]):
+        for folder in layer.split("|"):
+            rank[folder] = level
+    # Public headers are included as "vexlor/NAME.h".
+    aliases = {"vexlor": "include/vexlor"}
+    wrong = []
+    for folder, level in rank.items():
+        for path in sorted((root / folder).rglob("*")):
+            if path.suffix not in (".h", ".cpp") or "tests" in path.relative_to(root).parts:
+                continue
+            for included in INCLUDE.findall(path.read_text(errors="replace")):
+                head = included.split("/")[0]
+                target = aliases.get(head, head)
+                if "/" not in included or target not in rank or target == folder:
+                    continue  # generated tables, system headers, its own folder
+                if rank[target] > level or (rank[target] == level and target != folder):
+                    wrong.append(f"{path.relative_to(root)} includes {included}: "
+                                 f"{target}/ does not stand below {folder}/")
+    for line in wrong:
+        print("FAIL:", line)
+    if wrong:
+        sys.exit(1)
+    print(f"PASS: every include of {len(rank)} folders runs down the layers")
+
+
+if __name__ == "__main__":
+    main()
