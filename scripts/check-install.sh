@@ -1,6 +1,6 @@
 #!/bin/bash
 # Installs a build into a fresh prefix and uses it as a user would: builds the
-# README's C++ example once with find_package(vexlor) and once with
+# documented C++ example once with find_package(vexlor) and once with
 # pkg-config, and checks that both print, for the test icons, exactly the
 # lines the installed vexlor-batch writes. Also checks the man pages, the
 # window helper's place and the installed Python module.
@@ -16,13 +16,12 @@ prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" > /dev/null
 
-# The README's example program and its CMakeLists.txt.
+# The documented example program and its CMakeLists.txt (docs/cpp.md).
 mkdir -p "$work/consumer"
-section() { awk -v lang="$1" '/^## Use from C\+\+/{in_section=1; next} /^## /{in_section=0}
-  in_section && $0 == "```" lang {taking=1; next} taking && /^```/{exit} taking' README.md; }
+section() { awk -v lang="$1" '$0 == "```" lang {taking=1; next} taking && /^```/{exit} taking' docs/cpp.md; }
 section cpp > "$work/consumer/main.cpp"
 section cmake > "$work/consumer/CMakeLists.txt"
-[ -s "$work/consumer/main.cpp" ] && [ -s "$work/consumer/CMakeLists.txt" ] || { echo "FAIL: no example in the README"; exit 1; }
+[ -s "$work/consumer/main.cpp" ] && [ -s "$work/consumer/CMakeLists.txt" ] || { echo "FAIL: no example in docs/cpp.md"; exit 1; }
 
 cmake -S "$work/consumer" -B "$work/consumer/build" -DCMAKE_PREFIX_PATH="$prefix" > /dev/null
 cmake --build "$work/consumer/build" > /dev/null

@@ -40,7 +40,7 @@ void IconProcess(cv::Mat& icon, const Distortion& distortion);
 // orientation tag is not applied. Status kBadIcon when the file is missing,
 // is no regular file (a pipe or a device could block forever) or is no image
 // the library reads; kIconRefused when it has more than MaxIconPixels()
-// pixels, is a JPEG beyond the scan and memory bounds (README), or cannot be
+// pixels, is a JPEG beyond the scan and memory bounds (docs/loading-and-bounds.md), or cannot be
 // decoded for want of memory. Over a set `background`, an image with alpha
 // is composited over it first (vexlor/distortion.h).
 Status LoadIcon(const std::string& path, cv::Mat* icon, const Background& background = {});

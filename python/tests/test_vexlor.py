@@ -11,7 +11,7 @@ import pytest
 
 import vexlor
 
-from conftest import DATA, SOURCE
+from conftest import BUILD, DATA, SOURCE
 
 
 def vexlor_line(tools, icon, *options):
@@ -139,11 +139,21 @@ def test_a_dask_cluster_gives_what_one_batch_run_gives(tools, icons, tmp_path):
     np.testing.assert_array_equal(values, expected)
 
 
-def test_the_readme_example_runs(tmp_path):
-    readme = (SOURCE / "README.md").read_text()
-    section = readme.split("## Use from Python", 1)[1]
-    code = section.split("```python\n", 1)[1].split("```", 1)[0]
-    os.chdir(SOURCE)
+def test_the_documented_examples_run(tmp_path):
+    source = SOURCE.resolve()
+    page = (source / "docs" / "python.md").read_text()
+    readme = (source / "README.md").read_text()
+    os.chdir(source)
+    code = page.split("```python\n", 1)[1].split("```", 1)[0]
+    exec(compile(code, "docs/python.md", "exec"), {})
+    # The README's quick start, over two sample icons.
+    names = tmp_path / "names.txt"
+    names.write_text("samples/palette.png\nsamples/calculator.png\n")
+    subprocess.run([str(BUILD.resolve() / "vexlor-batch"), "-q", "--background", "white", "-o",
+                    str(tmp_path / "dataset.txt"), str(names)], check=True)
+    os.chdir(tmp_path)
+    code = readme.split("```python\n", 1)[1].split("```", 1)[0]
+    code = code.replace('"query.png"', repr(str(source / "samples" / "palette.png")))
     exec(compile(code, "README.md", "exec"), {})
 
 
