@@ -14,7 +14,7 @@
 namespace vexlor {
 
 Descriptors::Descriptors(const BgrImageView& icon)
-    : weightParams_{16, 16, 16, 1, 1, 1, 8} {
+    : weightParams_(kWeightParams) {
   CalcDescriptors(icon);
 }
 

@@ -9,7 +9,7 @@
 namespace vexlor {
 
 Descriptors::Descriptors(const cv::Mat& icon)
-    : weightParams_{16, 16, 16, 1, 1, 1, 8} {
+    : weightParams_(kWeightParams) {
   CalcDescriptors(icon);
 }
 

@@ -4,7 +4,7 @@
 
 #include "search/distance_kernels.h"
 
-#include "search/form_constants.h"
+#include "record/form_constants.h"
 #include "vexlor/descriptors.h"
 
 namespace vexlor {

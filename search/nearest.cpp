@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "search/distance_kernels.h"
-#include "search/form_constants.h"
+#include "record/form_constants.h"
 #include "search/root_transform.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/nearest.h"

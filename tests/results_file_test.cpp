@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "vexlor/descriptors.h"
-#include "report/record_format.h"
+#include "record/record_format.h"
 #include "vexlor/record.h"
 #include "tests/test_support.h"
 

@@ -51,6 +51,12 @@ inline constexpr std::uint32_t record_token_count =
 
 struct GradientMaps;
 
+// The record's fixed weight parameters: the weights of the L, a, b
+// orientation bins, of the L, a, b sums, and the range of every group value.
+// Every record carries the weights and ranges derived from them, and the
+// readers recognise a record's form by them.
+inline constexpr std::array<std::uint32_t, 7> kWeightParams = {16, 16, 16, 1, 1, 1, 8};
+
 class Descriptors {
  public:
   // `icon`: 8-bit, three channels in blue, green, red order, any size. It is
@@ -84,7 +90,7 @@ class Descriptors {
   const std::vector<std::uint32_t>& groupRangesInt() const { return groupRangesInt_; }
 
   // Weights of the L, a, b orientation bins, of the L, a, b sums, and the
-  // group range: {16, 16, 16, 1, 1, 1, 8}.
+  // group range: kWeightParams.
   const std::array<std::uint32_t, 7>& weightParams() const { return weightParams_; }
 
  private:

@@ -15,7 +15,7 @@
 #include "tests/fuzz/fuzz_factor.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/icon.h"
-#include "report/record_format.h"
+#include "record/record_format.h"
 #include "vexlor/record.h"
 
 namespace {

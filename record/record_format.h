@@ -1,5 +1,5 @@
-#ifndef VEXLOR_REPORT_RECORD_FORMAT_H_
-#define VEXLOR_REPORT_RECORD_FORMAT_H_
+#ifndef VEXLOR_RECORD_RECORD_FORMAT_H_
+#define VEXLOR_RECORD_RECORD_FORMAT_H_
 
 #include <string>
 
@@ -11,4 +11,4 @@ void AppendGeneral(std::string& out, double value);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_REPORT_RECORD_FORMAT_H_
+#endif  // VEXLOR_RECORD_RECORD_FORMAT_H_

@@ -1,4 +1,4 @@
-#include "report/record_format.h"
+#include "record/record_format.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,0 +1,31 @@
+#ifndef VEXLOR_RECORD_FORM_CONSTANTS_H_
+#define VEXLOR_RECORD_FORM_CONSTANTS_H_
+
+#include <cstdint>
+
+#include "vexlor/descriptors.h"
+
+namespace vexlor {
+
+// The weights and ranges that every record of a form carries: the record's
+// fixed weight parameters, and their TinyInt forms as the record computes
+// them (an orientation weight x 2 / 8; a range x 5, at most 255). Readers
+// accept only records that carry them, so the search may use them as
+// constants.
+template <typename T>
+struct FormConstants {
+  T orientation_weight;
+  T lab_weight;
+  T range;
+};
+
+inline constexpr FormConstants<double> kDoubleConstants{kWeightParams[0], kWeightParams[3],
+                                                        kWeightParams[6]};
+inline constexpr FormConstants<std::uint32_t> kTinyIntConstants{
+    kWeightParams[0] * 2 / 8, kWeightParams[3],
+    kWeightParams[6] * 5 > 255 ? 255 : kWeightParams[6] * 5};
+static_assert(kTinyIntConstants.orientation_weight == 4 && kTinyIntConstants.range == 40);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_RECORD_FORM_CONSTANTS_H_
