@@ -18,6 +18,7 @@
 #include "cli/exit_codes.h"
 #include "descriptors/measure.h"
 #include "support/quoted.h"
+#include "report/output_file.h"
 #include "vexlor/results_file.h"
 
 namespace vexlor {

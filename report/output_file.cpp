@@ -1,4 +1,4 @@
-#include "vexlor/results_file.h"
+#include "report/output_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "report/output_file.h"
+
 namespace vexlor {
 
 namespace {

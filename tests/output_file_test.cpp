@@ -1,7 +1,7 @@
 // Results files when the file system lets a write down: nothing of a failed
 // record stays, and every failure is told.
 
-#include "vexlor/results_file.h"
+#include "report/output_file.h"
 
 #include <sys/file.h>
 #include <sys/stat.h>
