@@ -33,7 +33,7 @@ TEST(IconProcess, LeavesTheIconAloneWithoutBlurAndWithUnitFactors) {
   const cv::Mat original = icon.clone();
   const uchar* buffer = icon.data;
   const double c[3] = {1.0, 1.0, 1.0};
-  IconProcess(icon, Distortion{0, c[2], c[1], c[0]});
+  IconProcess(icon, Distortion{.blur = 0, .red = c[2], .green = c[1], .blue = c[0]});
   EXPECT_TRUE(SamePixels(icon, original));
   EXPECT_EQ(icon.data, buffer) << "the icon stays the same object";
 }
@@ -46,7 +46,7 @@ TEST(IconProcess, BlursWithTheDerivedSigmaAndReplicatedBorder) {
     cv::GaussianBlur(icon, expected, cv::Size(aperture, aperture), 0, 0,
                      cv::BORDER_REPLICATE);
     const double c[3] = {1.0, 1.0, 1.0};
-    IconProcess(icon, Distortion{blur, c[2], c[1], c[0]});
+    IconProcess(icon, Distortion{.blur = blur, .red = c[2], .green = c[1], .blue = c[0]});
     EXPECT_TRUE(SamePixels(icon, expected)) << "blur " << blur;
   }
 }
@@ -55,7 +55,7 @@ TEST(IconProcess, BlurOfAFlatIconKeepsItFlatUpToTheEdges) {
   // Replicated border: a flat icon has nothing darker beyond its edge.
   cv::Mat icon = SolidIcon(4, 4, cv::Vec3b(200, 100, 50));
   const double c[3] = {1.0, 1.0, 1.0};
-  IconProcess(icon, Distortion{3, c[2], c[1], c[0]});
+  IconProcess(icon, Distortion{.blur = 3, .red = c[2], .green = c[1], .blue = c[0]});
   EXPECT_TRUE(SamePixels(icon, SolidIcon(4, 4, cv::Vec3b(200, 100, 50))));
 }
 
@@ -63,7 +63,7 @@ TEST(IconProcess, ScalesEachChannelWithRoundingAndSaturation) {
   cv::Mat icon = SolidIcon(2, 2, cv::Vec3b(255, 100, 200));
   icon.at<cv::Vec3b>(1, 1) = cv::Vec3b(100, 255, 0);
   const double c[3] = {0.5, 0.5, 2.0};  // blue, green, red
-  IconProcess(icon, Distortion{0, c[2], c[1], c[0]});
+  IconProcess(icon, Distortion{.blur = 0, .red = c[2], .green = c[1], .blue = c[0]});
   EXPECT_EQ(icon.at<cv::Vec3b>(0, 0), cv::Vec3b(128, 50, 255));
   EXPECT_EQ(icon.at<cv::Vec3b>(1, 1), cv::Vec3b(50, 128, 0));
 }
@@ -72,7 +72,7 @@ TEST(IconProcess, ZeroOrNegativeFactorsBlankOnlyTheirChannel) {
   for (double green : {0.0, -1.0, -1e300}) {
     cv::Mat icon = SolidIcon(3, 3, cv::Vec3b(10, 20, 30));
     const double c[3] = {1.0, green, 1.0};
-    IconProcess(icon, Distortion{0, c[2], c[1], c[0]});
+    IconProcess(icon, Distortion{.blur = 0, .red = c[2], .green = c[1], .blue = c[0]});
     EXPECT_EQ(icon.at<cv::Vec3b>(2, 2), cv::Vec3b(10, 0, 30)) << green;
   }
 }
@@ -82,7 +82,7 @@ TEST(IconProcess, HugeFactorsSaturateInsteadOfWrapping) {
     cv::Mat icon = SolidIcon(1, 40, cv::Vec3b(1, 2, 1));
     icon.at<cv::Vec3b>(0, 5) = cv::Vec3b(0, 0, 0);
     const double c[3] = {1.0, 1.0, red};
-    IconProcess(icon, Distortion{0, c[2], c[1], c[0]});
+    IconProcess(icon, Distortion{.blur = 0, .red = c[2], .green = c[1], .blue = c[0]});
     EXPECT_EQ(icon.at<cv::Vec3b>(0, 0), cv::Vec3b(1, 2, 255)) << red;
     EXPECT_EQ(icon.at<cv::Vec3b>(0, 39), cv::Vec3b(1, 2, 255)) << red;
     EXPECT_EQ(icon.at<cv::Vec3b>(0, 5), cv::Vec3b(0, 0, 0)) << "0 stays 0";
@@ -92,7 +92,7 @@ TEST(IconProcess, HugeFactorsSaturateInsteadOfWrapping) {
 TEST(IconProcess, ANanFactorCountsAsNotOne) {
   cv::Mat icon = SolidIcon(2, 2, cv::Vec3b(10, 20, 30));
   const double c[3] = {1.0, std::nan(""), 1.0};
-  IconProcess(icon, Distortion{0, c[2], c[1], c[0]});
+  IconProcess(icon, Distortion{.blur = 0, .red = c[2], .green = c[1], .blue = c[0]});
   EXPECT_EQ(icon.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 0, 30));
 }
 
@@ -102,7 +102,7 @@ TEST(IconProcess, ScalesTheBlurredValues) {
   cv::GaussianBlur(icon, expected, cv::Size(3, 3), 0, 0, cv::BORDER_REPLICATE);
   expected.convertTo(expected, CV_8U, 0.5);
   const double c[3] = {0.5, 0.5, 0.5};
-  IconProcess(icon, Distortion{1, c[2], c[1], c[0]});
+  IconProcess(icon, Distortion{.blur = 1, .red = c[2], .green = c[1], .blue = c[0]});
   EXPECT_TRUE(SamePixels(icon, expected));
 }
 

@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     Check(over.rows() == size0.height && over.cols() == size0.width);
   }
 
-  IconProcess(icon, Distortion{blur, c[2], c[1], c[0]});
+  IconProcess(icon, Distortion{.blur = blur, .red = c[2], .green = c[1], .blue = c[0]});
   Check(icon.size() == size0 && icon.type() == CV_8UC3);
 
   const Descriptors d(icon);
