@@ -1,18 +1,15 @@
 // vexlor-card: a picture of what the descriptor sees in one icon.
 
-#include <csignal>
 #include <cstdio>
-#include <exception>
 #include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
 #include <opencv2/core.hpp>
 
+#include "app/program_start.h"
 #include "app/command_line.h"
 #include "cli/exit_codes.h"
-#include "cli/standard_streams.h"
-#include "app/unusable_settings.h"
 #include "vexlor/card.h"
 #include "vexlor/vexlor.h"
 
@@ -39,11 +36,8 @@ int Run(const CardOptions& o, std::FILE* messages) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  GuardStandardStreams();
+  StartProgram();
   QuietImageLibrary();
-  // A write past the file size limit fails with EFBIG, reported, instead of
-  // killing the process half way.
-  std::signal(SIGXFSZ, SIG_IGN);
   CardOptions o;
   CLI::App app(
       "Draws what the descriptor sees in ICON as a PNG picture: the icon after the\n"
@@ -63,12 +57,5 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("vexlor-card ") + VEXLOR_VERSION);
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-card"))
     return *exit;
-  TellUnusableSettings("vexlor-card", stderr);
-  const StandardErrorSilenced decoderChatter;
-  try {
-    return Run(o, decoderChatter.original());
-  } catch (const std::exception& e) {
-    std::fprintf(decoderChatter.original(), "vexlor-card: %s\n", e.what());
-    return kExitFailed;
-  }
+  return RunMeasuring("vexlor-card", [&](std::FILE* messages) { return Run(o, messages); });
 }

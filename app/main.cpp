@@ -1,18 +1,14 @@
-#include <csignal>
 #include <cstdio>
 #include <exception>
 
 #include "cli/exit_codes.h"
+#include "app/program_start.h"
 #include "app/run.h"
-#include "cli/standard_streams.h"
 #include "vexlor/status.h"
 
 int main(int argc, char** argv) {
   using namespace vexlor;
-  GuardStandardStreams();
-  // A write past the file size limit then fails with EFBIG instead of killing
-  // the process, and the part of a line already written can be cut back.
-  std::signal(SIGXFSZ, SIG_IGN);
+  StartProgram();
   try {
     return RunVexlor(argc, argv);
   } catch (const std::exception& e) {
