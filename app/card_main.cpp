@@ -5,7 +5,6 @@
 #include <string>
 
 #include <CLI/CLI.hpp>
-#include <opencv2/core.hpp>
 
 #include "app/program_start.h"
 #include "app/command_line.h"

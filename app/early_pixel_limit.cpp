@@ -2,7 +2,7 @@
 // vexlor-window): the library reads OPENCV_IO_MAX_IMAGE_PIXELS while its
 // statics are built, before main, and dies of a value that is no limit. An
 // entry of .preinit_array runs before any shared library's initialisers.
-#include "icon/pixel_limit.h"
+#include "decode/pixel_limit.h"
 
 namespace {
 

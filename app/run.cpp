@@ -13,7 +13,7 @@
 #include "app/usage.h"
 #include "app/window.h"
 #include "descriptors/measure.h"
-#include "icon/icon_loading.h"
+#include "decode/icon_loading.h"
 #include "vexlor/console_report.h"
 #include "vexlor/results_file.h"
 

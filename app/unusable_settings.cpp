@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "icon/pixel_limit.h"
+#include "decode/pixel_limit.h"
 
 namespace vexlor {
 

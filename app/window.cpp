@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "icon/helper_files.h"
+#include "support/helper_files.h"
 #include "support/whole_file.h"
 
 namespace vexlor {

@@ -6,27 +6,27 @@
 
 #include <cstdio>
 #include <string>
-
-#include <opencv2/core.hpp>
-#include <opencv2/highgui.hpp>
+#include <vector>
 
 #include "app/window.h"
+#include "opencv/window_display.h"
 
 namespace {
 
 constexpr const char* kWindowName = "ProcessedIcon";
 constexpr long kMaxSide = 1 << 20;
 
-bool ReadIcon(cv::Mat* icon) {
+// The icon as vexlor sends it: "ROWS COLS\n", then the rows of blue, green,
+// red.
+bool ReadIcon(std::vector<std::uint8_t>* pixels, vexlor::BgrImageView* icon) {
   long rows = 0, cols = 0;
   if (std::scanf("%ld %ld", &rows, &cols) != 2 || std::getchar() != '\n' || rows <= 0 ||
       cols <= 0 || rows > kMaxSide || cols > kMaxSide)
     return false;
-  icon->create(static_cast<int>(rows), static_cast<int>(cols), CV_8UC3);
-  for (int r = 0; r < icon->rows; ++r) {
-    const size_t bytes = icon->cols * icon->elemSize();
-    if (std::fread(icon->ptr(r), 1, bytes, stdin) != bytes) return false;
-  }
+  const std::size_t stride = static_cast<std::size_t>(cols) * 3;
+  pixels->resize(stride * static_cast<std::size_t>(rows));
+  if (std::fread(pixels->data(), 1, pixels->size(), stdin) != pixels->size()) return false;
+  *icon = {pixels->data(), static_cast<int>(rows), static_cast<int>(cols), stride};
   return true;
 }
 
@@ -34,8 +34,9 @@ bool ReadIcon(cv::Mat* icon) {
 
 int main() {
   using namespace vexlor;
-  cv::Mat icon;
-  if (!ReadIcon(&icon)) {
+  std::vector<std::uint8_t> pixels;
+  BgrImageView icon;
+  if (!ReadIcon(&pixels, &icon)) {
     std::fprintf(stderr, "vexlor-window: no icon on standard input\n");
     return 2;
   }
@@ -44,15 +45,8 @@ int main() {
     std::fprintf(stderr, "%s\n", why.c_str());
     return 2;
   }
-  try {
-    // Without GUI_NORMAL the Qt backend adds a toolbar and a status bar, and
-    // the window no longer takes the size of the image.
-    cv::namedWindow(kWindowName, cv::WINDOW_AUTOSIZE | cv::WINDOW_GUI_NORMAL);
-    cv::imshow(kWindowName, icon);
-    cv::waitKey(0);
-    cv::destroyWindow(kWindowName);
-  } catch (const cv::Exception& e) {
-    std::fprintf(stderr, "%s\n", e.err.c_str());
+  if (const std::string failed = ShowUntilKeyPressed(kWindowName, icon); !failed.empty()) {
+    std::fprintf(stderr, "%s\n", failed.c_str());
     return 2;
   }
   return 0;

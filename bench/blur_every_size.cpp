@@ -12,7 +12,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "icon/pixel_distortion.h"
+#include "pixels/pixel_distortion.h"
 
 int main(int argc, char** argv) {
   using namespace vexlor;

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "vexlor/descriptors.h"
-#include "descriptors/gradient_maps.h"
-#include "descriptors/lab_icon.h"
+#include "opencv/gradient_maps.h"
+#include "opencv/lab_icon.h"
 #include "vexlor/icon.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "icon/png_decoder.h"
+#include "decode/png_decoder.h"
 
 namespace {
 

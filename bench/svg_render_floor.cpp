@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "icon/svg_drawing.h"
+#include "decode/svg_drawing.h"
 
 namespace {
 

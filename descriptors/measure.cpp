@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "icon/icon_loading.h"
+#include "decode/icon_loading.h"
 #include "support/quoted.h"
 
 namespace vexlor {

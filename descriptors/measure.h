@@ -5,7 +5,7 @@
 #include <string>
 
 #include "descriptors/normalised_icon.h"
-#include "icon/icon_pixels.h"
+#include "decode/icon_pixels.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/distortion.h"
 #include "vexlor/status.h"

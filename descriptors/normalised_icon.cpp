@@ -1,6 +1,6 @@
 #include "descriptors/normalised_icon.h"
 
-#include "descriptors/bilinear_resize.h"
+#include "pixels/bilinear_resize.h"
 #include "descriptors/lab_conversion.h"
 
 namespace vexlor {

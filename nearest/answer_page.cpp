@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "descriptors/normalised_icon.h"
-#include "icon/icon_loading.h"
+#include "decode/icon_loading.h"
 #include "report/png_encoder.h"
 #include "support/quoted.h"
 

@@ -14,9 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include <opencv2/imgproc.hpp>
-
-#include "icon/composite.h"
+#include "opencv/interleaved_icon.h"
 #include "support/quoted.h"
 #include "support/parallel_for.h"
 #include "vexlor/card.h"
@@ -78,20 +76,9 @@ cv::Mat IconFromArray(const py::array& array, const std::string& order,
   if (info.shape[0] == 0 || info.shape[1] == 0) throw py::value_error("the icon array is empty");
   if (info.shape[0] > INT32_MAX || info.shape[1] > INT32_MAX)
     throw py::value_error("the icon array is too large");
-  const cv::Mat view(static_cast<int>(info.shape[0]), static_cast<int>(info.shape[1]),
-                     CV_8UC(channels), info.ptr);
-  cv::Mat icon;
-  const bool rgb = order == "rgb";
-  switch (channels) {
-    case 1: cv::cvtColor(view, icon, cv::COLOR_GRAY2BGR); break;
-    case 3: rgb ? cv::cvtColor(view, icon, cv::COLOR_RGB2BGR) : view.copyTo(icon); break;
-    default: cv::cvtColor(view, icon, rgb ? cv::COLOR_RGBA2BGR : cv::COLOR_BGRA2BGR); break;
-  }
-  if (channels == 4 && background.set)
-    for (int y = 0; y < icon.rows; ++y)
-      CompositeRow(icon.ptr<std::uint8_t>(y), view.ptr<std::uint8_t>(y) + 3, 4,
-                   static_cast<std::size_t>(icon.cols), background);
-  return icon;
+  return IconFromInterleaved(static_cast<const std::uint8_t*>(info.ptr),
+                             static_cast<int>(info.shape[0]), static_cast<int>(info.shape[1]),
+                             channels, order == "rgb", background);
 }
 
 template <typename T>

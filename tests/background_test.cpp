@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
-#include "icon/composite.h"
-#include "icon/icon_loading.h"
-#include "icon/png_decoder.h"
+#include "pixels/composite.h"
+#include "decode/icon_loading.h"
+#include "decode/png_decoder.h"
 #include "tests/test_support.h"
 
 namespace {

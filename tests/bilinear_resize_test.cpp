@@ -1,4 +1,4 @@
-#include "descriptors/bilinear_resize.h"
+#include "pixels/bilinear_resize.h"
 
 #include <cstring>
 #include <vector>
@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
-#include "descriptors/lab_icon.h"
+#include "opencv/lab_icon.h"
 
 namespace {
 

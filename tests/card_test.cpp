@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "icon/png_decoder.h"
+#include "decode/png_decoder.h"
 #include "tests/test_support.h"
 #include "vexlor/vexlor.h"
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
-#include "descriptors/gradient_maps.h"
-#include "descriptors/lab_icon.h"
+#include "opencv/gradient_maps.h"
+#include "opencv/lab_icon.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "descriptors/gradient_maps.h"
+#include "opencv/gradient_maps.h"
 
 #include <cmath>
 

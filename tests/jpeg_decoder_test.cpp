@@ -2,7 +2,7 @@
 // colour space, subsampling, coding and restart layout libjpeg writes, files
 // without Huffman tables, the test icons, and truncated and damaged files.
 
-#include "icon/jpeg_decoder.h"
+#include "decode/jpeg_decoder.h"
 
 #include <fcntl.h>
 #include <unistd.h>

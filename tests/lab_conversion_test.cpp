@@ -1,5 +1,5 @@
 #include "descriptors/lab_conversion.h"
-#include "descriptors/lab_icon.h"
+#include "opencv/lab_icon.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>

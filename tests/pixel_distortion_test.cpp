@@ -1,7 +1,7 @@
 // The core's blur and channel scaling against the image library's
 // GaussianBlur and convertTo, byte for byte.
 
-#include "icon/pixel_distortion.h"
+#include "pixels/pixel_distortion.h"
 
 #include <cmath>
 #include <cstring>

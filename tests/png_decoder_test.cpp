@@ -2,7 +2,7 @@
 // colour type, bit depth, interlacing and transparency that PNG has, and
 // over damaged files.
 
-#include "icon/png_decoder.h"
+#include "decode/png_decoder.h"
 
 #include <png.h>
 #include <sys/resource.h>
@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
-#include "icon/png_image_data.h"
+#include "decode/png_image_data.h"
 #include "tests/test_support.h"
 #include "vexlor/icon.h"
 

@@ -7,8 +7,8 @@
 
 #include <opencv2/core.hpp>
 
-#include "icon/icon_pixels.h"
-#include "icon/matrices.h"
+#include "decode/icon_pixels.h"
+#include "opencv/matrices.h"
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {

@@ -2,7 +2,7 @@
 // filter definitions: it must never accept what zlib (fed a row at a time,
 // as libpng feeds it) refuses, and must give zlib's bytes where both accept.
 
-#include "icon/zlib_stream.h"
+#include "decode/zlib_stream.h"
 
 #include <zlib.h>
 
@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "icon/png_unfilter.h"
+#include "decode/png_unfilter.h"
 
 namespace {
 

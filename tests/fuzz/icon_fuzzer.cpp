@@ -11,7 +11,7 @@
 
 #include <opencv2/core.hpp>
 
-#include "icon/icon_loading.h"
+#include "decode/icon_loading.h"
 #include "tests/fuzz/fuzz_factor.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/icon.h"

@@ -14,7 +14,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
-#include "icon/jpeg_decoder.h"
+#include "decode/jpeg_decoder.h"
 #include "vexlor/icon.h"
 
 namespace {

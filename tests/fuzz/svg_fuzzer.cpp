@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "descriptors/measure.h"
-#include "icon/icon_loading.h"
-#include "icon/svg_renderer.h"
+#include "decode/icon_loading.h"
+#include "decode/svg_renderer.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "icon/zlib_stream.h"
+#include "decode/zlib_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   constexpr std::size_t kMaxOutput = 1u << 18;

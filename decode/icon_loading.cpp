@@ -1,0 +1,237 @@
+#include "decode/icon_loading.h"
+
+#include <limits.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "pixels/blur_check.h"
+#include "decode/image_library.h"
+#include "decode/jpeg_decoder.h"
+#include "decode/own_decoders.h"
+#include "pixels/pixel_distortion.h"
+#include "decode/svg_renderer.h"
+#include "support/quoted.h"
+#include "support/whole_file.h"
+
+namespace vexlor {
+
+namespace {
+
+// Why `path` cannot be an icon file, or "".
+std::string WhyNoIconFile(const std::string& path) {
+  // A NUL byte would end the path early: another file would be read.
+  if (path.find('\0') != std::string::npos) return "the path holds a NUL byte";
+  if (path.empty()) return std::strerror(ENOENT);
+  if (path.size() >= PATH_MAX) return std::strerror(ENAMETOOLONG);
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  return "";
+}
+
+// What an icon that is neither PNG nor JPEG is, from its first bytes, and
+// its bytes if it is an SVG: a file's whole (up to kMaxSvgBytes), or bytes
+// given in memory.
+struct ForeignIcon {
+  std::vector<std::uint8_t> bytes;
+  bool is_svg = false;
+  bool too_long = false;
+  bool is_dicom = false;
+};
+
+// The image library takes a file with this mark for DICOM. Its DICOM reader
+// (GDCM) checks damaged files with assertions, which abort the process: 133
+// bytes end a whole batch. No icon is a DICOM file, so none is handed to it.
+bool LooksLikeDicom(const std::uint8_t* head, std::size_t size) {
+  return size >= 132 && std::memcmp(head + 128, "DICM", 4) == 0;
+}
+
+// What the first `size` bytes of an icon say it is; its bytes not yet kept.
+ForeignIcon InspectHead(const std::uint8_t* head, std::size_t size) {
+  ForeignIcon source;
+  source.is_svg = LooksLikeSvg(head, size);
+  source.is_dicom = LooksLikeDicom(head, size);
+  return source;
+}
+
+// Bytes already in memory; an SVG's are kept (up to kMaxSvgBytes).
+ForeignIcon InspectBytes(const std::uint8_t* bytes, std::size_t size) {
+  ForeignIcon source = InspectHead(bytes, size);
+  source.is_svg = source.is_svg && size <= kMaxSvgBytes;
+  if (source.is_svg) source.bytes.assign(bytes, bytes + size);
+  return source;
+}
+
+ForeignIcon InspectFile(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) return {};
+  std::uint8_t head[4096];
+  const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+  ForeignIcon source = InspectHead(head, got);
+  if (!source.is_svg) return source;
+  source.bytes.assign(head, head + got);
+  std::uint8_t buffer[1 << 16];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
+    if (source.bytes.size() + n > kMaxSvgBytes) {
+      source.too_long = true;
+      return source;
+    }
+    source.bytes.insert(source.bytes.end(), buffer, buffer + n);
+  }
+  return source;
+}
+
+// An SVG through its renderer process. Every failure is told: librsvg
+// refuses hostile files (entity loops, ...) as it refuses broken ones.
+Status RenderSvgIcon(const std::string& what, const ForeignIcon& source,
+                     const std::string& basePath, const SvgSettings& settings, IconPixels* icon) {
+  if (source.too_long)
+    return Status::IconRefused("cannot load " + what + ": an SVG of more than " +
+                               std::to_string(kMaxSvgBytes) + " bytes");
+  std::string why;
+  const SvgRendering rendered =
+      RenderSvg(source.bytes.data(), source.bytes.size(), basePath, settings, icon, &why);
+  if (rendered == SvgRendering::kRendered) return {};
+  icon->Clear();
+  const std::string message = "cannot load " + what + ": " + why;
+  return rendered == SvgRendering::kUnavailable ? Status::IOError(message)
+                                                : Status::IconRefused(message);
+}
+
+// Decodes one icon under the pixel limit: a PNG or JPEG here, an SVG through
+// its renderer process, anything else but DICOM through the image library.
+// `decodeOwn` decodes the bytes if they are ours, `inspect()` says what else they are
+// (`basePath` is where an SVG's references are resolved), `decode` hands the
+// bytes to the library.
+template <typename DecodeOwn, typename Decode, typename Inspect>
+Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Inspect inspect,
+                const std::string& basePath, const Distortion& settings, IconPixels* icon) {
+  icon->Clear();
+  std::string reason = "no image that the image library reads";
+  bool refused = true;  // beyond a bound, rather than no image
+  const std::uint64_t maxPixels = MaxIconPixels();
+  const auto tooLarge = [maxPixels] {
+    return "more than " + std::to_string(maxPixels) + " pixels";
+  };
+  try {
+    const OwnDecoding own = decodeOwn(maxPixels);
+    if (own == OwnDecoding::kDecoded) return {};
+    if (own == OwnDecoding::kTooLarge) {
+      reason = tooLarge();
+    } else if (own == OwnDecoding::kTooManyScans) {
+      reason = "a JPEG of more than " + std::to_string(kMaxJpegScans) + " scans";
+    } else if (own == OwnDecoding::kTooMuchMemory) {
+      reason = "a JPEG of several scans whose decoding needs more than " +
+               std::to_string(JpegMemoryBytes(maxPixels)) + " bytes";
+    } else if (own == OwnDecoding::kNotOurs) {
+      const ForeignIcon source = inspect();
+      if (source.is_svg)
+        return RenderSvgIcon(what, source, basePath,
+                             {maxPixels, settings.svg_size, settings.background}, icon);
+      if (source.is_dicom)
+        return Status::IconRefused("cannot load " + what +
+                                   ": a DICOM file (not read: the image library's DICOM reader "
+                                   "aborts the process on damaged files)");
+      std::string why;
+      const ImageLibrary* library = GetImageLibrary(&why);
+      if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);
+      switch (decode(*library, maxPixels)) {
+        case LibraryDecoding::kDecoded: return {};
+        case LibraryDecoding::kNoImage: refused = false; break;
+        case LibraryDecoding::kTooLarge: reason = tooLarge(); break;
+        case LibraryDecoding::kOutOfMemory: reason = "out of memory"; break;
+      }
+    } else {
+      refused = false;
+    }
+  } catch (const std::bad_alloc&) {
+    reason = "out of memory";
+  }
+  icon->Clear();
+  const std::string message = "cannot load " + what + ": " + reason;
+  return refused ? Status::IconRefused(message) : Status::BadIcon(message);
+}
+
+std::string ExtensionOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const char* dot = std::strrchr(slash != nullptr ? slash : path, '.');
+  return dot != nullptr ? dot : "";
+}
+
+}  // namespace
+
+Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortion& settings) {
+  const Background& background = settings.background;
+  const std::string why = WhyNoIconFile(path);
+  if (!why.empty()) {
+    icon->Clear();
+    return Status::BadIcon("cannot load '" + Quoted(path) + "': " + why);
+  }
+  std::vector<std::uint8_t> whole;  // the file, when it was read whole and is not ours
+  return Decoding(
+      "'" + Quoted(path) + "'",
+      [&](std::uint64_t maxPixels) {
+        return DecodeOwnFormatFile(path, maxPixels, icon, background, &whole);
+      },
+      [&](const ImageLibrary& library, std::uint64_t maxPixels) {
+        return library.read(path, maxPixels, background, icon);
+      },
+      [&] { return whole.empty() ? InspectFile(path) : InspectBytes(whole.data(), whole.size()); },
+      path, settings, icon);
+}
+
+Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
+                        const Distortion& settings) {
+  const Background& background = settings.background;
+  return Decoding(
+      "an image in memory",
+      [&](std::uint64_t maxPixels) {
+        return DecodeOwnFormatBytes(bytes, size, maxPixels, icon, background);
+      },
+      [&](const ImageLibrary& library, std::uint64_t maxPixels) {
+        return library.decode(bytes, size, maxPixels, background, icon);
+      },
+      [&] { return InspectBytes(bytes, size); },
+      "", settings, icon);
+}
+
+Status SaveIconPixels(const std::string& path, const BgrImageView& icon) {
+  // Encoded in memory and written here: the library's file writers do not
+  // all notice a failed write, and leave a cut file behind as if saved.
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  try {
+    const ImageLibrary* library = GetImageLibrary(&error);
+    if (library != nullptr) error = library->encode(ExtensionOf(path.c_str()), icon, &bytes);
+  } catch (const std::bad_alloc&) {
+    error = "out of memory";
+  }
+  if (error.empty())
+    if (const int failure = WriteWholeFile(path, bytes.data(), bytes.size()); failure != 0)
+      error = std::strerror(failure);
+  if (error.empty()) return {};
+  return Status::IOError("cannot save the icon as '" + path + "': " + error);
+}
+
+void DistortIcon(IconPixels& icon, const Distortion& distortion) {
+  CheckBlurSize(distortion.blur);
+  if (LeavesIconAsItIs(distortion)) return;
+  if (distortion.blur <= kMaxTabulatedBlur) {
+    DistortPixels({icon.data(), icon.rows(), icon.cols(), static_cast<std::size_t>(icon.cols()) * 3},
+                  distortion);
+    return;
+  }
+  std::string why;
+  const ImageLibrary* library = GetImageLibrary(&why);
+  if (library == nullptr) throw Error(Status::MeasureFailed("cannot distort the icon: " + why));
+  library->distort(icon, distortion);
+}
+
+}  // namespace vexlor

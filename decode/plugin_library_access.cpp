@@ -1,0 +1,48 @@
+#include <filesystem>
+#include <mutex>
+
+#include "support/helper_files.h"
+#include "decode/image_library.h"
+#include "decode/pixel_limit.h"
+
+namespace vexlor {
+
+namespace {
+
+constexpr const char* kPluginName = "vexlor-imaging.so";
+constexpr const char* kEntryPoint = "vexlor_image_library_v2";
+
+// Where the plugin may be: beside the program or in its installation's
+// libexec folder, and where this build put it.
+std::vector<std::filesystem::path> PluginPlaces() {
+  std::vector<std::filesystem::path> places = HelperFilePlaces(kPluginName);
+#ifdef VEXLOR_BUILD_PLUGIN_DIR
+  places.push_back(std::filesystem::path(VEXLOR_BUILD_PLUGIN_DIR) / kPluginName);
+#endif
+  return places;
+}
+
+struct Loaded {
+  const ImageLibrary* library = nullptr;
+  std::string why;
+};
+
+Loaded Load() {
+  Loaded loaded;
+  PassPixelLimitToImageLibrary();
+  using Entry = const ImageLibrary* (*)();
+  if (const auto entry = reinterpret_cast<Entry>(
+          LoadPluginEntry(PluginPlaces(), kPluginName, kEntryPoint, &loaded.why)))
+    loaded.library = entry();
+  return loaded;
+}
+
+}  // namespace
+
+const ImageLibrary* GetImageLibrary(std::string* why) {
+  static const Loaded loaded = Load();
+  if (loaded.library == nullptr) *why = loaded.why;
+  return loaded.library;
+}
+
+}  // namespace vexlor

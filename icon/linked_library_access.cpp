@@ -1,7 +1,0 @@
-#include "icon/image_library.h"
-
-namespace vexlor {
-
-const ImageLibrary* GetImageLibrary(std::string*) { return &LinkedImageLibrary(); }
-
-}  // namespace vexlor
