@@ -26,11 +26,17 @@ def main():
     for level, layer in enumerate(sys.argv[4:]):
         for folder in layer.split("|"):
             rank[folder] = level
-    # Public headers are included as "vexlor/NAME.h".
+    # Public headers are included as "vexlor/NAME.h"; the library's and the
+    # programs' folders by their names, from lib/ and programs/.
     aliases = {"vexlor": "include/vexlor"}
+    def place(folder):
+        for base in ("", "lib/", "programs/"):
+            if (root / base / folder).is_dir():
+                return root / base / folder
+        sys.exit(f"FAIL: no folder {folder}")
     wrong = []
     for folder, level in rank.items():
-        for path in sorted((root / folder).rglob("*")):
+        for path in sorted(place(folder).rglob("*")):
             if path.suffix not in (".h", ".cpp") or "tests" in path.relative_to(root).parts:
                 continue
             text = path.read_text(errors="replace")
