@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_FILE_BYTES_H_
-#define VEXLOR_ICON_FILE_BYTES_H_
+#ifndef VEXLOR_DECODE_FILE_BYTES_H_
+#define VEXLOR_DECODE_FILE_BYTES_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -19,4 +19,4 @@ bool ReadWholeSmallFile(std::FILE* file, std::vector<std::uint8_t>* bytes);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_FILE_BYTES_H_
+#endif  // VEXLOR_DECODE_FILE_BYTES_H_

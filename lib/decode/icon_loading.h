@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_ICON_LOADING_H_
-#define VEXLOR_ICON_ICON_LOADING_H_
+#ifndef VEXLOR_DECODE_ICON_LOADING_H_
+#define VEXLOR_DECODE_ICON_LOADING_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -29,4 +29,4 @@ void DistortIcon(IconPixels& icon, const Distortion& distortion);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_ICON_LOADING_H_
+#endif  // VEXLOR_DECODE_ICON_LOADING_H_

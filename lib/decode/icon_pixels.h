@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_ICON_PIXELS_H_
-#define VEXLOR_ICON_ICON_PIXELS_H_
+#ifndef VEXLOR_DECODE_ICON_PIXELS_H_
+#define VEXLOR_DECODE_ICON_PIXELS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -58,4 +58,4 @@ class IconPixels {
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_ICON_PIXELS_H_
+#endif  // VEXLOR_DECODE_ICON_PIXELS_H_

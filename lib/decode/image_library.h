@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_IMAGE_LIBRARY_H_
-#define VEXLOR_ICON_IMAGE_LIBRARY_H_
+#ifndef VEXLOR_DECODE_IMAGE_LIBRARY_H_
+#define VEXLOR_DECODE_IMAGE_LIBRARY_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -54,4 +54,4 @@ const ImageLibrary& LinkedImageLibrary();
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_IMAGE_LIBRARY_H_
+#endif  // VEXLOR_DECODE_IMAGE_LIBRARY_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_JPEG_DECODER_H_
-#define VEXLOR_ICON_JPEG_DECODER_H_
+#ifndef VEXLOR_DECODE_JPEG_DECODER_H_
+#define VEXLOR_DECODE_JPEG_DECODER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -52,4 +52,4 @@ JpegDecoding DecodeJpeg(std::FILE* file, std::uint64_t max_pixels, IconPixels* i
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_JPEG_DECODER_H_
+#endif  // VEXLOR_DECODE_JPEG_DECODER_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_OWN_DECODERS_H_
-#define VEXLOR_ICON_OWN_DECODERS_H_
+#ifndef VEXLOR_DECODE_OWN_DECODERS_H_
+#define VEXLOR_DECODE_OWN_DECODERS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -37,4 +37,4 @@ OwnDecoding DecodeOwnFormatBytes(const std::uint8_t* data, std::size_t size,
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_OWN_DECODERS_H_
+#endif  // VEXLOR_DECODE_OWN_DECODERS_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_PIXEL_LIMIT_H_
-#define VEXLOR_ICON_PIXEL_LIMIT_H_
+#ifndef VEXLOR_DECODE_PIXEL_LIMIT_H_
+#define VEXLOR_DECODE_PIXEL_LIMIT_H_
 
 #include <cstdint>
 #include <string>
@@ -39,4 +39,4 @@ void ReadPixelLimitBeforeStart(char** environment);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_PIXEL_LIMIT_H_
+#endif  // VEXLOR_DECODE_PIXEL_LIMIT_H_

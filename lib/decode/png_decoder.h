@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_PNG_DECODER_H_
-#define VEXLOR_ICON_PNG_DECODER_H_
+#ifndef VEXLOR_DECODE_PNG_DECODER_H_
+#define VEXLOR_DECODE_PNG_DECODER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -50,4 +50,4 @@ bool PngChunkOverrunsBytes(const std::uint8_t* data, std::size_t size);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_PNG_DECODER_H_
+#endif  // VEXLOR_DECODE_PNG_DECODER_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_PNG_IMAGE_DATA_H_
-#define VEXLOR_ICON_PNG_IMAGE_DATA_H_
+#ifndef VEXLOR_DECODE_PNG_IMAGE_DATA_H_
+#define VEXLOR_DECODE_PNG_IMAGE_DATA_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -38,4 +38,4 @@ bool DecodePngImageData(const std::uint8_t* file, std::size_t size, std::size_t 
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_PNG_IMAGE_DATA_H_
+#endif  // VEXLOR_DECODE_PNG_IMAGE_DATA_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_PNG_UNFILTER_H_
-#define VEXLOR_ICON_PNG_UNFILTER_H_
+#ifndef VEXLOR_DECODE_PNG_UNFILTER_H_
+#define VEXLOR_DECODE_PNG_UNFILTER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -16,4 +16,4 @@ bool UnfilterRows(std::uint8_t* data, std::size_t rows, std::size_t row_bytes,
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_PNG_UNFILTER_H_
+#endif  // VEXLOR_DECODE_PNG_UNFILTER_H_

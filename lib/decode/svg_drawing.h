@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_SVG_DRAWING_H_
-#define VEXLOR_ICON_SVG_DRAWING_H_
+#ifndef VEXLOR_DECODE_SVG_DRAWING_H_
+#define VEXLOR_DECODE_SVG_DRAWING_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -31,4 +31,4 @@ SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::str
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_SVG_DRAWING_H_
+#endif  // VEXLOR_DECODE_SVG_DRAWING_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_SVG_EXCHANGE_H_
-#define VEXLOR_ICON_SVG_EXCHANGE_H_
+#ifndef VEXLOR_DECODE_SVG_EXCHANGE_H_
+#define VEXLOR_DECODE_SVG_EXCHANGE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -74,4 +74,4 @@ class ExchangeReader {
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_SVG_EXCHANGE_H_
+#endif  // VEXLOR_DECODE_SVG_EXCHANGE_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_SVG_RENDERER_H_
-#define VEXLOR_ICON_SVG_RENDERER_H_
+#ifndef VEXLOR_DECODE_SVG_RENDERER_H_
+#define VEXLOR_DECODE_SVG_RENDERER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -68,4 +68,4 @@ SvgRendering RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::s
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_SVG_RENDERER_H_
+#endif  // VEXLOR_DECODE_SVG_RENDERER_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_ZLIB_STREAM_H_
-#define VEXLOR_ICON_ZLIB_STREAM_H_
+#ifndef VEXLOR_DECODE_ZLIB_STREAM_H_
+#define VEXLOR_DECODE_ZLIB_STREAM_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -30,4 +30,4 @@ bool InflateZlibStream(const std::uint8_t* in, std::size_t in_size, std::uint8_t
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_ZLIB_STREAM_H_
+#endif  // VEXLOR_DECODE_ZLIB_STREAM_H_

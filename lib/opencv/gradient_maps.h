@@ -1,5 +1,5 @@
-#ifndef VEXLOR_DESCRIPTORS_GRADIENT_MAPS_H_
-#define VEXLOR_DESCRIPTORS_GRADIENT_MAPS_H_
+#ifndef VEXLOR_OPENCV_GRADIENT_MAPS_H_
+#define VEXLOR_OPENCV_GRADIENT_MAPS_H_
 
 #include <opencv2/core.hpp>
 
@@ -26,4 +26,4 @@ GradientMaps ComputeGradientMaps(const cv::Mat& lab);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_DESCRIPTORS_GRADIENT_MAPS_H_
+#endif  // VEXLOR_OPENCV_GRADIENT_MAPS_H_

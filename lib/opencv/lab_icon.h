@@ -1,5 +1,5 @@
-#ifndef VEXLOR_DESCRIPTORS_LAB_ICON_H_
-#define VEXLOR_DESCRIPTORS_LAB_ICON_H_
+#ifndef VEXLOR_OPENCV_LAB_ICON_H_
+#define VEXLOR_OPENCV_LAB_ICON_H_
 
 #include <opencv2/core.hpp>
 
@@ -16,4 +16,4 @@ cv::Mat NormaliseToLab(const cv::Mat& icon);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_DESCRIPTORS_LAB_ICON_H_
+#endif  // VEXLOR_OPENCV_LAB_ICON_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_MATRICES_H_
-#define VEXLOR_ICON_MATRICES_H_
+#ifndef VEXLOR_OPENCV_MATRICES_H_
+#define VEXLOR_OPENCV_MATRICES_H_
 
 // Between the core's plain pixels and the image library's matrices.
 
@@ -33,4 +33,4 @@ inline Status LibraryError(const cv::Exception& e) {
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_MATRICES_H_
+#endif  // VEXLOR_OPENCV_MATRICES_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_DESCRIPTORS_BILINEAR_RESIZE_H_
-#define VEXLOR_DESCRIPTORS_BILINEAR_RESIZE_H_
+#ifndef VEXLOR_PIXELS_BILINEAR_RESIZE_H_
+#define VEXLOR_PIXELS_BILINEAR_RESIZE_H_
 
 #include <cstdint>
 
@@ -21,4 +21,4 @@ void ResizeBilinear(const BgrImageView& src, int rows, int cols, std::uint8_t* d
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_DESCRIPTORS_BILINEAR_RESIZE_H_
+#endif  // VEXLOR_PIXELS_BILINEAR_RESIZE_H_

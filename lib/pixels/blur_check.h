@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_BLUR_CHECK_H_
-#define VEXLOR_ICON_BLUR_CHECK_H_
+#ifndef VEXLOR_PIXELS_BLUR_CHECK_H_
+#define VEXLOR_PIXELS_BLUR_CHECK_H_
 
 #include <cstdint>
 #include <string>
@@ -33,4 +33,4 @@ inline void CheckBlurWork(int blur, int rows, int cols) {
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_BLUR_CHECK_H_
+#endif  // VEXLOR_PIXELS_BLUR_CHECK_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_COMPOSITE_H_
-#define VEXLOR_ICON_COMPOSITE_H_
+#ifndef VEXLOR_PIXELS_COMPOSITE_H_
+#define VEXLOR_PIXELS_COMPOSITE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -52,4 +52,4 @@ void CompositeBgraInPlace(std::uint8_t* pixels, std::size_t count, const Backgro
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_COMPOSITE_H_
+#endif  // VEXLOR_PIXELS_COMPOSITE_H_

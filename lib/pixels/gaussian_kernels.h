@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_GAUSSIAN_KERNELS_H_
-#define VEXLOR_ICON_GAUSSIAN_KERNELS_H_
+#ifndef VEXLOR_PIXELS_GAUSSIAN_KERNELS_H_
+#define VEXLOR_PIXELS_GAUSSIAN_KERNELS_H_
 
 #include <cstdint>
 #include <vector>
@@ -27,4 +27,4 @@ std::vector<std::uint16_t> BuildGaussianHalfKernel(int blur);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_GAUSSIAN_KERNELS_H_
+#endif  // VEXLOR_PIXELS_GAUSSIAN_KERNELS_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_PIXEL_DISTORTION_H_
-#define VEXLOR_ICON_PIXEL_DISTORTION_H_
+#ifndef VEXLOR_PIXELS_PIXEL_DISTORTION_H_
+#define VEXLOR_PIXELS_PIXEL_DISTORTION_H_
 
 #include <array>
 #include <cstddef>
@@ -47,4 +47,4 @@ void ScaleChannels(const BgrImageSpan& icon, const double factors[3]);
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_PIXEL_DISTORTION_H_
+#endif  // VEXLOR_PIXELS_PIXEL_DISTORTION_H_

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_ICON_HELPER_FILES_H_
-#define VEXLOR_ICON_HELPER_FILES_H_
+#ifndef VEXLOR_SUPPORT_HELPER_FILES_H_
+#define VEXLOR_SUPPORT_HELPER_FILES_H_
 
 #include <filesystem>
 #include <string>
@@ -20,4 +20,4 @@ void* LoadPluginEntry(const std::vector<std::filesystem::path>& places, const ch
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_ICON_HELPER_FILES_H_
+#endif  // VEXLOR_SUPPORT_HELPER_FILES_H_
