@@ -32,7 +32,9 @@ pick 512 "$count" '/(512x512|256x256@2x)/'
 cat "$work"/small "$work"/256 "$work"/512 "$work"/*.flat | xargs cat > /dev/null  # page cache
 
 /usr/bin/python3 - "$work" "$rounds" <<'PY'
-import os, statistics, subprocess, sys
+import sys
+sys.path.insert(0, "bench")
+from cpu_rounds import median_cpu_seconds
 work, rounds = sys.argv[1], int(sys.argv[2])
 batch = ["build/vexlor-batch", "-q", "-j", "1", "-o", "/dev/null"]
 commands = {}
@@ -40,21 +42,7 @@ for size in ("small", "256", "512"):
     commands[size, "plain"] = batch + [f"{work}/{size}"]
     commands[size, "white"] = batch + ["--background", "white", f"{work}/{size}"]
     commands[size, "flat"] = batch + [f"{work}/{size}.flat"]
-def cpu(command):
-    run = subprocess.Popen(command, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(run.pid, 0)
-    run.returncode = os.waitstatus_to_exitcode(status)
-    if run.returncode != 0:
-        sys.exit(f"{command} failed")
-    return usage.ru_utime + usage.ru_stime
-times = {name: [] for name in commands}
-names = list(commands)
-for r in range(rounds + 1):
-    for name in names[r % len(names):] + names[:r % len(names)]:
-        t = cpu(commands[name])
-        if r > 0:  # the first round warms up
-            times[name].append(t)
-median = {name: statistics.median(t) for name, t in times.items()}
+median = median_cpu_seconds(commands, rounds)
 for size in ("small", "256", "512"):
     n = sum(1 for _ in open(f"{work}/{size}"))
     plain, white, flat = (median[size, k] for k in ("plain", "white", "flat"))

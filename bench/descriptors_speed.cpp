@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "vexlor/descriptors.h"
 #include "opencv/gradient_maps.h"
 #include "opencv/lab_icon.h"
+#include "vexlor/descriptors.h"
 #include "vexlor/icon.h"
 
 namespace {

@@ -41,25 +41,15 @@ build/vexlor-batch -q -o "$work/png.txt" "$work/png-list"
 cmp -s "$work/svg.txt" "$work/png.txt" || { echo "MISMATCH between SVG and rsvg-convert PNG records"; exit 1; }
 
 /usr/bin/python3 - "$work" <<'PY'
-import os, statistics, subprocess, sys
+import sys
+sys.path.insert(0, "bench")
+from cpu_rounds import median_cpu_seconds
 work = sys.argv[1]
 batch = ["build/vexlor-batch", "-q", "-j", "1", "-o", "/dev/null"]
-commands = {"svg": batch + [f"{work}/svg-list"], "png": batch + [f"{work}/png-list"],
-            "librsvg": ["build/bench/vexlor_svg_render_floor", f"{work}/svg-list"]}
-def cpu(command):
-    run = subprocess.Popen(command, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(run.pid, 0)
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"{command} failed")
-    return usage.ru_utime + usage.ru_stime
-times = {name: [] for name in commands}
-names = list(commands)
-for r in range(6):
-    for name in names[r % 3:] + names[:r % 3]:
-        t = cpu(commands[name])
-        if r > 0:  # the first round warms up
-            times[name].append(t)
-svg, png, librsvg = (statistics.median(times[k]) for k in names)
+median = median_cpu_seconds(
+    {"svg": batch + [f"{work}/svg-list"], "png": batch + [f"{work}/png-list"],
+     "librsvg": ["build/bench/vexlor_svg_render_floor", f"{work}/svg-list"]}, 5)
+svg, png, librsvg = median["svg"], median["png"], median["librsvg"]
 n = sum(1 for _ in open(f"{work}/svg-list"))
 us = lambda t: f"{t / n * 1e6:8.1f} us"
 print(f"SVG icons: {n} (Adwaita scalable, breeze), every record equal to its rsvg-convert PNG's")

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "opencv/interleaved_icon.h"
-#include "support/quoted.h"
 #include "support/parallel_for.h"
+#include "support/quoted.h"
 #include "vexlor/card.h"
 #include "vexlor/nearest.h"
 #include "vexlor/vexlor.h"

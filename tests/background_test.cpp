@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
-#include "pixels/composite.h"
 #include "decode/icon_loading.h"
 #include "decode/png_decoder.h"
+#include "pixels/composite.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
-#include "vexlor/icon.h"
 #include "tests/test_support.h"
+#include "vexlor/icon.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "vexlor/console_report.h"
 #include "tests/test_support.h"
+#include "vexlor/console_report.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "vexlor/descriptors.h"
 #include "tests/test_support.h"
+#include "vexlor/descriptors.h"
 
 namespace {
 

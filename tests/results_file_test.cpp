@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "vexlor/descriptors.h"
 #include "record/record_format.h"
-#include "vexlor/record.h"
 #include "tests/test_support.h"
+#include "vexlor/descriptors.h"
+#include "vexlor/record.h"
 
 namespace {
 

@@ -9,14 +9,16 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
-#include "pixels/blur_check.h"
+#include "decode/file_bytes.h"
 #include "decode/image_library.h"
 #include "decode/jpeg_decoder.h"
 #include "decode/own_decoders.h"
-#include "pixels/pixel_distortion.h"
 #include "decode/svg_renderer.h"
+#include "pixels/blur_check.h"
+#include "pixels/pixel_distortion.h"
 #include "support/quoted.h"
 #include "support/whole_file.h"
 
@@ -61,11 +63,20 @@ ForeignIcon InspectHead(const std::uint8_t* head, std::size_t size) {
   return source;
 }
 
-// Bytes already in memory; an SVG's are kept (up to kMaxSvgBytes).
+// Bytes given in memory; an SVG's are kept (up to kMaxSvgBytes).
 ForeignIcon InspectBytes(const std::uint8_t* bytes, std::size_t size) {
   ForeignIcon source = InspectHead(bytes, size);
   source.is_svg = source.is_svg && size <= kMaxSvgBytes;
   if (source.is_svg) source.bytes.assign(bytes, bytes + size);
+  return source;
+}
+
+// A file already read whole (at most kWholeFileLimit, below kMaxSvgBytes):
+// an SVG keeps the bytes themselves, not a copy.
+static_assert(kWholeFileLimit <= kMaxSvgBytes);
+ForeignIcon InspectWhole(std::vector<std::uint8_t>&& whole) {
+  ForeignIcon source = InspectHead(whole.data(), whole.size());
+  if (source.is_svg) source.bytes = std::move(whole);
   return source;
 }
 
@@ -183,7 +194,7 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortio
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
         return library.read(path, maxPixels, background, icon);
       },
-      [&] { return whole.empty() ? InspectFile(path) : InspectBytes(whole.data(), whole.size()); },
+      [&] { return whole.empty() ? InspectFile(path) : InspectWhole(std::move(whole)); },
       path, settings, icon);
 }
 

@@ -1,9 +1,9 @@
 #include <filesystem>
 #include <mutex>
 
-#include "support/helper_files.h"
 #include "decode/image_library.h"
 #include "decode/pixel_limit.h"
+#include "support/helper_files.h"
 
 namespace vexlor {
 

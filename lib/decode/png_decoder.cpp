@@ -1,8 +1,8 @@
 #include "decode/png_decoder.h"
 
-#include "pixels/composite.h"
 #include "decode/file_bytes.h"
 #include "decode/png_image_data.h"
+#include "pixels/composite.h"
 
 #include <png.h>
 

@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -20,9 +19,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/helper_files.h"
 #include "decode/svg_exchange.h"
 #include "decode/svg_renderer.h"
+#include "support/helper_files.h"
 
 extern char** environ;
 

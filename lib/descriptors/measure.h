@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "descriptors/normalised_icon.h"
 #include "decode/icon_pixels.h"
+#include "descriptors/normalised_icon.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/distortion.h"
 #include "vexlor/status.h"

@@ -1,7 +1,7 @@
 #include "descriptors/normalised_icon.h"
 
-#include "pixels/bilinear_resize.h"
 #include "descriptors/lab_conversion.h"
+#include "pixels/bilinear_resize.h"
 
 namespace vexlor {
 

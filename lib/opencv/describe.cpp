@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "opencv/lab_icon.h"
 #include "descriptors/measure.h"
+#include "opencv/lab_icon.h"
 #include "vexlor/vexlor.h"
 
 namespace vexlor {

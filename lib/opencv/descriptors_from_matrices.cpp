@@ -1,9 +1,9 @@
 // The record's constructors and entry points for image-library matrices.
 #include <opencv2/core.hpp>
 
+#include "descriptors/scan_cells.h"
 #include "opencv/gradient_maps.h"
 #include "opencv/lab_icon.h"
-#include "descriptors/scan_cells.h"
 #include "vexlor/descriptors.h"
 
 namespace vexlor {

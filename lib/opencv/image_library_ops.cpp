@@ -5,9 +5,9 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
-#include "pixels/composite.h"
 #include "decode/image_library.h"
 #include "opencv/matrices.h"
+#include "pixels/composite.h"
 #include "vexlor/icon.h"
 
 namespace vexlor {

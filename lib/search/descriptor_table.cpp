@@ -1,15 +1,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
 
-#include "vexlor/results_file.h"
 #include "search/root_transform.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/nearest.h"
+#include "vexlor/results_file.h"
 
 namespace vexlor {
 

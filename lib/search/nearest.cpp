@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "search/distance_kernels.h"
 #include "record/form_constants.h"
+#include "search/distance_kernels.h"
 #include "search/root_transform.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/nearest.h"

@@ -1,10 +1,10 @@
 #include <cstdio>
 
-#include "app/program_start.h"
 #include "app/batch_options.h"
+#include "app/program_start.h"
+#include "batch/batch_run.h"
 #include "cli/exit_codes.h"
 #include "cli/standard_streams.h"
-#include "batch/batch_run.h"
 
 int main(int argc, char** argv) {
   using namespace vexlor;

@@ -6,8 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/program_start.h"
 #include "app/command_line.h"
+#include "app/program_start.h"
 #include "cli/exit_codes.h"
 #include "vexlor/card.h"
 #include "vexlor/vexlor.h"

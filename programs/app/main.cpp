@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <exception>
 
-#include "cli/exit_codes.h"
 #include "app/program_start.h"
 #include "app/run.h"
+#include "cli/exit_codes.h"
 #include "vexlor/status.h"
 
 int main(int argc, char** argv) {

@@ -1,8 +1,8 @@
 #include <cstdio>
 
-#include "cli/exit_codes.h"
-#include "app/program_start.h"
 #include "app/nearest_options.h"
+#include "app/program_start.h"
+#include "cli/exit_codes.h"
 #include "cli/standard_streams.h"
 #include "nearest/nearest_run.h"
 

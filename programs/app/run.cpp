@@ -6,14 +6,14 @@
 #include <exception>
 #include <string>
 
-#include "cli/exit_codes.h"
 #include "app/run_options.h"
-#include "cli/standard_streams.h"
 #include "app/unusable_settings.h"
 #include "app/usage.h"
 #include "app/window.h"
-#include "descriptors/measure.h"
+#include "cli/exit_codes.h"
+#include "cli/standard_streams.h"
 #include "decode/icon_loading.h"
+#include "descriptors/measure.h"
 #include "vexlor/console_report.h"
 #include "vexlor/results_file.h"
 

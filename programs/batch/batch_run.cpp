@@ -17,8 +17,8 @@
 #include "batch/progress.h"
 #include "cli/exit_codes.h"
 #include "descriptors/measure.h"
-#include "support/quoted.h"
 #include "report/output_file.h"
+#include "support/quoted.h"
 #include "vexlor/results_file.h"
 
 namespace vexlor {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "descriptors/normalised_icon.h"
 #include "decode/icon_loading.h"
+#include "descriptors/normalised_icon.h"
 #include "report/png_encoder.h"
 #include "support/quoted.h"
 

@@ -7,11 +7,11 @@
 
 #include "cli/exit_codes.h"
 #include "cli/standard_streams.h"
+#include "descriptors/measure.h"
 #include "nearest/answer_page.h"
 #include "nearest/names.h"
-#include "support/whole_file.h"
 #include "support/parallel_for.h"
-#include "descriptors/measure.h"
+#include "support/whole_file.h"
 #include "vexlor/results_file.h"
 
 namespace vexlor {

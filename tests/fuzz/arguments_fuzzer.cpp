@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/batch_options.h"
-#include "cli/exit_codes.h"
 #include "app/run_options.h"
+#include "cli/exit_codes.h"
 #include "vexlor/icon.h"
 
 namespace {

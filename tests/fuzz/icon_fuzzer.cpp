@@ -12,10 +12,10 @@
 #include <opencv2/core.hpp>
 
 #include "decode/icon_loading.h"
+#include "record/record_format.h"
 #include "tests/fuzz/fuzz_factor.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/icon.h"
-#include "record/record_format.h"
 #include "vexlor/record.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "pixels/bilinear_resize.h"
 #include "decode/png_decoder.h"
+#include "pixels/bilinear_resize.h"
 #include "vexlor/icon.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "descriptors/measure.h"
 #include "decode/icon_loading.h"
 #include "decode/svg_renderer.h"
+#include "descriptors/measure.h"
 
 namespace {
 
