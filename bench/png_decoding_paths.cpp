@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
       const auto streamResult = vexlor::DecodePng(stream.get(), kMaxPixels, &streamed, background);
       streamSeconds += std::chrono::duration<double>(Clock::now() - middle).count();
       memorySeconds += std::chrono::duration<double>(middle - start).count();
-      if (memoryResult != streamResult || !Same(inMemory, streamed)) {
+      if (memoryResult.code() != streamResult.code() || !Same(inMemory, streamed)) {
         std::printf("differs%s: %s\n", background.set ? " over white" : "", file.path.c_str());
         ++differences;
       }

@@ -21,8 +21,7 @@ bool Render(const std::string& path) {
   if (handle == nullptr) return false;
   rsvg_handle_set_dpi(handle, 96.0);
   double w = 0, h = 0;
-  std::string why;
-  bool rendered = vexlor::SvgNaturalSize(handle, &w, &h, &why) && w > 0 && h > 0;
+  bool rendered = vexlor::SvgNaturalSize(handle, &w, &h) && w > 0 && h > 0;
   if (rendered) {
     cairo_surface_t* surface = cairo_image_surface_create(
         CAIRO_FORMAT_ARGB32, static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));

@@ -99,7 +99,7 @@ TEST(Card, TheToolWritesTheSamePngBytesForTheSameRecord) {
             RecordLine(Describe(loaded, {.blur = 1, .red = 0.8}), RecordForm::kDouble));
   ASSERT_EQ(WriteCardPng(DrawCard(d, seen), dir / "c.png").code(), Status::Code::kOk);
   EXPECT_EQ(ReadFile(dir / "a.png"), ReadFile(dir / "c.png"));
-  ASSERT_EQ(DecodePngFile(dir / "a.png", kDefaultMaxIconPixels, &written), PngDecoding::kDecoded);
+  ASSERT_TRUE(DecodePngFile(dir / "a.png", kDefaultMaxIconPixels, &written).ok());
   EXPECT_EQ(cv::countNonZero(MatrixOf(written).reshape(1) != DrawCard(d, seen).reshape(1)), 0);
 }
 

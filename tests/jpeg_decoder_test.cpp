@@ -116,14 +116,15 @@ class JpegDecoderTest : public ::testing::Test {
     WriteFile(path, std::string(bytes.begin(), bytes.end()));
     const cv::Mat library = cv::imread(path, cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
     IconPixels fromMemory, fromStream;
-    const JpegDecoding memory =
+    const Status memory =
         DecodeJpegBytes(bytes.data(), bytes.size(), kDefaultMaxIconPixels, &fromMemory);
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    const JpegDecoding stream = DecodeJpeg(file, kDefaultMaxIconPixels, &fromStream);
+    const Status stream = DecodeJpeg(file, kDefaultMaxIconPixels, &fromStream);
     std::fclose(file);
-    EXPECT_EQ(memory, stream) << what;
-    EXPECT_EQ(memory == JpegDecoding::kDecoded, !library.empty()) << what;
-    if (memory == JpegDecoding::kDecoded && !library.empty()) {
+    EXPECT_EQ(memory.code(), stream.code()) << what;
+    EXPECT_EQ(memory.message(), stream.message()) << what;
+    EXPECT_EQ(memory.ok(), !library.empty()) << what;
+    if (memory.ok() && !library.empty()) {
       EXPECT_EQ(cv::norm(MatrixOf(fromMemory), library, cv::NORM_INF), 0) << what;
       EXPECT_EQ(cv::norm(MatrixOf(fromStream), library, cv::NORM_INF), 0) << what;
     }
@@ -215,14 +216,17 @@ TEST_F(JpegDecoderTest, DamagedFilesDecodeOrFailAsWithTheLibrary) {
 TEST_F(JpegDecoderTest, RefusesImagesBeyondThePixelLimitAndOtherFormats) {
   const Bytes jpeg = EncodeJpeg(kLayouts[1], 40, 30, 5);
   IconPixels none;
-  EXPECT_EQ(DecodeJpegBytes(jpeg.data(), jpeg.size(), 1199, &none), JpegDecoding::kTooLarge);
+  const Status tooLarge = DecodeJpegBytes(jpeg.data(), jpeg.size(), 1199, &none);
+  EXPECT_EQ(tooLarge.code(), Status::Code::kIconRefused);
+  EXPECT_EQ(tooLarge.message(), "more than 1199 pixels");
   EXPECT_TRUE(none.empty());
-  EXPECT_EQ(DecodeJpegBytes(jpeg.data(), jpeg.size(), 1200, &none), JpegDecoding::kDecoded);
+  EXPECT_TRUE(DecodeJpegBytes(jpeg.data(), jpeg.size(), 1200, &none).ok());
   const std::string png = ReadFile(TestDataPath("calculator.png"));
+  const auto* pngBytes = reinterpret_cast<const std::uint8_t*>(png.data());
   IconPixels other;
-  EXPECT_EQ(DecodeJpegBytes(reinterpret_cast<const std::uint8_t*>(png.data()), png.size(),
-                            kDefaultMaxIconPixels, &other),
-            JpegDecoding::kNotJpeg);
+  EXPECT_FALSE(HasJpegSignature(pngBytes, png.size()));
+  EXPECT_EQ(DecodeJpegBytes(pngBytes, png.size(), kDefaultMaxIconPixels, &other).code(),
+            Status::Code::kBadIcon);
   EXPECT_TRUE(other.empty());
 }
 
@@ -259,22 +263,20 @@ TEST_F(JpegDecoderTest, BoundsTheScansAndTheMemoryOfProgressiveFiles) {
   EXPECT_TRUE(ExpectAsTheLibrary(atLimit, "at the scan limit"));
   const Bytes beyond = WithEmptyScans(atLimit, 1);
   IconPixels none;
-  EXPECT_EQ(DecodeJpegBytes(beyond.data(), beyond.size(), kDefaultMaxIconPixels, &none),
-            JpegDecoding::kTooManyScans);
+  EXPECT_EQ(DecodeJpegBytes(beyond.data(), beyond.size(), kDefaultMaxIconPixels, &none).message(),
+            "a JPEG of more than 100 scans");
   EXPECT_TRUE(none.empty());
 
   // A progressive 64 x 64 grey file needs its 12,288 image bytes and 8,192
   // bytes of coefficients, so 6,827 pixels (20,481 bytes) are enough and
   // 6,826 are not; a baseline file of that size needs just its pixels.
   IconPixels pixels;
-  EXPECT_EQ(DecodeJpegBytes(progressive.data(), progressive.size(), 6827, &pixels),
-            JpegDecoding::kDecoded);
-  EXPECT_EQ(DecodeJpegBytes(progressive.data(), progressive.size(), 6826, &none),
-            JpegDecoding::kTooMuchMemory);
+  EXPECT_TRUE(DecodeJpegBytes(progressive.data(), progressive.size(), 6827, &pixels).ok());
+  EXPECT_EQ(DecodeJpegBytes(progressive.data(), progressive.size(), 6826, &none).message(),
+            "a JPEG of several scans whose decoding needs more than 20478 bytes");
   EXPECT_TRUE(none.empty());
   const Bytes baseline = EncodeJpeg(kLayouts[0], 64, 64, 6);
-  EXPECT_EQ(DecodeJpegBytes(baseline.data(), baseline.size(), 4096, &pixels),
-            JpegDecoding::kDecoded);
+  EXPECT_TRUE(DecodeJpegBytes(baseline.data(), baseline.size(), 4096, &pixels).ok());
 }
 
 }  // namespace

@@ -82,14 +82,14 @@ void WritePng(const std::string& path, const Variant& v, int width, int height, 
 // Both decoders on the file at `path`; the test fails on any difference.
 void ExpectSameAsTheLibrary(const std::string& path, const std::string& what) {
   IconPixels pixels;
-  const PngDecoding result = DecodePngFile(path, kDefaultMaxIconPixels, &pixels);
+  const Status result = DecodePngFile(path, kDefaultMaxIconPixels, &pixels);
   const cv::Mat ours = MatrixOf(pixels);
   cv::Mat library;
   try {
     library = cv::imread(path, cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
   } catch (const cv::Exception&) {
   }
-  ASSERT_EQ(result == PngDecoding::kDecoded, !library.empty()) << what;
+  ASSERT_EQ(result.ok(), !library.empty()) << what;
   if (library.empty()) return;
   ASSERT_EQ(ours.size(), library.size()) << what;
   ASSERT_EQ(ours.type(), CV_8UC3) << what;
@@ -152,9 +152,11 @@ TEST(PngDecoder, FailsWhereTheImageLibraryFails) {
                                   "wide-1x300.png", "package-256.png"})
     ExpectSameAsTheLibrary(TestDataPath(icon), icon);
   IconPixels none;
-  EXPECT_EQ(DecodePngFile(TestDataPath("audio-card.jpg"), kDefaultMaxIconPixels, &none),
-            PngDecoding::kNotPng);
-  EXPECT_EQ(DecodePngFile(TestDataPath("package-256.png"), 1000, &none), PngDecoding::kTooLarge);
+  EXPECT_EQ(DecodePngFile(TestDataPath("audio-card.jpg"), kDefaultMaxIconPixels, &none).message(),
+            "no image that the image library reads");
+  const Status tooLarge = DecodePngFile(TestDataPath("package-256.png"), 1000, &none);
+  EXPECT_EQ(tooLarge.code(), Status::Code::kIconRefused);
+  EXPECT_EQ(tooLarge.message(), "more than 1000 pixels");
 }
 
 }  // namespace
@@ -181,7 +183,7 @@ TEST(PngDecoder, AChunkLongerThanTheFileFailsWithoutItsMemory) {
   rusage before{};
   ::getrusage(RUSAGE_SELF, &before);
   IconPixels none;
-  EXPECT_EQ(DecodePngFile(path, kDefaultMaxIconPixels, &none), PngDecoding::kFailed);
+  EXPECT_EQ(DecodePngFile(path, kDefaultMaxIconPixels, &none).code(), Status::Code::kBadIcon);
   rusage after{};
   ::getrusage(RUSAGE_SELF, &after);
   EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024) << "KB of peak memory added";
@@ -249,12 +251,14 @@ void ExpectBothWaysAlike(const std::string& png, const std::string& what) {
   for (const Background background : {Background{}, Background{true, 255, 255, 255}}) {
     IconPixels inMemory, streamed;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.data());
-    const PngDecoding memoryResult =
+    const Status memoryResult =
         DecodePngBytes(bytes, png.size(), kDefaultMaxIconPixels, &inMemory, background);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
         ::fmemopen(const_cast<char*>(png.data()), png.size(), "rb"), std::fclose);
-    ASSERT_EQ(memoryResult, DecodePng(stream.get(), kDefaultMaxIconPixels, &streamed, background))
-        << what;
+    const Status streamResult =
+        DecodePng(stream.get(), kDefaultMaxIconPixels, &streamed, background);
+    ASSERT_EQ(memoryResult.code(), streamResult.code()) << what;
+    ASSERT_EQ(memoryResult.message(), streamResult.message()) << what;
     ASSERT_EQ(inMemory.rows(), streamed.rows()) << what;
     ASSERT_EQ(inMemory.cols(), streamed.cols()) << what;
     if (!inMemory.empty()) {

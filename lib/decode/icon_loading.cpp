@@ -9,12 +9,13 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "decode/decoding_failures.h"
 #include "decode/file_bytes.h"
 #include "decode/image_library.h"
-#include "decode/jpeg_decoder.h"
 #include "decode/own_decoders.h"
 #include "decode/svg_renderer.h"
 #include "pixels/blur_check.h"
@@ -101,73 +102,51 @@ ForeignIcon InspectFile(const std::string& path) {
 
 // An SVG through its renderer process. Every failure is told: librsvg
 // refuses hostile files (entity loops, ...) as it refuses broken ones.
-Status RenderSvgIcon(const std::string& what, const ForeignIcon& source,
-                     const std::string& basePath, const SvgSettings& settings, IconPixels* icon) {
+Status RenderSvgIcon(const ForeignIcon& source, const std::string& basePath,
+                     const SvgSettings& settings, IconPixels* icon) {
   if (source.too_long)
-    return Status::IconRefused("cannot load " + what + ": an SVG of more than " +
-                               std::to_string(kMaxSvgBytes) + " bytes");
-  std::string why;
-  const SvgRendering rendered =
-      RenderSvg(source.bytes.data(), source.bytes.size(), basePath, settings, icon, &why);
-  if (rendered == SvgRendering::kRendered) return {};
-  icon->Clear();
-  const std::string message = "cannot load " + what + ": " + why;
-  return rendered == SvgRendering::kUnavailable ? Status::IOError(message)
-                                                : Status::IconRefused(message);
+    return Status::IconRefused("an SVG of more than " + std::to_string(kMaxSvgBytes) + " bytes");
+  return RenderSvg(source.bytes.data(), source.bytes.size(), basePath, settings, icon);
 }
 
-// Decodes one icon under the pixel limit: a PNG or JPEG here, an SVG through
-// its renderer process, anything else but DICOM through the image library.
-// `decodeOwn` decodes the bytes if they are ours, `inspect()` says what else they are
-// (`basePath` is where an SVG's references are resolved), `decode` hands the
-// bytes to the library.
+// Decodes what is neither PNG nor JPEG: an SVG through its renderer
+// process, anything else but DICOM through the image library (`decode`).
+template <typename Decode>
+Status DecodeForeign(const ForeignIcon& source, Decode decode, const std::string& basePath,
+                     const Distortion& settings, std::uint64_t maxPixels, IconPixels* icon) {
+  if (source.is_svg)
+    return RenderSvgIcon(source, basePath, {maxPixels, settings.svg_size, settings.background},
+                         icon);
+  if (source.is_dicom)
+    return Status::IconRefused(
+        "a DICOM file (not read: the image library's DICOM reader aborts the process on "
+        "damaged files)");
+  const ImageLibrary* library = nullptr;
+  if (Status loaded = GetImageLibrary(&library); !loaded.ok()) return loaded;
+  return decode(*library, maxPixels);
+}
+
+// Decodes one icon under the pixel limit: a PNG or JPEG here, anything else
+// as DecodeForeign does. `decodeOwn` decodes the bytes if they are ours,
+// `inspect()` says what else they are (`basePath` is where an SVG's
+// references are resolved), `decode` hands the bytes to the library. Every
+// failure names `what`.
 template <typename DecodeOwn, typename Decode, typename Inspect>
 Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Inspect inspect,
                 const std::string& basePath, const Distortion& settings, IconPixels* icon) {
   icon->Clear();
-  std::string reason = "no image that the image library reads";
-  bool refused = true;  // beyond a bound, rather than no image
   const std::uint64_t maxPixels = MaxIconPixels();
-  const auto tooLarge = [maxPixels] {
-    return "more than " + std::to_string(maxPixels) + " pixels";
-  };
+  Status status;
   try {
-    const OwnDecoding own = decodeOwn(maxPixels);
-    if (own == OwnDecoding::kDecoded) return {};
-    if (own == OwnDecoding::kTooLarge) {
-      reason = tooLarge();
-    } else if (own == OwnDecoding::kTooManyScans) {
-      reason = "a JPEG of more than " + std::to_string(kMaxJpegScans) + " scans";
-    } else if (own == OwnDecoding::kTooMuchMemory) {
-      reason = "a JPEG of several scans whose decoding needs more than " +
-               std::to_string(JpegMemoryBytes(maxPixels)) + " bytes";
-    } else if (own == OwnDecoding::kNotOurs) {
-      const ForeignIcon source = inspect();
-      if (source.is_svg)
-        return RenderSvgIcon(what, source, basePath,
-                             {maxPixels, settings.svg_size, settings.background}, icon);
-      if (source.is_dicom)
-        return Status::IconRefused("cannot load " + what +
-                                   ": a DICOM file (not read: the image library's DICOM reader "
-                                   "aborts the process on damaged files)");
-      std::string why;
-      const ImageLibrary* library = GetImageLibrary(&why);
-      if (library == nullptr) return Status::IOError("cannot load " + what + ": " + why);
-      switch (decode(*library, maxPixels)) {
-        case LibraryDecoding::kDecoded: return {};
-        case LibraryDecoding::kNoImage: refused = false; break;
-        case LibraryDecoding::kTooLarge: reason = tooLarge(); break;
-        case LibraryDecoding::kOutOfMemory: reason = "out of memory"; break;
-      }
-    } else {
-      refused = false;
-    }
+    std::optional<Status> own = decodeOwn(maxPixels);
+    status = own ? std::move(*own)
+                 : DecodeForeign(inspect(), decode, basePath, settings, maxPixels, icon);
   } catch (const std::bad_alloc&) {
-    reason = "out of memory";
+    status = OutOfMemory();
   }
+  if (status.ok()) return {};
   icon->Clear();
-  const std::string message = "cannot load " + what + ": " + reason;
-  return refused ? Status::IconRefused(message) : Status::BadIcon(message);
+  return WithContext("cannot load " + what, status);
 }
 
 std::string ExtensionOf(const char* path) {
@@ -217,18 +196,17 @@ Status SaveIconPixels(const std::string& path, const BgrImageView& icon) {
   // Encoded in memory and written here: the library's file writers do not
   // all notice a failed write, and leave a cut file behind as if saved.
   std::vector<std::uint8_t> bytes;
-  std::string error;
+  Status saved;
   try {
-    const ImageLibrary* library = GetImageLibrary(&error);
-    if (library != nullptr) error = library->encode(ExtensionOf(path.c_str()), icon, &bytes);
+    const ImageLibrary* library = nullptr;
+    saved = GetImageLibrary(&library);
+    if (saved.ok()) saved = library->encode(ExtensionOf(path.c_str()), icon, &bytes);
   } catch (const std::bad_alloc&) {
-    error = "out of memory";
+    saved = Status::IOError("out of memory");
   }
-  if (error.empty())
-    if (const int failure = WriteWholeFile(path, bytes.data(), bytes.size()); failure != 0)
-      error = std::strerror(failure);
-  if (error.empty()) return {};
-  return Status::IOError("cannot save the icon as '" + path + "': " + error);
+  if (saved.ok()) saved = WriteWholeFile(path, bytes.data(), bytes.size());
+  if (saved.ok()) return {};
+  return Status::IOError("cannot save the icon as '" + path + "': " + saved.message());
 }
 
 void DistortIcon(IconPixels& icon, const Distortion& distortion) {
@@ -239,9 +217,9 @@ void DistortIcon(IconPixels& icon, const Distortion& distortion) {
                   distortion);
     return;
   }
-  std::string why;
-  const ImageLibrary* library = GetImageLibrary(&why);
-  if (library == nullptr) throw Error(Status::MeasureFailed("cannot distort the icon: " + why));
+  const ImageLibrary* library = nullptr;
+  if (Status loaded = GetImageLibrary(&library); !loaded.ok())
+    throw Error(Status::MeasureFailed("cannot distort the icon: " + loaded.message()));
   library->distort(icon, distortion);
 }
 

@@ -8,6 +8,7 @@
 
 #include "decode/icon_pixels.h"
 #include "vexlor/distortion.h"
+#include "vexlor/status.h"
 
 namespace vexlor {
 
@@ -18,36 +19,31 @@ namespace vexlor {
 // ../libexec/vexlor/) only when an icon needs them: loading the library and
 // its dependencies costs a single run several times all its own work.
 //
-// Every operation reports the library's failures in its result, never by an
+// Every operation reports the library's failures in its Status, never by an
 // exception of the library's own type.
-enum class LibraryDecoding {
-  kDecoded,
-  kNoImage,      // no image the library reads
-  kTooLarge,     // more than the pixel limit, refused before allocating it
-  kOutOfMemory,
-};
-
 struct ImageLibrary {
   // Decodes the file at `path`, or `size` bytes, in colour mode without
   // applying the orientation tag; refuses images beyond `max_pixels`. Over a
   // set `background`, an image with alpha is composited over it: its colour
   // as colour mode reads it, its alpha as the library reads the image
   // unchanged (8 bits; the high byte of 16; a float's x 255, rounded).
-  LibraryDecoding (*read)(const std::string& path, std::uint64_t max_pixels,
-                          const Background& background, IconPixels* icon);
-  LibraryDecoding (*decode)(const std::uint8_t* bytes, std::size_t size, std::uint64_t max_pixels,
-                            const Background& background, IconPixels* icon);
-  // Encodes `icon` in the format `extension` (".png", ...) selects; "" on
-  // success, else the reason.
-  std::string (*encode)(const std::string& extension, const BgrImageView& icon,
-                        std::vector<std::uint8_t>* bytes);
+  // Fails as decode/decoding_failures.h says: NoImage(), MorePixelsThan()
+  // (refused before the image is allocated), OutOfMemory().
+  Status (*read)(const std::string& path, std::uint64_t max_pixels, const Background& background,
+                 IconPixels* icon);
+  Status (*decode)(const std::uint8_t* bytes, std::size_t size, std::uint64_t max_pixels,
+                   const Background& background, IconPixels* icon);
+  // Encodes `icon` in the format `extension` (".png", ...) selects; an
+  // IOError with the library's reason alone when it cannot.
+  Status (*encode)(const std::string& extension, const BgrImageView& icon,
+                   std::vector<std::uint8_t>* bytes);
   // IconProcess (vexlor/icon.h) in place. Throws vexlor::Error.
   void (*distort)(IconPixels& icon, const Distortion& distortion);
 };
 
-// The image library, or null with the reason in `*why` when it cannot be
-// loaded. Thread-safe; loads at most once.
-const ImageLibrary* GetImageLibrary(std::string* why);
+// Sets `*library` to the image library; an IOError with the reason alone
+// when it cannot be loaded. Thread-safe; loads at most once.
+Status GetImageLibrary(const ImageLibrary** library);
 
 // The operations of the image library this is linked with.
 const ImageLibrary& LinkedImageLibrary();

@@ -2,8 +2,11 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <string>
 
 #include <jpeglib.h>
+
+#include "decode/decoding_failures.h"
 
 namespace vexlor {
 
@@ -65,18 +68,22 @@ void CmykToBgr(const JSAMPLE* cmyk, int cols, std::uint8_t* bgr) {
   }
 }
 
+// What the part that may longjmp found; a Status, which has a destructor,
+// is made only after it.
+enum class Outcome { kDecoded, kTooLarge, kTooManyScans, kTooMuchMemory, kFailed };
+
 // The part that may longjmp: no object with a destructor lives here.
 // `setSource` points libjpeg at the file's bytes.
 template <typename SetSource>
-JpegDecoding Decode(SetSource setSource, std::uint64_t max_pixels, Decompressor& d,
+Outcome Decode(SetSource setSource, std::uint64_t max_pixels, Decompressor& d,
                     IconPixels* icon) {
   d.cinfo.err = jpeg_std_error(&d.error.pub);
   d.error.pub.error_exit = Fail;
   d.error.pub.output_message = Silent;
   switch (setjmp(d.error.jump)) {
     case 0: break;
-    case kScansExceeded: return JpegDecoding::kTooManyScans;
-    default: return JpegDecoding::kFailed;
+    case kScansExceeded: return Outcome::kTooManyScans;
+    default: return Outcome::kFailed;
   }
   jpeg_create_decompress(&d.cinfo);
   d.created = true;
@@ -90,12 +97,12 @@ JpegDecoding Decode(SetSource setSource, std::uint64_t max_pixels, Decompressor&
   d.cinfo.scale_denom = 1;
   jpeg_calc_output_dimensions(&d.cinfo);
   const JDIMENSION width = d.cinfo.output_width, height = d.cinfo.output_height;
-  if (width == 0 || height == 0) return JpegDecoding::kFailed;
+  if (width == 0 || height == 0) return Outcome::kFailed;
   const std::uint64_t pixelCount = std::uint64_t{width} * height;
-  if (pixelCount > max_pixels) return JpegDecoding::kTooLarge;
+  if (pixelCount > max_pixels) return Outcome::kTooLarge;
   if (jpeg_has_multiple_scans(&d.cinfo) &&
       3 * pixelCount + CoefficientBytes(d.cinfo) > JpegMemoryBytes(max_pixels))
-    return JpegDecoding::kTooMuchMemory;
+    return Outcome::kTooMuchMemory;
   // A file without Huffman tables (motion JPEG) gets the standard ones from
   // libjpeg itself, as the library's own fallback would give them.
   const bool cmyk = d.cinfo.num_components == 4;
@@ -115,16 +122,26 @@ JpegDecoding Decode(SetSource setSource, std::uint64_t max_pixels, Decompressor&
     if (cmyk) CmykToBgr(cmykRow[0], static_cast<int>(width), row);
   }
   // The library ignores what jpeg_finish_decompress finds after the last row.
-  return JpegDecoding::kDecoded;
+  return Outcome::kDecoded;
 }
 
 template <typename SetSource>
-JpegDecoding DecodeWith(SetSource setSource, std::uint64_t max_pixels, IconPixels* icon) {
+Status DecodeWith(SetSource setSource, std::uint64_t max_pixels, IconPixels* icon) {
   icon->Clear();
   Decompressor d;
-  const JpegDecoding result = Decode(setSource, max_pixels, d, icon);
-  if (result != JpegDecoding::kDecoded) icon->Clear();
-  return result;
+  const Outcome outcome = Decode(setSource, max_pixels, d, icon);
+  if (outcome == Outcome::kDecoded) return {};
+  icon->Clear();
+  switch (outcome) {
+    case Outcome::kTooLarge: return MorePixelsThan(max_pixels);
+    case Outcome::kTooManyScans:
+      return Status::IconRefused("a JPEG of more than " + std::to_string(kMaxJpegScans) +
+                                 " scans");
+    case Outcome::kTooMuchMemory:
+      return Status::IconRefused("a JPEG of several scans whose decoding needs more than " +
+                                 std::to_string(JpegMemoryBytes(max_pixels)) + " bytes");
+    default: return NoImage();
+  }
 }
 
 }  // namespace
@@ -133,9 +150,9 @@ bool HasJpegSignature(const std::uint8_t* data, std::size_t size) {
   return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-JpegDecoding DecodeJpegBytes(const std::uint8_t* data, std::size_t size,
-                             std::uint64_t max_pixels, IconPixels* icon) {
-  if (!HasJpegSignature(data, size)) return JpegDecoding::kNotJpeg;
+Status DecodeJpegBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
+                       IconPixels* icon) {
+  if (!HasJpegSignature(data, size)) return NoImage();
   // libjpeg's memory source ends the data as its file source ends a file: a
   // warning and an inserted end-of-image marker.
   return DecodeWith(
@@ -145,12 +162,12 @@ JpegDecoding DecodeJpegBytes(const std::uint8_t* data, std::size_t size,
       max_pixels, icon);
 }
 
-JpegDecoding DecodeJpeg(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon) {
+Status DecodeJpeg(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon) {
   std::uint8_t signature[3];
   const bool jpeg = std::fread(signature, 1, sizeof signature, file) == sizeof signature &&
                     HasJpegSignature(signature, sizeof signature);
   std::rewind(file);
-  if (!jpeg) return JpegDecoding::kNotJpeg;
+  if (!jpeg) return NoImage();
   return DecodeWith([file](j_decompress_ptr cinfo) { jpeg_stdio_src(cinfo, file); }, max_pixels,
                     icon);
 }

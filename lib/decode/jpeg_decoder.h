@@ -6,17 +6,9 @@
 #include <cstdio>
 
 #include "decode/icon_pixels.h"
+#include "vexlor/status.h"
 
 namespace vexlor {
-
-enum class JpegDecoding {
-  kDecoded,   // `*icon` holds the image
-  kNotJpeg,   // no JPEG signature: another decoder's business
-  kTooLarge,  // more than the pixel limit, refused before its pixels are allocated
-  kTooManyScans,   // more than kMaxJpegScans scans, refused when the next one starts
-  kTooMuchMemory,  // would need more than kJpegMemoryBytes(max_pixels), refused up front
-  kFailed,    // a JPEG that libjpeg cannot decode
-};
 
 // Bounds that the image library does not set, so that no file costs more than
 // decoding an icon at the pixel limit: every scan of a progressive file passes
@@ -44,11 +36,17 @@ bool HasJpegSignature(const std::uint8_t* data, std::size_t size);
 // library, the scans and the memory are bounded (above). A
 // differential test and fuzz target hold the two to the same pixels.
 //
+// Fails as decode/decoding_failures.h says: NoImage() for bytes without the
+// signature or that libjpeg refuses; IconRefused beyond a bound: more than
+// the pixel limit (MorePixelsThan(), before the pixels are allocated), more
+// than kMaxJpegScans scans (when the next one starts), more memory than
+// JpegMemoryBytes(max_pixels) (up front).
+//
 // `size` bytes in memory, decoded as a file holding them.
-JpegDecoding DecodeJpegBytes(const std::uint8_t* data, std::size_t size,
-                             std::uint64_t max_pixels, IconPixels* icon);
+Status DecodeJpegBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
+                       IconPixels* icon);
 // A stream positioned at the start of the file.
-JpegDecoding DecodeJpeg(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon);
+Status DecodeJpeg(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon);
 
 }  // namespace vexlor
 

@@ -10,7 +10,7 @@ namespace vexlor {
 namespace {
 
 constexpr const char* kPluginName = "vexlor-imaging.so";
-constexpr const char* kEntryPoint = "vexlor_image_library_v2";
+constexpr const char* kEntryPoint = "vexlor_image_library_v3";
 
 // Where the plugin may be: beside the program or in its installation's
 // libexec folder, and where this build put it.
@@ -39,10 +39,10 @@ Loaded Load() {
 
 }  // namespace
 
-const ImageLibrary* GetImageLibrary(std::string* why) {
+Status GetImageLibrary(const ImageLibrary** library) {
   static const Loaded loaded = Load();
-  if (loaded.library == nullptr) *why = loaded.why;
-  return loaded.library;
+  *library = loaded.library;
+  return loaded.library != nullptr ? Status() : Status::IOError(loaded.why);
 }
 
 }  // namespace vexlor

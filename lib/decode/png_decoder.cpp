@@ -1,5 +1,6 @@
 #include "decode/png_decoder.h"
 
+#include "decode/decoding_failures.h"
 #include "decode/file_bytes.h"
 #include "decode/png_image_data.h"
 #include "pixels/composite.h"
@@ -151,41 +152,45 @@ bool ReadImageWithLibpng(ReadStruct& s, bool keepAlpha, IconPixels* icon,
   return true;
 }
 
+// What the part that may longjmp found; a Status, which has a destructor,
+// is made only after it.
+enum class Outcome { kDecoded, kTooLarge, kFailed };
+
 // The part that may longjmp: no object with a destructor lives here.
 // `setSource` points libpng at the bytes, from their start; `memory` is
 // their reader if they are in memory.
 template <typename SetSource>
-PngDecoding Decode(SetSource setSource, const MemoryReader* memory, std::uint64_t max_pixels,
+Outcome Decode(SetSource setSource, const MemoryReader* memory, std::uint64_t max_pixels,
                    const Background& background, ReadStruct& s, IconPixels* icon,
                    std::vector<png_bytep>* rows) {
-  if (setjmp(png_jmpbuf(s.png)) != 0) return PngDecoding::kFailed;
+  if (setjmp(png_jmpbuf(s.png)) != 0) return Outcome::kFailed;
   setSource(s.png);
   png_read_info(s.png, s.info);
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0;
   png_get_IHDR(s.png, s.info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
-  if (bitDepth > 8 && bitDepth != 16) return PngDecoding::kFailed;
+  if (bitDepth > 8 && bitDepth != 16) return Outcome::kFailed;
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide ||
       static_cast<std::uint64_t>(width) * height > max_pixels)
-    return PngDecoding::kTooLarge;
+    return Outcome::kTooLarge;
 
   // Over a background, an image with alpha or transparency keeps it.
   const bool composite = background.set && ((colorType & PNG_COLOR_MASK_ALPHA) != 0 ||
                                             png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0);
   const bool direct =
       memory != nullptr && DecodeImageDataDirectly(s.png, s.info, *memory, composite, icon);
-  if (!direct && !ReadImageWithLibpng(s, composite, icon, rows)) return PngDecoding::kFailed;
+  if (!direct && !ReadImageWithLibpng(s, composite, icon, rows)) return Outcome::kFailed;
   if (composite) CompositeBgraInPlace(icon->data(), std::size_t{width} * height, background);
-  return PngDecoding::kDecoded;
+  return Outcome::kDecoded;
 }
 
 }  // namespace
 
-PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon,
-                          const Background& background) {
+Status DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon,
+                     const Background& background) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                        std::fclose);
-  if (!file) return PngDecoding::kNotPng;
+  if (!file) return NoImage();
   if (std::vector<std::uint8_t> bytes; ReadWholeSmallFile(file.get(), &bytes))
     return DecodePngBytes(bytes.data(), bytes.size(), max_pixels, icon, background);
   return DecodePng(file.get(), max_pixels, icon, background);
@@ -194,45 +199,45 @@ PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, Ico
 namespace {
 
 template <typename SetSource>
-PngDecoding DecodeWith(SetSource setSource, const MemoryReader* memory, std::uint64_t max_pixels,
-                       const Background& background, IconPixels* icon) {
+Status DecodeWith(SetSource setSource, const MemoryReader* memory, std::uint64_t max_pixels,
+                  const Background& background, IconPixels* icon) {
   ReadStruct s;
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
-  if (s.png == nullptr) return PngDecoding::kFailed;
+  if (s.png == nullptr) return NoImage();
   s.info = png_create_info_struct(s.png);
   s.end = png_create_info_struct(s.png);
-  if (s.info == nullptr || s.end == nullptr) return PngDecoding::kFailed;
+  if (s.info == nullptr || s.end == nullptr) return NoImage();
   std::vector<png_bytep> rows;
-  const PngDecoding result = Decode(setSource, memory, max_pixels, background, s, icon, &rows);
-  if (result != PngDecoding::kDecoded) icon->Clear();
-  return result;
+  const Outcome outcome = Decode(setSource, memory, max_pixels, background, s, icon, &rows);
+  if (outcome == Outcome::kDecoded) return {};
+  icon->Clear();
+  return outcome == Outcome::kTooLarge ? MorePixelsThan(max_pixels) : NoImage();
 }
+
+}  // namespace
 
 bool HasPngSignature(const std::uint8_t* data, std::size_t size) {
   return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
 }
 
-}  // namespace
-
-PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
-                           IconPixels* icon, const Background& background) {
-  if (!HasPngSignature(data, size)) return PngDecoding::kNotPng;
-  if (PngChunkOverrunsBytes(data, size)) return PngDecoding::kFailed;
+Status DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
+                      IconPixels* icon, const Background& background) {
+  if (!HasPngSignature(data, size) || PngChunkOverrunsBytes(data, size)) return NoImage();
   MemoryReader reader{data, size};
   return DecodeWith(
       [&reader](png_structp png) { png_set_read_fn(png, &reader, ReadFromMemory); }, &reader,
       max_pixels, background, icon);
 }
 
-PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon,
-                      const Background& background) {
+Status DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon,
+                 const Background& background) {
   unsigned char signature[8];
   if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
       !HasPngSignature(signature, sizeof signature))
-    return PngDecoding::kNotPng;
+    return NoImage();
   const bool overrun = PngChunkOverrunsFile(file);
   std::rewind(file);
-  if (overrun) return PngDecoding::kFailed;
+  if (overrun) return NoImage();
   return DecodeWith([file](png_structp png) { png_init_io(png, file); }, nullptr, max_pixels,
                     background, icon);
 }

@@ -8,15 +8,12 @@
 
 #include "decode/icon_pixels.h"
 #include "vexlor/distortion.h"
+#include "vexlor/status.h"
 
 namespace vexlor {
 
-enum class PngDecoding {
-  kDecoded,     // `*icon` holds the image
-  kNotPng,      // no PNG signature: another decoder's business
-  kTooLarge,    // beyond the size limits, refused before decoding
-  kFailed,      // a PNG that libpng cannot decode
-};
+// Whether the bytes start with the PNG signature.
+bool HasPngSignature(const std::uint8_t* data, std::size_t size);
 
 // Decodes the PNG file at `path` as the image library's PNG decoder does for
 // cv::imread(path, IMREAD_COLOR): the same libpng, the same transforms (16
@@ -29,17 +26,21 @@ enum class PngDecoding {
 // its alpha (libpng expanding tRNS to it, 16 bits stripped to the high byte
 // like the colour) and is composited over it (vexlor/distortion.h); the
 // image then needs 4 bytes a pixel while it decodes.
-PngDecoding DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon,
-                          const Background& background = {});
+//
+// Fails as decode/decoding_failures.h says: NoImage() for a file that cannot
+// be opened, has no PNG signature or that libpng cannot decode;
+// MorePixelsThan() beyond the size limits, refused before decoding.
+Status DecodePngFile(const std::string& path, std::uint64_t max_pixels, IconPixels* icon,
+                     const Background& background = {});
 
 // The same for a stream positioned at the start of the file, read as a
 // stream.
-PngDecoding DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon,
-                      const Background& background = {});
+Status DecodePng(std::FILE* file, std::uint64_t max_pixels, IconPixels* icon,
+                 const Background& background = {});
 
 // The same for `size` bytes in memory.
-PngDecoding DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
-                           IconPixels* icon, const Background& background = {});
+Status DecodePngBytes(const std::uint8_t* data, std::size_t size, std::uint64_t max_pixels,
+                      IconPixels* icon, const Background& background = {});
 
 // Whether a chunk of the PNG in `file` (before IEND) declares more bytes than
 // the file has after it. Such a file cannot be decoded, but libpng allocates

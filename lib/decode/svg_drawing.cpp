@@ -27,7 +27,7 @@ Size Fitted(Size natural, int side) {
 
 }  // namespace
 
-bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height, std::string* why) {
+bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height) {
   if (rsvg_handle_get_intrinsic_size_in_pixels(handle, width, height)) return true;
   gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
   RsvgLength w{}, h{};
@@ -42,7 +42,6 @@ bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height, std::stri
   RsvgRectangle ink{}, logical{};
   GError* error = nullptr;
   if (!rsvg_handle_get_geometry_for_element(handle, nullptr, &ink, &logical, &error)) {
-    *why = error != nullptr ? error->message : "no size";
     g_clear_error(&error);
     return false;
   }
@@ -51,9 +50,9 @@ bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height, std::stri
   return true;
 }
 
-SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
-                     const SvgSettings& settings, const std::function<bool(int, int)>& sized,
-                     const std::function<bool(const std::uint8_t*)>& row, std::string* why) {
+Status DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
+               const SvgSettings& settings, const std::function<bool(int, int)>& sized,
+               const std::function<bool(const std::uint8_t*)>& row) {
   GFile* base = base_path.empty() ? nullptr : g_file_new_for_path(base_path.c_str());
   GInputStream* stream =
       g_memory_input_stream_new_from_data(bytes, static_cast<gssize>(size), nullptr);
@@ -62,24 +61,25 @@ SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::str
       rsvg_handle_new_from_stream_sync(stream, base, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
   g_object_unref(stream);
   if (base != nullptr) g_object_unref(base);
-  const auto fail = [&](const char* what) {
-    *why = std::string(what) + (error != nullptr ? std::string(": ") + error->message : "");
+  const auto fail = [&](const std::string& what) {
+    Status failed = Status::IconRefused(
+        what + (error != nullptr ? std::string(": ") + error->message : ""));
     g_clear_error(&error);
     if (handle != nullptr) g_object_unref(handle);
-    return SvgRendering::kFailed;
+    return failed;
   };
   if (handle == nullptr) return fail("librsvg cannot read it");
   rsvg_handle_set_dpi(handle, 96.0);
   Size natural;
-  if (!SvgNaturalSize(handle, &natural.w, &natural.h, why)) return fail("it has no size");
-  if (!(natural.w > 0 && natural.h > 0)) return fail("it has no size");
+  if (!SvgNaturalSize(handle, &natural.w, &natural.h) || !(natural.w > 0 && natural.h > 0))
+    return fail("it has no size");
   const Size final = settings.svg_size > 0 ? Fitted(natural, settings.svg_size) : natural;
   const double wide = std::ceil(final.w), high = std::ceil(final.h);
   if (!(wide <= 32767 && high <= 32767) || wide * high > static_cast<double>(settings.max_pixels)) {
-    *why = "an SVG of " + std::to_string(final.w) + " x " + std::to_string(final.h) +
-           " pixels, more than " + std::to_string(settings.max_pixels) + " pixels";
     g_object_unref(handle);
-    return SvgRendering::kTooLarge;
+    return Status::IconRefused("an SVG of " + std::to_string(final.w) + " x " +
+                               std::to_string(final.h) + " pixels, more than " +
+                               std::to_string(settings.max_pixels) + " pixels");
   }
   const int cols = static_cast<int>(wide), rows = static_cast<int>(high);
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cols, rows);
@@ -96,8 +96,7 @@ SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::str
   g_object_unref(handle);
   if (!sized(rows, cols)) {
     cairo_surface_destroy(surface);
-    *why = "the icon was not taken";
-    return SvgRendering::kFailed;
+    return Status::IconRefused("the icon was not taken");
   }
   // Unpremultiplied as cairo writes a PNG, then as vexlor reads one.
   const unsigned char* data = cairo_image_surface_get_data(surface);
@@ -123,12 +122,11 @@ SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::str
     }
     if (!row(line.data())) {
       cairo_surface_destroy(surface);
-      *why = "the icon was not taken";
-      return SvgRendering::kFailed;
+      return Status::IconRefused("the icon was not taken");
     }
   }
   cairo_surface_destroy(surface);
-  return SvgRendering::kRendered;
+  return {};
 }
 
 }  // namespace vexlor

@@ -14,20 +14,19 @@ namespace vexlor {
 
 // An SVG's natural size in pixels, as rsvg-convert takes it (librsvg's legacy
 // document size): width and height when both are absolute; else the
-// viewBox's size; else the drawing's extent. False, with librsvg's reason in
-// `*why`, when it has none.
-bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height, std::string* why);
+// viewBox's size; else the drawing's extent. False when it has none.
+bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height);
 
 // Draws an SVG with librsvg, as decode/svg_renderer.h states the rule. Runs
 // only in the renderer process, vexlor-svg-renderer.
 //
 // `sized(rows, cols)` is told the icon's size before anything is drawn and
 // `row(pixels)` then gets each row of `cols` blue, green, red pixels, top
-// first; either may return false to stop. kRendered only when every row was
-// taken; else `*why` says why not.
-SvgRendering DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
-                     const SvgSettings& settings, const std::function<bool(int, int)>& sized,
-                     const std::function<bool(const std::uint8_t*)>& row, std::string* why);
+// first; either may return false to stop. Success only when every row was
+// taken; else IconRefused with the reason alone.
+Status DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
+               const SvgSettings& settings, const std::function<bool(int, int)>& sized,
+               const std::function<bool(const std::uint8_t*)>& row);
 
 }  // namespace vexlor
 

@@ -15,7 +15,7 @@ namespace vexlor {
 //   request: SvgRequest, the base path (path_size bytes), the SVG
 //            (svg_bytes bytes)
 //   reply:   SvgReply, the reason (why_size bytes), then rows x cols pixels
-//            of blue, green, red when `result` is kRendered
+//            of blue, green, red when `code` is kOk
 inline constexpr std::uint32_t kSvgExchangeMark = 0x56535631;  // "VSV1"
 
 struct SvgRequest {
@@ -29,7 +29,7 @@ struct SvgRequest {
 
 struct SvgReply {
   std::uint32_t mark = kSvgExchangeMark;
-  std::uint32_t result = 0;  // an SvgRendering (decode/svg_renderer.h)
+  std::uint32_t code = 0;  // the rendering's Status::Code: kOk or kIconRefused
   std::uint32_t why_size = 0;
   std::int32_t rows = 0, cols = 0;
 };

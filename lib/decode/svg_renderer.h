@@ -7,6 +7,7 @@
 
 #include "decode/icon_pixels.h"
 #include "vexlor/distortion.h"
+#include "vexlor/status.h"
 
 namespace vexlor {
 
@@ -38,14 +39,6 @@ inline constexpr std::uint64_t kSvgMemoryBytes = std::uint64_t{1} << 30;
 inline constexpr int kSvgCpuSeconds = 2;
 inline constexpr int kSvgWallSeconds = 10;
 
-enum class SvgRendering {
-  kRendered,
-  kFailed,       // no SVG librsvg can render; `why` says what librsvg said
-  kTooLarge,     // beyond the pixel limit or cairo's sides, or the file too long
-  kOverLimit,    // its renderer went beyond its memory or time
-  kUnavailable,  // no renderer process could be started
-};
-
 struct SvgSettings {
   std::uint64_t max_pixels = 0;
   int svg_size = 0;  // 0: natural size
@@ -60,11 +53,16 @@ bool LooksLikeSvg(const std::uint8_t* head, std::size_t size);
 // Renders the `size` bytes of an SVG file into `*icon` (its size within
 // settings.max_pixels); `base_path` is its path, which references are
 // resolved against ("" for bytes from no file: then none is followed).
-// Anything but kRendered leaves the reason in `*why`. Each thread has a
-// renderer process of its own, started at its first SVG and ended with the
-// thread; a process that forks starts new ones.
-SvgRendering RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
-                       const SvgSettings& settings, IconPixels* icon, std::string* why);
+// Each thread has a renderer process of its own, started at its first SVG
+// and ended with the thread; a process that forks starts new ones.
+//
+// Fails as decode/decoding_failures.h says: IconRefused for an SVG that
+// librsvg cannot render (with what librsvg said), one beyond the pixel limit
+// or cairo's sides, and one that took its renderer beyond its memory or
+// time; IOError when no renderer process could be started or it broke the
+// exchange.
+Status RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
+                 const SvgSettings& settings, IconPixels* icon);
 
 }  // namespace vexlor
 

@@ -70,9 +70,10 @@ void EndWithVexlor(int socket) {
 class ReplyWriter {
  public:
   explicit ReplyWriter(int out) : out_(out) {}
-  bool Head(SvgRendering result, const std::string& why, int rows = 0, int cols = 0) {
+  bool Head(const Status& result, int rows = 0, int cols = 0) {
+    const std::string& why = result.message();
     SvgReply reply;
-    reply.result = static_cast<std::uint32_t>(result);
+    reply.code = static_cast<std::uint32_t>(result.code());
     reply.why_size = static_cast<std::uint32_t>(why.size());
     reply.rows = rows;
     reply.cols = cols;
@@ -84,7 +85,7 @@ class ReplyWriter {
     return gathered_.size() < kGathered || Flush();
   }
   bool Flush() {
-    const bool written = WriteAll(out_, gathered_.data(), gathered_.size()) == 0;
+    const bool written = WriteAll(out_, gathered_.data(), gathered_.size()).ok();
     gathered_.clear();
     return written;
   }
@@ -128,21 +129,20 @@ bool Serve(RequestReader& in, int out) {
 
   ReplyWriter reply(out);
   std::size_t rowBytes = 0;
-  std::string why;
   // Left running after the rendering: it counts only this process's work,
   // and the next request sets it anew.
   ArmCpuLimit(kSvgCpuSeconds);
-  const SvgRendering result = DrawSvg(
+  const Status result = DrawSvg(
       svg.data(), svg.size(), path, settings,
       [&](int rows, int cols) {
         rowBytes = static_cast<std::size_t>(cols) * 3;
-        return reply.Head(SvgRendering::kRendered, "", rows, cols);
+        return reply.Head({}, rows, cols);
       },
-      [&](const std::uint8_t* row) { return reply.Add(row, rowBytes); }, &why);
-  if (result != SvgRendering::kRendered) {
+      [&](const std::uint8_t* row) { return reply.Add(row, rowBytes); });
+  if (!result.ok()) {
     // Nothing of a rendered reply is gathered when the rendering failed.
     ReplyWriter refusal(out);
-    return refusal.Head(result, why) && refusal.Flush();
+    return refusal.Head(result) && refusal.Flush();
   }
   return reply.Flush();
 }

@@ -35,14 +35,16 @@ using Clock = std::chrono::steady_clock;
 // Beside the program, in its installation's libexec folder, where this build
 // installs it (for the library and the module, which run in other
 // programs), and where this build put it.
-std::string FindRenderer(std::string* why) {
+Status FindRenderer(std::string* program) {
   std::vector<std::filesystem::path> places = HelperFilePlaces(kRendererName);
   places.push_back(std::filesystem::path(VEXLOR_INSTALL_PLUGIN_DIR) / kRendererName);
   places.push_back(std::filesystem::path(VEXLOR_BUILD_PLUGIN_DIR) / kRendererName);
   for (const std::filesystem::path& place : places)
-    if (::access(place.c_str(), X_OK) == 0) return place;
-  *why = std::string("the SVG renderer ") + kRendererName + " was not found";
-  return "";
+    if (::access(place.c_str(), X_OK) == 0) {
+      *program = place;
+      return {};
+    }
+  return Status::IOError(std::string("the SVG renderer ") + kRendererName + " was not found");
 }
 
 // The socket's calls block for at most this long (SO_RCVTIMEO, SO_SNDTIMEO),
@@ -156,8 +158,8 @@ class RendererProcess {
   RendererProcess& operator=(const RendererProcess&) = delete;
   ~RendererProcess() { End(); }
 
-  SvgRendering Render(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
-                      const SvgSettings& settings, IconPixels* icon, std::string* why) {
+  Status Render(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
+                const SvgSettings& settings, IconPixels* icon) {
     if (pid_ > 0 && born_ != forks.load(std::memory_order_relaxed)) Forget();
     SvgRequest request;
     request.path_size = static_cast<std::uint32_t>(base_path.size());
@@ -173,7 +175,8 @@ class RendererProcess {
     // A renderer that ended while it waited (killed from outside) takes no
     // request; a new one is asked once.
     for (int attempt = 0;; ++attempt) {
-      if (pid_ <= 0 && !Start(why)) return SvgRendering::kUnavailable;
+      if (pid_ <= 0)
+        if (Status started = Start(); !started.ok()) return started;
       Follow(held.cpu());
       deadline = Clock::now() + std::chrono::seconds(kSvgWallSeconds);
       const Transfer sent = SendAll(socket_,
@@ -182,52 +185,47 @@ class RendererProcess {
                                      {const_cast<std::uint8_t*>(bytes), size}},
                                     deadline);
       if (sent == Transfer::kDone) break;
-      if (sent == Transfer::kLate) return Failed(Transfer::kLate, why);
+      if (sent == Transfer::kLate) return Failed(Transfer::kLate);
       End();
-      if (attempt > 0) {
-        *why = "its renderer closed the connection";
-        return SvgRendering::kUnavailable;
-      }
+      if (attempt > 0) return Status::IOError("its renderer closed the connection");
     }
     SvgReply reply;
     if (const Transfer got = replies_.Receive(socket_, &reply, sizeof reply, deadline);
         got != Transfer::kDone)
-      return Failed(got, why);
+      return Failed(got);
     const std::uint64_t pixels =
         static_cast<std::uint64_t>(reply.rows) * static_cast<std::uint64_t>(reply.cols);
+    constexpr auto kOk = static_cast<std::uint32_t>(Status::Code::kOk);
+    constexpr auto kRefused = static_cast<std::uint32_t>(Status::Code::kIconRefused);
     if (reply.mark != kSvgExchangeMark || reply.why_size > (1u << 16) ||
-        reply.result > static_cast<std::uint32_t>(SvgRendering::kTooLarge) || reply.rows < 0 ||
-        reply.cols < 0 || pixels > settings.max_pixels) {
+        (reply.code != kOk && reply.code != kRefused) || reply.rows < 0 || reply.cols < 0 ||
+        pixels > settings.max_pixels) {
       End();
-      *why = "its renderer answered out of turn";
-      return SvgRendering::kUnavailable;
+      return Status::IOError("its renderer answered out of turn");
     }
-    const auto result = static_cast<SvgRendering>(reply.result);
-    if (result != SvgRendering::kRendered) {
-      why->assign(reply.why_size, '\0');
-      if (const Transfer got = replies_.Receive(socket_, why->data(), why->size(), deadline);
+    if (reply.code != kOk) {
+      std::string why(reply.why_size, '\0');
+      if (const Transfer got = replies_.Receive(socket_, why.data(), why.size(), deadline);
           got != Transfer::kDone)
-        return Failed(got, why);
-      return result;
+        return Failed(got);
+      return Status::IconRefused(std::move(why));
     }
     std::uint8_t* out = icon->Allocate(reply.rows, reply.cols);
     if (const Transfer got = replies_.Receive(socket_, out, pixels * 3, deadline);
         got != Transfer::kDone) {
       icon->Clear();
-      return Failed(got, why);
+      return Failed(got);
     }
-    return SvgRendering::kRendered;
+    return {};
   }
 
  private:
-  bool Start(std::string* why) {
-    const std::string program = FindRenderer(why);
-    if (program.empty()) return false;
+  Status Start() {
+    std::string program;
+    if (Status found = FindRenderer(&program); !found.ok()) return found;
     int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-      *why = std::string("cannot start its renderer: ") + std::strerror(errno);
-      return false;
-    }
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+      return Status::IOError(std::string("cannot start its renderer: ") + std::strerror(errno));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
@@ -254,8 +252,8 @@ class RendererProcess {
     ::close(ends[1]);
     if (failure != 0) {
       ::close(ends[0]);
-      *why = "cannot start its renderer " + program + ": " + std::strerror(failure);
-      return false;
+      return Status::IOError("cannot start its renderer " + program + ": " +
+                             std::strerror(failure));
     }
     pid_ = pid;
     socket_ = ends[0];
@@ -264,7 +262,7 @@ class RendererProcess {
     ::setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &kSocketWait, sizeof kSocketWait);
     ::setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, &kSocketWait, sizeof kSocketWait);
     born_ = forks.load(std::memory_order_relaxed);
-    return true;
+    return {};
   }
 
   // The renderer on processor `cpu` (-1: anywhere it was), changed only
@@ -299,14 +297,13 @@ class RendererProcess {
   }
 
   // The process ended (its socket closed as it died) or took too long:
-  // it is ended, and `*why` says how.
-  SvgRendering Failed(Transfer transfer, std::string* why) {
+  // it is ended, and the refusal says how.
+  Status Failed(Transfer transfer) {
     const int status = End();
     if (transfer == Transfer::kLate)
-      *why = "its rendering took more than " + std::to_string(kSvgWallSeconds) + " s";
-    else
-      *why = status == -1 ? "its renderer ended" : WhyItEnded(status);
-    return SvgRendering::kOverLimit;
+      return Status::IconRefused("its rendering took more than " +
+                                 std::to_string(kSvgWallSeconds) + " s");
+    return Status::IconRefused(status == -1 ? "its renderer ended" : WhyItEnded(status));
   }
 
   pid_t pid_ = -1;
@@ -318,15 +315,15 @@ class RendererProcess {
 
 }  // namespace
 
-SvgRendering RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
-                       const SvgSettings& settings, IconPixels* icon, std::string* why) {
+Status RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
+                 const SvgSettings& settings, IconPixels* icon) {
   static const bool countingForks = [] {
     return ::pthread_atfork(nullptr, nullptr,
                             [] { forks.fetch_add(1, std::memory_order_relaxed); }) == 0;
   }();
   (void)countingForks;
   thread_local RendererProcess process;
-  return process.Render(bytes, size, base_path, settings, icon, why);
+  return process.Render(bytes, size, base_path, settings, icon);
 }
 
 }  // namespace vexlor

@@ -13,9 +13,8 @@ Status WriteCardPng(const cv::Mat& card, const std::string& path) {
   std::string bytes;
   if (!EncodePng(ViewOf(card), &bytes))
     return Status::IOError("cannot encode the card '" + path + "' as PNG");
-  if (const std::string failure = ReplaceWholeFile(path, bytes.data(), bytes.size());
-      !failure.empty())
-    return Status::IOError("cannot write the card '" + path + "': " + failure);
+  if (const Status written = ReplaceWholeFile(path, bytes.data(), bytes.size()); !written.ok())
+    return Status::IOError("cannot write the card '" + path + "': " + written.message());
   return {};
 }
 

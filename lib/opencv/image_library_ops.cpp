@@ -5,6 +5,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include "decode/decoding_failures.h"
 #include "decode/image_library.h"
 #include "opencv/matrices.h"
 #include "pixels/composite.h"
@@ -89,12 +90,12 @@ cv::Mat AlphaOf(const cv::Mat& unchanged) {
 
 // `decode(mode)` decodes in the library's mode.
 template <typename Decode>
-LibraryDecoding Decoding(std::uint64_t maxPixels, const Background& background, Decode decode,
-                         IconPixels* icon) {
+Status Decoding(std::uint64_t maxPixels, const Background& background, Decode decode,
+                IconPixels* icon) {
   try {
     const DecodingLimit limit(maxPixels);
     const cv::Mat image = decode(kIconReadMode);
-    if (image.empty() || image.type() != CV_8UC3) return LibraryDecoding::kNoImage;
+    if (image.empty() || image.type() != CV_8UC3) return NoImage();
     icon->Allocate(image.rows, image.cols);
     cv::Mat pixels = MatrixOver(icon->view());
     image.copyTo(pixels);  // same size and type: into the icon's own buffer
@@ -110,32 +111,33 @@ LibraryDecoding Decoding(std::uint64_t maxPixels, const Background& background, 
           CompositeRow(pixels.ptr<std::uint8_t>(y), alpha.ptr<std::uint8_t>(y), 1,
                        static_cast<std::size_t>(image.cols), background);
     }
-    return LibraryDecoding::kDecoded;
+    return {};
   } catch (const cv::Exception&) {
-    return decoding_refused ? LibraryDecoding::kTooLarge : LibraryDecoding::kNoImage;
+    return decoding_refused ? MorePixelsThan(maxPixels) : NoImage();
   } catch (const std::bad_alloc&) {
-    return LibraryDecoding::kOutOfMemory;
+    return OutOfMemory();
   }
 }
 
-LibraryDecoding Read(const std::string& path, std::uint64_t maxPixels,
-                     const Background& background, IconPixels* icon) {
+Status Read(const std::string& path, std::uint64_t maxPixels, const Background& background,
+            IconPixels* icon) {
   return Decoding(maxPixels, background, [&](int mode) { return cv::imread(path, mode); }, icon);
 }
 
-LibraryDecoding Decode(const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixels,
-                       const Background& background, IconPixels* icon) {
+Status Decode(const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixels,
+              const Background& background, IconPixels* icon) {
   const cv::Mat encoded(1, static_cast<int>(size), CV_8UC1, const_cast<std::uint8_t*>(bytes));
   return Decoding(maxPixels, background, [&](int mode) { return cv::imdecode(encoded, mode); },
                   icon);
 }
 
-std::string Encode(const std::string& extension, const BgrImageView& icon,
-                   std::vector<std::uint8_t>* bytes) {
+Status Encode(const std::string& extension, const BgrImageView& icon,
+              std::vector<std::uint8_t>* bytes) {
   try {
-    return cv::imencode(extension, MatrixOver(icon), *bytes) ? "" : "the image writer failed";
+    if (cv::imencode(extension, MatrixOver(icon), *bytes)) return {};
+    return Status::IOError("the image writer failed");
   } catch (const cv::Exception& e) {
-    return e.err;
+    return Status::IOError(e.err);
   }
 }
 

@@ -7,7 +7,7 @@
 #include "decode/image_library.h"
 
 extern "C" __attribute__((visibility("default"))) const vexlor::ImageLibrary*
-vexlor_image_library_v2() {
+vexlor_image_library_v3() {
   // The programs report failures in their own words, and run their own
   // threads: the library's warnings and worker threads only cost them.
   cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);

@@ -2,6 +2,9 @@
 
 namespace vexlor {
 
-const ImageLibrary* GetImageLibrary(std::string*) { return &LinkedImageLibrary(); }
+Status GetImageLibrary(const ImageLibrary** library) {
+  *library = &LinkedImageLibrary();
+  return {};
+}
 
 }  // namespace vexlor

@@ -9,7 +9,10 @@
 
 namespace vexlor {
 
-int WriteAll(int fd, const void* data, std::size_t size) {
+namespace {
+
+// The errno of the write that failed (EIO for one that wrote nothing), or 0.
+int WriteAllOrErrno(int fd, const void* data, std::size_t size) {
   const char* next = static_cast<const char*>(data);
   while (size > 0) {
     const ssize_t written = ::write(fd, next, size);
@@ -21,13 +24,22 @@ int WriteAll(int fd, const void* data, std::size_t size) {
   return 0;
 }
 
-int WriteWholeFile(const std::string& path, const void* data, std::size_t size) {
+Status Failed(int error) { return Status::IOError(std::strerror(error)); }
+
+}  // namespace
+
+Status WriteAll(int fd, const void* data, std::size_t size) {
+  const int failure = WriteAllOrErrno(fd, data, size);
+  return failure == 0 ? Status() : Failed(failure);
+}
+
+Status WriteWholeFile(const std::string& path, const void* data, std::size_t size) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return errno;
-  int failure = WriteAll(fd, data, size);
+  if (fd < 0) return Failed(errno);
+  int failure = WriteAllOrErrno(fd, data, size);
   if (failure != 0) (void)!::ftruncate(fd, 0);
   if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
-  return failure;
+  return failure == 0 ? Status() : Failed(failure);
 }
 
 namespace {
@@ -52,27 +64,28 @@ std::string ThroughLinks(std::string path) {
 
 }  // namespace
 
-std::string ReplaceWholeFile(const std::string& link, const void* data, std::size_t size) {
+Status ReplaceWholeFile(const std::string& link, const void* data, std::size_t size) {
   const std::string path = ThroughLinks(link);
-  if (path.empty()) return std::strerror(ELOOP);
+  if (path.empty()) return Failed(ELOOP);
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return "not a regular file";
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return Status::IOError("not a regular file");
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   std::string temp = folder + (slash == std::string::npos ? "/" : "") + ".vexlor-XXXXXX";
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return std::strerror(errno);
+  if (fd < 0) return Failed(errno);
   // The mode a new file gets (mkstemp makes it 0600).
   const mode_t mask = ::umask(0);
   ::umask(mask);
   int failure = ::fchmod(fd, 0666 & ~mask) != 0 ? errno : 0;
-  if (failure == 0) failure = WriteAll(fd, data, size);
+  if (failure == 0) failure = WriteAllOrErrno(fd, data, size);
   // Space that a file system hands out late shows here, not at write().
   if (failure == 0 && ::fsync(fd) != 0) failure = errno;
   if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
   if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
   if (failure != 0) ::unlink(temp.c_str());
-  return failure != 0 ? std::strerror(failure) : "";
+  return failure == 0 ? Status() : Failed(failure);
 }
 
 }  // namespace vexlor

@@ -41,9 +41,9 @@ void SendIcon(int fd, const BgrImageView& icon) {
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGPIPE, &ignore, &previous);
   const std::string header = WindowStreamHeader(icon);
-  if (WriteAll(fd, header.data(), header.size()) == 0)
+  if (WriteAll(fd, header.data(), header.size()).ok())
     for (int r = 0; r < icon.rows; ++r)
-      if (WriteAll(fd, icon.row(r), static_cast<std::size_t>(icon.cols) * 3) != 0) break;
+      if (!WriteAll(fd, icon.row(r), static_cast<std::size_t>(icon.cols) * 3).ok()) break;
   ::sigaction(SIGPIPE, &previous, nullptr);
 }
 

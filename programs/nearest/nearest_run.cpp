@@ -138,9 +138,8 @@ Status WritePage(const NearestOptions& o, const Names& names,
     }
   });
   const std::string page = AnswerPage({o.data, MetricName(o.metric), o.k}, queries);
-  if (const std::string failure = ReplaceWholeFile(o.html, page.data(), page.size());
-      !failure.empty())
-    return Status::IOError("cannot write the page '" + o.html + "': " + failure);
+  if (const Status written = ReplaceWholeFile(o.html, page.data(), page.size()); !written.ok())
+    return Status::IOError("cannot write the page '" + o.html + "': " + written.message());
   return {};
 }
 

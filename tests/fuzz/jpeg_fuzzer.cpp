@@ -49,18 +49,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (size == 0) return 0;
   vexlor::IconPixels fromMemory, fromStream;
-  const vexlor::JpegDecoding result =
-      vexlor::DecodeJpegBytes(data, size, kMaxPixels, &fromMemory);
+  const vexlor::Status result = vexlor::DecodeJpegBytes(data, size, kMaxPixels, &fromMemory);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
       ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb"), std::fclose);
-  Check(vexlor::DecodeJpeg(stream.get(), kMaxPixels, &fromStream) == result);
+  const vexlor::Status streamed = vexlor::DecodeJpeg(stream.get(), kMaxPixels, &fromStream);
+  Check(streamed.code() == result.code() && streamed.message() == result.message());
   Check(fromStream.size() == fromMemory.size() &&
         (fromMemory.empty() ||
          std::memcmp(fromStream.data(), fromMemory.data(), fromMemory.size()) == 0));
   // Beyond the pixel, scan and memory bounds the library would go on.
-  if (result == vexlor::JpegDecoding::kNotJpeg || result == vexlor::JpegDecoding::kTooLarge ||
-      result == vexlor::JpegDecoding::kTooManyScans ||
-      result == vexlor::JpegDecoding::kTooMuchMemory)
+  if (!vexlor::HasJpegSignature(data, size) ||
+      result.code() == vexlor::Status::Code::kIconRefused)
     return 0;
 
   std::FILE* file = std::fopen(file_path.c_str(), "wb");
@@ -71,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   } catch (const cv::Exception&) {
   }
   std::remove(file_path.c_str());
-  Check((result == vexlor::JpegDecoding::kDecoded) == !library.empty());
+  Check(result.ok() == !library.empty());
   if (!library.empty()) Check(SamePixels(fromMemory, library));
   return 0;
 }

@@ -30,14 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
       ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb"), std::fclose);
   vexlor::IconPixels pixels, streamed;
-  const vexlor::PngDecoding result = vexlor::DecodePngBytes(data, size, kMaxPixels, &pixels);
+  const vexlor::Status result = vexlor::DecodePngBytes(data, size, kMaxPixels, &pixels);
   // The stream path (large files) must agree with the in-memory one.
-  if (vexlor::DecodePng(stream.get(), kMaxPixels, &streamed) != result) std::abort();
+  const vexlor::Status fromStream = vexlor::DecodePng(stream.get(), kMaxPixels, &streamed);
+  if (fromStream.code() != result.code() || fromStream.message() != result.message())
+    std::abort();
   if (streamed.size() != pixels.size() ||
       (pixels.size() != 0 && std::memcmp(streamed.data(), pixels.data(), pixels.size()) != 0))
     std::abort();
-  if (result == vexlor::PngDecoding::kNotPng || result == vexlor::PngDecoding::kTooLarge) return 0;
-  if (result == vexlor::PngDecoding::kFailed && vexlor::PngChunkOverrunsBytes(data, size))
+  if (!vexlor::HasPngSignature(data, size) || result.code() == vexlor::Status::Code::kIconRefused)
+    return 0;
+  if (!result.ok() && vexlor::PngChunkOverrunsBytes(data, size))
     return 0;  // the library would allocate the declared length before failing too
   cv::Mat library;
   try {
@@ -45,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                            cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
   } catch (const cv::Exception&) {
   }
-  if ((result == vexlor::PngDecoding::kDecoded) != !library.empty()) std::abort();
+  if (result.ok() != !library.empty()) std::abort();
   if (library.empty()) return 0;
   if (pixels.rows() != library.rows || pixels.cols() != library.cols || library.type() != CV_8UC3)
     std::abort();
