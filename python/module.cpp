@@ -43,16 +43,22 @@ std::string Shown(const std::string& message) { return Quoted(message, 400); }
   throw std::runtime_error(Shown(status.message()));
 }
 
-// The options arrive checked by the Python layer (vexlor/__init__.py), as
-// vexlor-batch and vexlor-card check theirs.
-Distortion MakeDistortion(int blur, double red, double green, double blue,
-                          const std::string& background, int svg_size) {
-  Distortion distortion{blur, red, green, blue};
-  distortion.svg_size = svg_size;
-  if (!background.empty() && !ParseBackground(background, &distortion.background))
+// How each icon is loaded and distorted. The options arrive checked by the
+// Python layer (vexlor/__init__.py), as vexlor-batch and vexlor-card check
+// theirs.
+struct Settings {
+  LoadSettings load;
+  Distortion distortion;
+};
+
+Settings MakeSettings(int blur, double red, double green, double blue,
+                      const std::string& background, int svg_size) {
+  Settings settings{.load = {.svg_size = svg_size},
+                    .distortion = {.blur = blur, .red = red, .green = green, .blue = blue}};
+  if (!background.empty() && !ParseBackground(background, &settings.load.background))
     throw py::value_error("background '" + Shown(Quoted(background, 40)) +
                           "' is no colour (\"white\", \"black\" or \"#rrggbb\")");
-  return distortion;
+  return settings;
 }
 
 // An icon from a numpy array: H x W x 3 in `order`, H x W x 4 (alpha
@@ -111,25 +117,25 @@ struct Described {
   cv::Mat seen;
 };
 
-Described DescribePath(const std::string& path, const Distortion& distortion) {
+Described DescribePath(const std::string& path, const Settings& settings) {
   std::optional<Descriptors> described;
   cv::Mat seen;
   Status status;
   {
     py::gil_scoped_release unlocked;
-    status = DescribeFile(path, distortion, &described, &seen);
+    status = DescribeFile(path, settings.load, settings.distortion, &described, &seen);
   }
   if (!status.ok()) Raise(status);
   return {std::move(*described), seen};
 }
 
 Described DescribeArray(const py::array& array, const std::string& order,
-                        const Distortion& distortion) {
-  const cv::Mat icon = IconFromArray(array, order, distortion.background);
+                        const Settings& settings) {
+  const cv::Mat icon = IconFromArray(array, order, settings.load.background);
   py::gil_scoped_release unlocked;
   try {
     cv::Mat seen;
-    Descriptors d = Describe(icon, distortion, &seen);
+    Descriptors d = Describe(icon, settings.distortion, &seen);
     return {std::move(d), seen};
   } catch (const Error& e) {
     py::gil_scoped_acquire locked;
@@ -211,7 +217,7 @@ py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array
 // that gave "Bad Icon". Returns the values, the mask of bad rows, and the
 // messages of icons that were loaded but could not be measured.
 py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tiny,
-                       const Distortion& distortion) {
+                       const Settings& settings) {
   const size_t n = paths.size();
   py::array_t<double> values({static_cast<py::ssize_t>(n),
                               static_cast<py::ssize_t>(record_token_count)});
@@ -224,7 +230,8 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
     ParallelFor(n, static_cast<unsigned>(std::max(jobs, 0)), [&](size_t i) {
       double* row = out + i * record_token_count;
       std::optional<Descriptors> described;
-      const Status status = DescribeFile(paths[i], distortion, &described);
+      const Status status =
+          DescribeFile(paths[i], settings.load, settings.distortion, &described);
       badOut[i] = !status.ok();
       if (!status.ok()) {
         std::fill(row, row + record_token_count, std::nan(""));
@@ -304,17 +311,17 @@ PYBIND11_MODULE(_vexlor, m) {
   m.def("describe_path",
         [](const std::string& path, int blur, double red, double green, double blue,
            const std::string& background, int svg_size) {
-          return DescribePath(path, MakeDistortion(blur, red, green, blue, background, svg_size));
+          return DescribePath(path, MakeSettings(blur, red, green, blue, background, svg_size));
         });
   m.def("describe_array",
         [](const py::array& icon, const std::string& order, int blur, double red, double green,
            double blue, const std::string& background, int svg_size) {
-          return DescribeArray(icon, order, MakeDistortion(blur, red, green, blue, background, svg_size));
+          return DescribeArray(icon, order, MakeSettings(blur, red, green, blue, background, svg_size));
         });
   m.def("describe_many",
         [](const std::vector<std::string>& paths, int jobs, bool tiny, int blur, double red,
            double green, double blue, const std::string& background, int svg_size) {
-          return DescribeMany(paths, jobs, tiny, MakeDistortion(blur, red, green, blue, background, svg_size));
+          return DescribeMany(paths, jobs, tiny, MakeSettings(blur, red, green, blue, background, svg_size));
         });
   m.def("read_results", &ReadResultsArrays);
   m.def("nearest", &NearestArrays);

@@ -45,6 +45,21 @@ TEST(Api, DescribeMeasuresAsTheToolDoesAndLeavesTheImageAlone) {
   EXPECT_EQ(fromFile->recDesc(), d.recDesc());
 }
 
+// The load settings act as the file is loaded, the distortion after: as
+// LoadIcon over the same background, then Describe.
+TEST(Api, DescribeFileLoadsThenDistorts) {
+  const std::string path = TestDataPath("calculator.png");  // with alpha
+  const LoadSettings white{.background = {true, 255, 255, 255}};
+  cv::Mat icon;
+  ASSERT_TRUE(LoadIcon(path, &icon, white.background).ok());
+  const Descriptors expected = Describe(icon, {.blur = 1});
+  std::optional<Descriptors> overWhite, plain;
+  ASSERT_TRUE(DescribeFile(path, white, {.blur = 1}, &overWhite).ok());
+  ASSERT_TRUE(DescribeFile(path, {.blur = 1}, &plain).ok());
+  EXPECT_EQ(RecordLine(*overWhite, RecordForm::kDouble), RecordLine(expected, RecordForm::kDouble));
+  EXPECT_NE(RecordLine(*plain, RecordForm::kDouble), RecordLine(expected, RecordForm::kDouble));
+}
+
 // Pixels held outside a matrix, with a row stride of their own, measure as
 // the matrix does; an empty view is an error.
 TEST(Api, PixelViewsMeasureAsMatricesDo) {

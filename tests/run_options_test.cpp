@@ -44,10 +44,10 @@ TEST(ParseRunOptions, DefaultsWhenOnlyTheIconIsGiven) {
   EXPECT_FALSE(p.options.append_results);
   EXPECT_FALSE(p.options.print_results);
   EXPECT_FALSE(p.options.print_info);
-  EXPECT_EQ(p.options.blur_size, 0);
-  EXPECT_EQ(p.options.c[0], 1.0);
-  EXPECT_EQ(p.options.c[1], 1.0);
-  EXPECT_EQ(p.options.c[2], 1.0);
+  EXPECT_EQ(p.options.distortion.blur, 0);
+  EXPECT_EQ(p.options.distortion.blue, 1.0);
+  EXPECT_EQ(p.options.distortion.green, 1.0);
+  EXPECT_EQ(p.options.distortion.red, 1.0);
 }
 
 TEST(ParseRunOptions, RejectsCountsThatAreNotOddAndAtLeastThree) {
@@ -83,11 +83,10 @@ TEST(ParseRunOptions, MapsEveryOptionToItsField) {
   EXPECT_TRUE(p.options.append_results);
   EXPECT_TRUE(p.options.print_results);
   EXPECT_TRUE(p.options.print_info);
-  EXPECT_EQ(p.options.blur_size, 3);
-  // Stored in channel order: blue, green, red.
-  EXPECT_EQ(p.options.c[0], 0.25);
-  EXPECT_EQ(p.options.c[1], -1.0);
-  EXPECT_EQ(p.options.c[2], 2.5);
+  EXPECT_EQ(p.options.distortion.blur, 3);
+  EXPECT_EQ(p.options.distortion.blue, 0.25);
+  EXPECT_EQ(p.options.distortion.green, -1.0);
+  EXPECT_EQ(p.options.distortion.red, 2.5);
 }
 
 TEST(ParseRunOptions, FirstOccurrenceWinsAndStrayWordsAreIgnored) {
@@ -95,7 +94,7 @@ TEST(ParseRunOptions, FirstOccurrenceWinsAndStrayWordsAreIgnored) {
                           "stray", "words"});
   ASSERT_TRUE(p.ok);
   EXPECT_STREQ(p.options.img_path, "a.png");
-  EXPECT_EQ(p.options.blur_size, 1);
+  EXPECT_EQ(p.options.distortion.blur, 1);
 }
 
 TEST(ParseRunOptions, RecognisesAnOptionWhereverItStands) {
@@ -105,7 +104,7 @@ TEST(ParseRunOptions, RecognisesAnOptionWhereverItStands) {
   ASSERT_TRUE(p.ok);
   EXPECT_STREQ(p.options.results_path, "-B");
   EXPECT_STREQ(p.options.img_path, "a.png");
-  EXPECT_EQ(p.options.blur_size, 0) << "atoi(\"-I\") is 0";
+  EXPECT_EQ(p.options.distortion.blur, 0) << "atoi(\"-I\") is 0";
 }
 
 TEST(ParseRunOptions, ReadsSwitchesAsAtoiDoes) {
@@ -118,10 +117,10 @@ TEST(ParseRunOptions, ReadsSwitchesAsAtoiDoes) {
 }
 
 TEST(ParseRunOptions, ReadsNumbersAsAtoiAndAtofDo) {
-  EXPECT_EQ(Parse({"-I", "a", "-B", "abc"}).options.blur_size, 0);
-  EXPECT_EQ(Parse({"-I", "a", "-B", "2.9"}).options.blur_size, 2);
-  EXPECT_EQ(Parse({"-I", "a", "-cR", "1.5e1x"}).options.c[2], 15.0);
-  EXPECT_EQ(Parse({"-I", "a", "-cG", "green"}).options.c[1], 0.0);
+  EXPECT_EQ(Parse({"-I", "a", "-B", "abc"}).options.distortion.blur, 0);
+  EXPECT_EQ(Parse({"-I", "a", "-B", "2.9"}).options.distortion.blur, 2);
+  EXPECT_EQ(Parse({"-I", "a", "-cR", "1.5e1x"}).options.distortion.red, 15.0);
+  EXPECT_EQ(Parse({"-I", "a", "-cG", "green"}).options.distortion.green, 0.0);
 }
 
 TEST(ParseRunOptions, RejectsBlurSizesWithoutAnAperture) {
@@ -129,7 +128,7 @@ TEST(ParseRunOptions, RejectsBlurSizesWithoutAnAperture) {
   EXPECT_FALSE(Parse({"-I", "a", "-B", "1073741824"}).ok);
   const Parsed largest = Parse({"-I", "a", "-B", "1073741823"});
   EXPECT_TRUE(largest.ok);
-  EXPECT_EQ(largest.options.blur_size, 1073741823);
+  EXPECT_EQ(largest.options.distortion.blur, 1073741823);
 }
 
 TEST(ParseRunOptions, TakesSaveAndResultsPathsUnchanged) {

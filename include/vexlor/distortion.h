@@ -39,19 +39,25 @@ bool ParseBackground(std::string_view text, Background* background);
 // The text ParseBackground reads back: "#rrggbb", or "" when not set.
 std::string BackgroundText(const Background& background);
 
-// The distortion applied to an icon before it is measured: a Gaussian blur
-// with a (2 * blur + 1)-pixel square aperture (none for 0), then a scale
-// factor per colour channel (1.0 leaves a channel as it is). The background,
-// when set, comes first of all, as the icon is loaded.
+// How an icon file becomes pixels, as it is loaded and before it is
+// distorted. A BGR image already in memory has been through this.
+struct LoadSettings {
+  // Composited under an icon with alpha as it is decoded.
+  Background background{};
+  // The side an SVG icon is rendered to fit (as rsvg-convert --width=N
+  // --height=N --keep-aspect-ratio); 0: its natural size.
+  int svg_size = 0;
+};
+
+// The distortion applied to an icon after it is loaded and before it is
+// measured: a Gaussian blur with a (2 * blur + 1)-pixel square aperture
+// (none for 0), then a scale factor per colour channel (1.0 leaves a channel
+// as it is).
 struct Distortion {
   int blur = 0;
   double red = 1.0;
   double green = 1.0;
   double blue = 1.0;
-  Background background{};
-  // The side an SVG icon is rendered to fit (as rsvg-convert --width=N
-  // --height=N --keep-aspect-ratio); 0: its natural size.
-  int svg_size = 0;
 };
 
 // Largest svg_size the options take: an SVG rendered that large is already

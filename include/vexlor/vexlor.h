@@ -38,8 +38,7 @@ namespace vexlor {
 
 // Measures `icon`, an 8-bit 3-channel BGR image of any size, exactly as vexlor
 // measures an icon after loading it: `distortion` is applied first (to a
-// copy; `icon` is only read; its background has nothing to act on in a BGR
-// image: it applies as a file is loaded, in DescribeFile and LoadIcon). Throws vexlor::Error (kInvalidArgument) for an
+// copy; `icon` is only read). Throws vexlor::Error (kInvalidArgument) for an
 // empty image, one of another type, or a blur outside 0..kMaxBlurSize, and
 // (kMeasureFailed) when memory or the image library fails. When `seen` is
 // given, it receives the icon as the descriptors see it: distorted and
@@ -47,13 +46,18 @@ namespace vexlor {
 Descriptors Describe(const cv::Mat& icon, const Distortion& distortion = {},
                      cv::Mat* seen = nullptr);
 
-// Loads the icon file at `path` and measures it with `distortion`: the one
-// path from a file to its record, used by every vexlor front end. kBadIcon
-// or kIconRefused when the icon cannot be loaded (its record is kBadIcon;
-// Status::bad_icon()), kMeasureFailed
-// when it was loaded but could not be measured (memory, image library).
-// Reports every failure in the Status, never by an exception. `seen` as for
-// Describe.
+// Loads the icon file at `path` with `load` and measures it with
+// `distortion`: the one path from a file to its record, used by every
+// vexlor front end. kBadIcon or kIconRefused when the icon cannot be loaded
+// (its record is kBadIcon; Status::bad_icon()), kMeasureFailed when it was
+// loaded but could not be measured (memory, image library). Reports every
+// failure in the Status, never by an exception. `seen` as for Describe.
+Status DescribeFile(const std::string& path, const LoadSettings& load,
+                    const Distortion& distortion, std::optional<Descriptors>* out,
+                    cv::Mat* seen = nullptr);
+
+// The same with the default LoadSettings (no background, SVGs at their
+// natural size).
 Status DescribeFile(const std::string& path, const Distortion& distortion,
                     std::optional<Descriptors>* out, cv::Mat* seen = nullptr);
 

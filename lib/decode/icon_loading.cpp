@@ -113,7 +113,7 @@ Status RenderSvgIcon(const ForeignIcon& source, const std::string& basePath,
 // process, anything else but DICOM through the image library (`decode`).
 template <typename Decode>
 Status DecodeForeign(const ForeignIcon& source, Decode decode, const std::string& basePath,
-                     const Distortion& settings, std::uint64_t maxPixels, IconPixels* icon) {
+                     const LoadSettings& settings, std::uint64_t maxPixels, IconPixels* icon) {
   if (source.is_svg)
     return RenderSvgIcon(source, basePath, {maxPixels, settings.svg_size, settings.background},
                          icon);
@@ -133,7 +133,7 @@ Status DecodeForeign(const ForeignIcon& source, Decode decode, const std::string
 // failure names `what`.
 template <typename DecodeOwn, typename Decode, typename Inspect>
 Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Inspect inspect,
-                const std::string& basePath, const Distortion& settings, IconPixels* icon) {
+                const std::string& basePath, const LoadSettings& settings, IconPixels* icon) {
   icon->Clear();
   const std::uint64_t maxPixels = MaxIconPixels();
   Status status;
@@ -157,7 +157,7 @@ std::string ExtensionOf(const char* path) {
 
 }  // namespace
 
-Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortion& settings) {
+Status LoadIconPixels(const std::string& path, IconPixels* icon, const LoadSettings& settings) {
   const Background& background = settings.background;
   const std::string why = WhyNoIconFile(path);
   if (!why.empty()) {
@@ -178,7 +178,7 @@ Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortio
 }
 
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
-                        const Distortion& settings) {
+                        const LoadSettings& settings) {
   const Background& background = settings.background;
   return Decoding(
       "an image in memory",

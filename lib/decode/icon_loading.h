@@ -20,10 +20,10 @@ namespace vexlor {
 // (kMeasureFailed). Over a set `background` every icon with alpha is
 // composited over it as it is decoded (vexlor/distortion.h).
 // SVG icons are rendered as decode/svg_renderer.h says, at `settings.svg_size`.
-// Only the background and the SVG size of `settings` act here.
-Status LoadIconPixels(const std::string& path, IconPixels* icon, const Distortion& settings = {});
+Status LoadIconPixels(const std::string& path, IconPixels* icon,
+                      const LoadSettings& settings = {});
 Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels* icon,
-                        const Distortion& settings = {});
+                        const LoadSettings& settings = {});
 Status SaveIconPixels(const std::string& path, const BgrImageView& icon);
 void DistortIcon(IconPixels& icon, const Distortion& distortion);
 

@@ -38,13 +38,14 @@ void Forget(IconPixels& icon) {
 
 }  // namespace
 
-Status MeasureIconFile(const std::string& path, const Distortion& distortion,
-                       std::optional<Descriptors>* out, NormalisedIcon* seen) {
+Status MeasureIconFile(const std::string& path, const LoadSettings& load,
+                       const Distortion& distortion, std::optional<Descriptors>* out,
+                       NormalisedIcon* seen) {
   out->reset();
   thread_local IconPixels icon;
   Status status;
   try {
-    status = LoadIconPixels(path, &icon, distortion);
+    status = LoadIconPixels(path, &icon, load);
     if (status.ok()) {
       DistortIcon(icon, distortion);
       out->emplace(MeasureDistorted(icon.view(), seen));

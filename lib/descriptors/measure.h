@@ -19,10 +19,11 @@ namespace vexlor {
 Descriptors MeasureDistorted(const BgrImageView& icon, NormalisedIcon* seen);
 
 // The one path from an icon file to its record, under every front end:
-// loads `path`, distorts it and measures it. Statuses as DescribeFile's
-// (vexlor/vexlor.h); never throws.
-Status MeasureIconFile(const std::string& path, const Distortion& distortion,
-                       std::optional<Descriptors>* out, NormalisedIcon* seen = nullptr);
+// loads `path` with `load`, distorts it and measures it. Statuses as
+// DescribeFile's (vexlor/vexlor.h); never throws.
+Status MeasureIconFile(const std::string& path, const LoadSettings& load,
+                       const Distortion& distortion, std::optional<Descriptors>* out,
+                       NormalisedIcon* seen = nullptr);
 
 }  // namespace vexlor
 

@@ -44,11 +44,12 @@ Descriptors Describe(const cv::Mat& icon, const Distortion& distortion, cv::Mat*
   throw Error(status);
 }
 
-Status DescribeFile(const std::string& path, const Distortion& distortion,
-                    std::optional<Descriptors>* out, cv::Mat* seen) {
+Status DescribeFile(const std::string& path, const LoadSettings& load,
+                    const Distortion& distortion, std::optional<Descriptors>* out,
+                    cv::Mat* seen) {
   NormalisedIcon normalised;
   const Status status =
-      MeasureIconFile(path, distortion, out, seen != nullptr ? &normalised : nullptr);
+      MeasureIconFile(path, load, distortion, out, seen != nullptr ? &normalised : nullptr);
   if (status.ok() && seen != nullptr) {
     try {
       *seen = MatrixCopyOf(normalised.view());
@@ -58,6 +59,11 @@ Status DescribeFile(const std::string& path, const Distortion& distortion,
     }
   }
   return status;
+}
+
+Status DescribeFile(const std::string& path, const Distortion& distortion,
+                    std::optional<Descriptors>* out, cv::Mat* seen) {
+  return DescribeFile(path, LoadSettings{}, distortion, out, seen);
 }
 
 }  // namespace vexlor

@@ -22,7 +22,7 @@ void IconProcess(cv::Mat& icon, const Distortion& distortion) {
   cv::Mat own = icon.isSubmatrix() ? icon.clone() : icon;
   cv::GaussianBlur(own, own, cv::Size(aperture, aperture), 0.0, 0.0, cv::BORDER_REPLICATE);
   if (own.data != icon.data) own.copyTo(icon);
-  DistortPixels(pixels, Distortion{0, distortion.red, distortion.green, distortion.blue});
+  DistortPixels(pixels, Distortion{.blur = 0, .red = distortion.red, .green = distortion.green, .blue = distortion.blue});
 }
 
 }  // namespace vexlor

@@ -34,6 +34,7 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
   bool doubles = false;
   app.add_flag("--double", doubles, "Write the double form instead of TinyInt (vexlor -TI 0)");
   AddDistortionOptions(app, &o.distortion);
+  AddLoadOptions(app, &o.load);
   app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
       ->check(CLI::Range(1u, 1024u));
   app.add_flag("-q,--quiet", o.quiet, "No progress display on standard error");

@@ -19,13 +19,14 @@ using namespace vexlor;
 struct CardOptions {
   std::string icon;
   std::string output;
+  LoadSettings load;
   Distortion distortion;
 };
 
 int Run(const CardOptions& o, std::FILE* messages) {
   std::optional<Descriptors> described;
   cv::Mat seen;
-  Status status = DescribeFile(o.icon, o.distortion, &described, &seen);
+  Status status = DescribeFile(o.icon, o.load, o.distortion, &described, &seen);
   if (status.ok()) status = WriteCardPng(DrawCard(*described, seen), o.output);
   if (status.ok()) return kExitSuccess;
   std::fprintf(messages, "vexlor-card: %s\n", status.message().c_str());
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
       ->check(PngPath())
       ->option_text("CARD.png");
   AddDistortionOptions(app, &o.distortion);
+  AddLoadOptions(app, &o.load);
   app.set_version_flag("--version", std::string("vexlor-card ") + VEXLOR_VERSION);
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-card"))
     return *exit;

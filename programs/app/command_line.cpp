@@ -26,8 +26,11 @@ void AddDistortionOptions(CLI::App& app, Distortion* distortion) {
   app.add_option("--red", distortion->red, "Red channel factor (vexlor -cR)")->check(aNumber);
   app.add_option("--green", distortion->green, "Green channel factor (vexlor -cG)")->check(aNumber);
   app.add_option("--blue", distortion->blue, "Blue channel factor (vexlor -cB)")->check(aNumber);
-  AddBackgroundOption(app, &distortion->background);
-  AddSvgSizeOption(app, &distortion->svg_size);
+}
+
+void AddLoadOptions(CLI::App& app, LoadSettings* load) {
+  AddBackgroundOption(app, &load->background);
+  AddSvgSizeOption(app, &load->svg_size);
 }
 
 void AddSvgSizeOption(CLI::App& app, int* svg_size) {

@@ -18,8 +18,10 @@ namespace vexlor {
 // (a message and a pointer to --help on standard error).
 // --blur, --red, --green and --blue, vexlor's -B, -cR, -cG and -cB, into
 // `distortion`.
-// --background and --svg-size too.
 void AddDistortionOptions(CLI::App& app, Distortion* distortion);
+
+// --background and --svg-size into `load`.
+void AddLoadOptions(CLI::App& app, LoadSettings* load);
 
 // --background COLOUR into `background`; a text that is no colour is a bad
 // option.

@@ -57,8 +57,7 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
          "root, l1, l2 or weighted (default " + std::string(MetricName(o.metric)) + ")")
       ->option_text("NAME");
   app.add_flag("-0,--null", o.null_separated, "Names in NAMES end with a NUL byte");
-  AddBackgroundOption(app, &o.background);
-  AddSvgSizeOption(app, &o.svg_size);
+  AddLoadOptions(app, &o.load);
   app.add_option("--html", o.html,
                  "Also write the answers as one self-contained page: each query's icon\n"
                  "beside its nearest records' icons, with rank, distance and name")

@@ -70,7 +70,7 @@ int RunVexlor(int argc, const char* const* argv) {
 
   bool complete = true;
   try {
-    DistortIcon(dst_img, options.distortion());
+    DistortIcon(dst_img, options.distortion);
     if (std::strcmp(options.save_path, "no") != 0) {
       {
         const StandardErrorSilenced encoderChatter;

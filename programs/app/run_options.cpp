@@ -59,17 +59,19 @@ bool ParseRunOptions(int argc, const char* const* argv, RunOptions* options) {
   }
 
   if (!LookUp("-B", argc, argv, &value)) return false;
-  if (value != nullptr) options->blur_size = std::atoi(value);
-  if (options->blur_size < 0 || options->blur_size > kMaxBlurSize) return false;
+  Distortion& distortion = options->distortion;
+  if (value != nullptr) distortion.blur = std::atoi(value);
+  if (distortion.blur < 0 || distortion.blur > kMaxBlurSize) return false;
 
   struct FactorOption {
     const char* name;
-    int channel;
+    double* factor;
   };
-  for (const FactorOption& o : {FactorOption{"-cR", 2}, FactorOption{"-cG", 1},
-                                FactorOption{"-cB", 0}}) {
+  for (const FactorOption& o : {FactorOption{"-cR", &distortion.red},
+                                FactorOption{"-cG", &distortion.green},
+                                FactorOption{"-cB", &distortion.blue}}) {
     if (!LookUp(o.name, argc, argv, &value)) return false;
-    if (value != nullptr) options->c[o.channel] = std::atof(value);
+    if (value != nullptr) *o.factor = std::atof(value);
   }
   return true;
 }

@@ -17,11 +17,8 @@ struct RunOptions {
   bool append_results = false;
   bool print_results = false;
   bool print_info = false;
-  int blur_size = 0;
-  // Colour factors in the icon's channel order: blue, green, red.
-  double c[3] = {1.0, 1.0, 1.0};
-
-  Distortion distortion() const { return {blur_size, c[2], c[1], c[0]}; }
+  // -B, -cR, -cG and -cB.
+  Distortion distortion;
 };
 
 // Index of the first entry of argv (the program path included) that equals

@@ -59,10 +59,11 @@ struct IconLine {
 };
 
 // Never throws: a failure costs this path its record, not the run.
-IconLine MeasureLine(const std::string& path, const Distortion& distortion, RecordForm form) {
+IconLine MeasureLine(const std::string& path, const LoadSettings& load,
+                     const Distortion& distortion, RecordForm form) {
   try {
     std::optional<Descriptors> described;
-    const Status status = MeasureIconFile(path, distortion, &described);
+    const Status status = MeasureIconFile(path, load, distortion, &described);
     if (status.ok()) return {RecordLine(*described, form) + '\n', "", false};
     const bool told = status.code() != Status::Code::kBadIcon;
     return {std::string(kBadIcon) + '\n', told ? status.message() : "", true,
@@ -169,7 +170,7 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   OrderedPipeline<IconLine> pipeline;
   pipeline.next = [&] { return reader.Next(); };
   pipeline.work = [&](const std::string& path) {
-    return MeasureLine(path, options.distortion, options.form);
+    return MeasureLine(path, options.load, options.distortion, options.form);
   };
   pipeline.emit = [&](IconLine&& result) {
     ++done;

@@ -15,6 +15,7 @@ struct BatchOptions {
   std::string output;      // empty: standard output
   bool append = false;
   RecordForm form = RecordForm::kTinyInt;
+  LoadSettings load;
   Distortion distortion;
   unsigned jobs = 1;
   bool quiet = false;

@@ -145,10 +145,10 @@ std::string PictureOf(const NormalisedIcon& seen) {
   return EncodePng(seen.view(), &png) ? png : "";
 }
 
-std::string MeasuredPicture(const std::string& path, const Distortion& loading) {
+std::string MeasuredPicture(const std::string& path, const LoadSettings& load) {
   try {
     IconPixels icon;
-    if (!LoadIconPixels(path, &icon, loading).ok()) return "";
+    if (!LoadIconPixels(path, &icon, load).ok()) return "";
     NormalisedIcon seen;
     NormaliseSize(icon.view(), &seen);
     return PictureOf(seen);

@@ -39,9 +39,9 @@ struct PageHeading {
 std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>& queries);
 
 // The icon file at `path` as the search measured it (undistorted, loaded
-// with `loading`'s background and SVG size, resampled to 62 x 62), as PNG
-// bytes; "" when it cannot be loaded.
-std::string MeasuredPicture(const std::string& path, const Distortion& loading);
+// with `load`, resampled to 62 x 62), as PNG bytes; "" when it cannot be
+// loaded.
+std::string MeasuredPicture(const std::string& path, const LoadSettings& load);
 // The same for an icon already measured: the 62 x 62 icon it was seen as.
 std::string PictureOf(const NormalisedIcon& seen);
 

@@ -45,8 +45,7 @@ DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
     std::optional<Descriptors> described;
     NormalisedIcon seen;
     const Status status =
-        MeasureIconFile(o.icons[i], {.background = o.background, .svg_size = o.svg_size}, &described,
-                        pictures != nullptr ? &seen : nullptr);
+        MeasureIconFile(o.icons[i], o.load, {}, &described, pictures != nullptr ? &seen : nullptr);
     if (!status.ok()) {
       (*failures)[i] = status.message();
       return;
@@ -114,8 +113,7 @@ Status WritePage(const NearestOptions& o, const Names& names,
   std::vector<std::string> pictures(rows.size());
   ParallelFor(rows.size(), o.jobs,
               [&](std::size_t i) {
-                pictures[i] = MeasuredPicture(std::string(names[rows[i]]),
-                                              {.background = o.background, .svg_size = o.svg_size});
+                pictures[i] = MeasuredPicture(std::string(names[rows[i]]), o.load);
               });
   std::vector<PageQuery> queries(found.size());
   ParallelFor(found.size(), o.jobs, [&](std::size_t q) {

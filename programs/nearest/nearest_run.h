@@ -18,8 +18,7 @@ struct NearestOptions {
   std::vector<std::string> icons;  // the queries, or
   std::string records;             // a results file whose lines are the queries
   std::string html;                // where to write the page of the answers, or ""
-  Background background;           // what query icons (and the page's) are composited over
-  int svg_size = 0;                // what SVG query icons (and the page's) are rendered at
+  LoadSettings load;               // how query icons (and the page's) are loaded
   std::size_t k = 5;
   Metric metric = kDefaultMetric;
   unsigned jobs = 1;

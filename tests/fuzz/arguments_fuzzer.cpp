@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (ParseRunOptions(argc, argv.data(), &options)) {
     Check(argc >= 3 && argc % 2 == 1);
     Check(options.img_path != nullptr && PointsIntoArgv(options.img_path, argv));
-    Check(options.blur_size >= 0 && options.blur_size <= kMaxBlurSize);
+    Check(options.distortion.blur >= 0 && options.distortion.blur <= kMaxBlurSize);
     Check(std::strcmp(options.results_path, "results.txt") == 0 ||
           PointsIntoArgv(options.results_path, argv));
   }
