@@ -8,6 +8,7 @@
 
 #include "opencv/gradient_maps.h"
 #include "opencv/lab_icon.h"
+#include "opencv/working_images_measure.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/icon.h"
 
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     checksum += ComputeGradientMaps(lab).magnitude.at<float>(1, 1);
   });
   const double cells = MicrosecondsPerCall(rounds, [&] {
-    d.CalcFromWorkingImages(lab, maps);
+    WorkingImagesMeasure::Calc(lab, maps, &d);
     checksum += d.recDesc()[0];
   });
   std::printf("%dx%d icon, %d rounds (checksum %g)\n", icon.cols, icon.rows, rounds, checksum);

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     values[i] = i < 208 + 96 ? 4 : i < 208 + 168 ? 1 : 40;
   for (size_t row = 0, from = 0; row < rows; ++row, from = (from + 1) % source.size()) {
     while (source.bad(from)) from = (from + 1) % source.size();
-    for (size_t i = 0; i < kSearchedValueCount; ++i) values[i] = source.tiny(from, i);
+    for (size_t i = 0; i < kSearchedValueCount; ++i) values[i] = source.value(from, i);
     if (!data.Add(values).ok()) return 1;
   }
   std::printf("%zu rows, %zu queries, k 5, one thread\n", rows, queries);

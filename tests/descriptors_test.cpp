@@ -8,6 +8,7 @@
 
 #include "opencv/gradient_maps.h"
 #include "opencv/lab_icon.h"
+#include "opencv/working_images_measure.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -51,7 +52,7 @@ struct HandMaps {
   }
   Descriptors Compute() const {
     Descriptors d(SolidIcon(1, 1, kBlack));
-    d.CalcFromWorkingImages(lab, maps);
+    WorkingImagesMeasure::Calc(lab, maps, &d);
     return d;
   }
 };
@@ -326,7 +327,7 @@ TEST(Descriptors, GradientsFromTheIconAgreeWithTheStoredMaps) {
     const Descriptors direct(icon);
     Descriptors viaMaps(icon);
     const cv::Mat lab = NormaliseToLab(icon);
-    viaMaps.CalcFromWorkingImages(lab, ComputeGradientMaps(lab));
+    WorkingImagesMeasure::Calc(lab, ComputeGradientMaps(lab), &viaMaps);
     ASSERT_EQ(direct.recDesc(), viaMaps.recDesc()) << round;
     ASSERT_EQ(direct.groupDesc(), viaMaps.groupDesc()) << round;
     ASSERT_EQ(direct.recDescInt(), viaMaps.recDescInt()) << round;

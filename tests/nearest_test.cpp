@@ -117,12 +117,9 @@ TEST(NearestSearch, EqualsEveryRowsKeyFromTheDefinitions) {
   const auto key = [](const DescriptorTable& t, Metric metric, const DescriptorTable& u,
                       size_t a, size_t b) {
     const bool tiny = t.form() == RecordForm::kTinyInt;
-    const auto value = [&](const DescriptorTable& of, size_t row, size_t i) {
-      return tiny ? static_cast<double>(of.tiny(row, i)) : of.exact(row)[i];
-    };
     double sum = 0, groups = 0;
     for (size_t i = 0; i < kSearchedValueCount; ++i) {
-      const double d = std::fabs(value(t, a, i) - value(u, b, i));
+      const double d = std::fabs(t.value(a, i) - u.value(b, i));
       if (metric == Metric::kL2) sum = sum + d * d;
       else if (metric != Metric::kWeighted) sum = sum + d;
       else if (i < 168) sum = sum + (i < 96 ? (tiny ? 4 : 16) : 1) * d;

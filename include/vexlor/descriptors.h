@@ -49,8 +49,6 @@ inline constexpr std::uint32_t DESC_NUM_LAB_SUMS = 6;
 inline constexpr std::uint32_t record_token_count =
     2 * rec_desc_length + 2 * group_desc_length;
 
-struct GradientMaps;
-
 // The record's fixed weight parameters: the weights of the L, a, b
 // orientation bins, of the L, a, b sums, and the range of every group value.
 // Every record carries the weights and ranges derived from them, and the
@@ -69,11 +67,6 @@ class Descriptors {
   // second call with the same icon gives the same values, not doubled sums.
   void CalcDescriptors(const cv::Mat& icon);
   void CalcDescriptors(const BgrImageView& icon);
-
-  // The part of CalcDescriptors after normalisation, for callers that bring
-  // their own working images: `lab` is the 62 x 62 Lab icon and `maps` are
-  // the gradient maps of its lightness. Gives the same numbers.
-  void CalcFromWorkingImages(const cv::Mat& lab, const GradientMaps& maps);
 
   // Cells are numbered 1..12 column by column, top to bottom, skipping the
   // corners of the 4 x 4 grid; bin b of cell c is at (c - 1) * 8 + b, Lab sum
@@ -94,6 +87,8 @@ class Descriptors {
   const std::array<std::uint32_t, 7>& weightParams() const { return weightParams_; }
 
  private:
+  friend struct WorkingImagesMeasure;  // the same numbers from images made elsewhere
+
   // The lightness gradient at one working-area pixel: its magnitude as the
   // map stores it (single precision) and the whole degrees of its orientation.
   struct Gradient {

@@ -74,11 +74,9 @@ Status FormOfRecord(const double* values, RecordForm* form);
 // kInvalidArgument saying what is wrong.
 Status CheckRecord(const double* values, std::optional<RecordForm>* form);
 
-// Records of one form, packed for scanning: TinyInt as one byte per value
-// (208 bytes a record, its first kTinyHeadValues values apart from the rest,
-// so that a scan that stops after them reads only those), doubles as
-// doubles. "Bad Icon" rows keep their place in the numbering and are never
-// returned.
+// Records of one form, packed for scanning (TinyInt as one byte per value,
+// doubles as doubles). "Bad Icon" rows keep their place in the numbering and
+// are never returned.
 class DescriptorTable {
  public:
   // The form is set by the first record added, or here.
@@ -104,19 +102,14 @@ class DescriptorTable {
   bool bad(std::size_t row) const { return bad_[row] != 0; }
   std::size_t usable() const { return usable_; }
 
-  // Row `row`'s descriptor part; only for a good row of the table's form.
-  // TinyInt: value i, or the values before kTinyHeadValues (tiny_head) and
-  // from there on (tiny_rest).
-  static constexpr std::size_t kTinyHeadValues = 64;
-  static constexpr std::size_t kTinyRestValues = kSearchedValueCount - kTinyHeadValues;
-  std::uint8_t tiny(std::size_t row, std::size_t i) const {
-    return i < kTinyHeadValues ? tiny_head(row)[i] : tiny_rest(row)[i - kTinyHeadValues];
-  }
-  const std::uint8_t* tiny_head(std::size_t row) const { return &tiny_head_[row * kTinyHeadValues]; }
-  const std::uint8_t* tiny_rest(std::size_t row) const { return &tiny_rest_[row * kTinyRestValues]; }
-  const double* exact(std::size_t row) const { return &exact_[row * kSearchedValueCount]; }
+  // Value i (< kSearchedValueCount) of good row `row` as the table holds
+  // it: the record's own, or in a table prepared for kRoot its root
+  // transform (TinyInt: the integer, in units of 1/85).
+  double value(std::size_t row, std::size_t i) const;
 
  private:
+  friend struct DescriptorTablePacking;  // the scans' view of the storage
+
   void AddTiny(std::uint8_t* values);  // 208 values, root-transformed here when prepared
   void ForgetTiny();
 

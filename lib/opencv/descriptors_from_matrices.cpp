@@ -4,6 +4,7 @@
 #include "descriptors/scan_cells.h"
 #include "opencv/gradient_maps.h"
 #include "opencv/lab_icon.h"
+#include "opencv/working_images_measure.h"
 #include "vexlor/descriptors.h"
 
 namespace vexlor {
@@ -15,20 +16,19 @@ Descriptors::Descriptors(const cv::Mat& icon)
 
 void Descriptors::CalcDescriptors(const cv::Mat& icon) { CalcDescriptors(ViewOf(icon)); }
 
-void Descriptors::CalcFromWorkingImages(const cv::Mat& lab,
-                                        const GradientMaps& maps) {
+void WorkingImagesMeasure::Calc(const cv::Mat& lab, const GradientMaps& maps, Descriptors* d) {
   CV_Assert(lab.type() == CV_8UC3 && lab.rows == kNormalisedSide &&
             lab.cols == kNormalisedSide);
   CV_Assert(maps.magnitude.type() == CV_32FC1 &&
             maps.orientation.type() == CV_32FC1);
-  ResetVectors();
+  d->ResetVectors();
   const cv::Mat magnitudeArea = maps.magnitude(Region);
   const cv::Mat orientationArea = maps.orientation(Region);
-  ScanCells(ViewOf(lab), [&](int k) {
+  d->ScanCells(ViewOf(lab), [&](int k) {
     const float* magnitude = magnitudeArea.ptr<float>(k);
     const float* orientation = orientationArea.ptr<float>(k);
     return [magnitude, orientation](int t) {
-      return Gradient{magnitude[t], WholeDegrees(orientation[t])};
+      return Descriptors::Gradient{magnitude[t], WholeDegrees(orientation[t])};
     };
   });
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "search/root_transform.h"
+#include "search/table_packing.h"
 #include "vexlor/descriptors.h"
 #include "vexlor/nearest.h"
 #include "vexlor/results_file.h"
@@ -32,6 +33,13 @@ Status DescriptorTable::Add(const double* values) {
   bad_.push_back(0);
   ++usable_;
   return {};
+}
+
+double DescriptorTable::value(std::size_t row, std::size_t i) const {
+  using Packing = DescriptorTablePacking;
+  if (form_ == RecordForm::kDouble) return Packing::Exact(*this, row)[i];
+  return i < kTinyHeadValues ? Packing::TinyHead(*this, row)[i]
+                             : Packing::TinyRest(*this, row)[i - kTinyHeadValues];
 }
 
 void DescriptorTable::AddTiny(std::uint8_t* values) {

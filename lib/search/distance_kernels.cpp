@@ -14,8 +14,8 @@ namespace {
 // A key is summed in two parts, over a row's head (its first kHead values)
 // and over its rest; most rows of a data set are far from a query, and their
 // head alone already reaches the bound.
-constexpr std::size_t kHead = DescriptorTable::kTinyHeadValues;
-constexpr std::size_t kRest = DescriptorTable::kTinyRestValues;
+constexpr std::size_t kHead = kTinyHeadValues;
+constexpr std::size_t kRest = kTinyRestValues;
 static_assert(kHead <= derivative_desc_length);  // the head holds orientation bins only
 
 template <std::size_t kBegin, std::size_t kEnd>

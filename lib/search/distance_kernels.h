@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "search/table_packing.h"
 #include "vexlor/nearest.h"
 
 namespace vexlor {
@@ -14,8 +15,8 @@ inline constexpr std::size_t kKeyBlock = 64;
 
 // TinyInt rows as a table stores them: heads and rests apart.
 struct TinyRows {
-  const std::uint8_t* head;  // DescriptorTable::kTinyHeadValues bytes a row
-  const std::uint8_t* rest;  // DescriptorTable::kTinyRestValues bytes a row
+  const std::uint8_t* head;  // kTinyHeadValues bytes a row
+  const std::uint8_t* rest;  // kTinyRestValues bytes a row
 };
 
 // The exact integer key of `metric` (vexlor/nearest.h) between the row

@@ -43,11 +43,12 @@ class Best {
 std::vector<Neighbour> NearestTiny(const DescriptorTable& data, const DescriptorTable& queries,
                                    size_t query, size_t k, Metric metric) {
   Best<std::uint32_t> best(k);  // TinyKeys gives exact 32-bit keys
-  const TinyRows asked{queries.tiny_head(query), queries.tiny_rest(query)};
+  using Packing = DescriptorTablePacking;
+  const TinyRows asked{Packing::TinyHead(queries, query), Packing::TinyRest(queries, query)};
   std::uint32_t keys[kKeyBlock];
   for (size_t start = 0; start < data.size(); start += kKeyBlock) {
     const size_t count = std::min(kKeyBlock, data.size() - start);
-    TinyKeys(metric, asked, {data.tiny_head(start), data.tiny_rest(start)}, count, best.Bound(),
+    TinyKeys(metric, asked, {Packing::TinyHead(data, start), Packing::TinyRest(data, start)}, count, best.Bound(),
              keys);
     for (size_t i = 0; i < count; ++i)
       if (best.Wants(keys[i]) && !data.bad(start + i)) best.Offer(keys[i], start + i);
@@ -95,7 +96,7 @@ std::vector<Neighbour> NearestExact(const DescriptorTable& data, const double* q
   Best<double> best(k);
   for (size_t row = 0; row < data.size(); ++row) {
     if (data.bad(row)) continue;
-    const double key = ExactKey(query, data.exact(row), metric);
+    const double key = ExactKey(query, DescriptorTablePacking::Exact(data, row), metric);
     if (best.Wants(key)) best.Offer(key, row);
   }
   std::vector<Neighbour> found;
@@ -129,7 +130,7 @@ std::vector<Neighbour> Nearest(const DescriptorTable& data, const DescriptorTabl
         std::string("the tables are not prepared for the metric ") + MetricName(metric)));
   if (k == 0 || data.usable() == 0) return {};
   if (queries.form() == RecordForm::kTinyInt) return NearestTiny(data, queries, query, k, metric);
-  return NearestExact(data, queries.exact(query), k, metric);
+  return NearestExact(data, DescriptorTablePacking::Exact(queries, query), k, metric);
 }
 
 }  // namespace vexlor
