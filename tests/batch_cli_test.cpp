@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "batch/progress.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -197,16 +196,6 @@ TEST_F(BatchTest, ProgressIsShownOnATerminalOnly) {
   EXPECT_NE(shown.out.find(" icons/s in 0:00:0"), std::string::npos) << shown.out;
   EXPECT_EQ(onTerminal("--quiet").out, "");
   EXPECT_EQ(ReadFile(dir_ / "out.txt"), VexlorLoop({TestDataPath("calculator.png"), "missing.png"}, {}));
-}
-
-TEST(Progress, LineTellsDoneRateAndTimeLeft) {
-  EXPECT_EQ(Progress::Line(250, 3, 1000, 2.0),
-            "250/1000 icons (25%), 3 bad, 125 icons/s, 0:00:06 left");
-  EXPECT_EQ(Progress::Line(7200, 0, 36000, 1.0),
-            "7200/36000 icons (20%), 0 bad, 7200 icons/s, 0:00:04 left");
-  EXPECT_EQ(Progress::Line(10, 0, 100000, 1.0),
-            "10/100000 icons (0%), 0 bad, 10 icons/s, 2:46:39 left");
-  EXPECT_EQ(Progress::Line(42, 1, -1, 2.0), "42 icons, 1 bad, 21 icons/s");
 }
 
 TEST_F(BatchTest, MemoryDoesNotGrowWithTheNumberOfIcons) {
