@@ -24,16 +24,16 @@ std::vector<std::filesystem::path> PluginPlaces() {
 
 struct Loaded {
   const ImageLibrary* library = nullptr;
-  std::string why;
+  Status status;
 };
 
 Loaded Load() {
   Loaded loaded;
   PassPixelLimitToImageLibrary();
+  void* entry = nullptr;
+  loaded.status = LoadPluginEntry(PluginPlaces(), kPluginName, kEntryPoint, &entry);
   using Entry = const ImageLibrary* (*)();
-  if (const auto entry = reinterpret_cast<Entry>(
-          LoadPluginEntry(PluginPlaces(), kPluginName, kEntryPoint, &loaded.why)))
-    loaded.library = entry();
+  if (loaded.status.ok()) loaded.library = reinterpret_cast<Entry>(entry)();
   return loaded;
 }
 
@@ -42,7 +42,7 @@ Loaded Load() {
 Status GetImageLibrary(const ImageLibrary** library) {
   static const Loaded loaded = Load();
   *library = loaded.library;
-  return loaded.library != nullptr ? Status() : Status::IOError(loaded.why);
+  return loaded.status;
 }
 
 }  // namespace vexlor

@@ -12,22 +12,21 @@ std::vector<std::filesystem::path> HelperFilePlaces(const char* name) {
   return {self.parent_path() / name, self.parent_path() / "../libexec/vexlor" / name};
 }
 
-void* LoadPluginEntry(const std::vector<std::filesystem::path>& places, const char* name,
-                      const char* entry, std::string* why) {
+Status LoadPluginEntry(const std::vector<std::filesystem::path>& places, const char* name,
+                       const char* entry, void** function) {
+  *function = nullptr;
   for (const std::filesystem::path& place : places) {
     if (::access(place.c_str(), R_OK) != 0) continue;
     void* handle = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
       const char* error = ::dlerror();
-      *why = error != nullptr ? error : "cannot load " + place.string();
-      return nullptr;
+      return Status::IOError(error != nullptr ? error : "cannot load " + place.string());
     }
-    void* function = ::dlsym(handle, entry);
-    if (function == nullptr) *why = place.string() + " has no " + entry;
-    return function;
+    *function = ::dlsym(handle, entry);
+    if (*function == nullptr) return Status::IOError(place.string() + " has no " + entry);
+    return {};
   }
-  *why = std::string("the plugin ") + name + " was not found";
-  return nullptr;
+  return Status::IOError(std::string("the plugin ") + name + " was not found");
 }
 
 }  // namespace vexlor

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "vexlor/status.h"
+
 namespace vexlor {
 
 // Where a file that comes with the command-line tools (the image library plugin,
@@ -13,10 +15,11 @@ namespace vexlor {
 // Empty when the program's own path cannot be read.
 std::vector<std::filesystem::path> HelperFilePlaces(const char* name);
 
-// Loads the plugin `name` from the first of `places` that is there and
-// returns its C function `entry`, or null with the reason in `*why`.
-void* LoadPluginEntry(const std::vector<std::filesystem::path>& places, const char* name,
-                      const char* entry, std::string* why);
+// Loads the plugin `name` from the first of `places` that is there and sets
+// `*function` to its C function `entry`; an IOError with the reason alone
+// when it cannot.
+Status LoadPluginEntry(const std::vector<std::filesystem::path>& places, const char* name,
+                       const char* entry, void** function);
 
 }  // namespace vexlor
 

@@ -3,8 +3,8 @@
 #include "app/batch_options.h"
 #include "app/program_start.h"
 #include "batch/batch_run.h"
-#include "cli/exit_codes.h"
-#include "cli/standard_streams.h"
+#include "process/exit_codes.h"
+#include "process/standard_streams.h"
 
 int main(int argc, char** argv) {
   using namespace vexlor;

@@ -8,7 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/program_start.h"
-#include "cli/exit_codes.h"
+#include "process/exit_codes.h"
 #include "vexlor/card.h"
 #include "vexlor/vexlor.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/exit_codes.h"
+#include "process/exit_codes.h"
 #include "support/quoted.h"
 
 namespace vexlor {

@@ -3,7 +3,7 @@
 
 #include "app/program_start.h"
 #include "app/run.h"
-#include "cli/exit_codes.h"
+#include "process/exit_codes.h"
 #include "vexlor/status.h"
 
 int main(int argc, char** argv) {

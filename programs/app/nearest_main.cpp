@@ -2,8 +2,8 @@
 
 #include "app/nearest_options.h"
 #include "app/program_start.h"
-#include "cli/exit_codes.h"
-#include "cli/standard_streams.h"
+#include "process/exit_codes.h"
+#include "process/standard_streams.h"
 #include "nearest/nearest_run.h"
 
 int main(int argc, char** argv) {

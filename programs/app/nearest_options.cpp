@@ -9,7 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/command_line.h"
-#include "cli/exit_codes.h"
+#include "process/exit_codes.h"
 #include "support/quoted.h"
 
 namespace vexlor {

@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "app/unusable_settings.h"
-#include "cli/exit_codes.h"
-#include "cli/standard_streams.h"
+#include "process/exit_codes.h"
+#include "process/standard_streams.h"
 
 namespace vexlor {
 

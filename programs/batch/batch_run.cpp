@@ -15,7 +15,7 @@
 #include "batch/ordered_pipeline.h"
 #include "batch/path_reader.h"
 #include "batch/progress.h"
-#include "cli/exit_codes.h"
+#include "process/exit_codes.h"
 #include "descriptors/measure.h"
 #include "report/output_file.h"
 #include "support/quoted.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/exit_codes.h"
-#include "cli/standard_streams.h"
+#include "process/exit_codes.h"
+#include "process/standard_streams.h"
 #include "descriptors/measure.h"
 #include "nearest/answer_page.h"
 #include "nearest/names.h"

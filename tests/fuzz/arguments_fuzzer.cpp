@@ -12,7 +12,7 @@
 
 #include "app/batch_options.h"
 #include "app/run_options.h"
-#include "cli/exit_codes.h"
+#include "process/exit_codes.h"
 #include "vexlor/icon.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_CLI_EXIT_CODES_H_
-#define VEXLOR_CLI_EXIT_CODES_H_
+#ifndef VEXLOR_PROCESS_EXIT_CODES_H_
+#define VEXLOR_PROCESS_EXIT_CODES_H_
 
 namespace vexlor {
 
@@ -17,4 +17,4 @@ enum ExitCode : int {
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_CLI_EXIT_CODES_H_
+#endif  // VEXLOR_PROCESS_EXIT_CODES_H_

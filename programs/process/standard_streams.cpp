@@ -1,4 +1,4 @@
-#include "cli/standard_streams.h"
+#include "process/standard_streams.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
-#ifndef VEXLOR_CLI_STANDARD_STREAMS_H_
-#define VEXLOR_CLI_STANDARD_STREAMS_H_
+#ifndef VEXLOR_PROCESS_STANDARD_STREAMS_H_
+#define VEXLOR_PROCESS_STANDARD_STREAMS_H_
 
 #include <cstdio>
 #include <string>
@@ -43,4 +43,4 @@ class StandardErrorSilenced {
 
 }  // namespace vexlor
 
-#endif  // VEXLOR_CLI_STANDARD_STREAMS_H_
+#endif  // VEXLOR_PROCESS_STANDARD_STREAMS_H_
