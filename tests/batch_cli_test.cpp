@@ -68,7 +68,9 @@ TEST_F(BatchTest, WritesWhatALoopOfVexlorRunsAppends) {
     args.push_back(dir_ / "list.txt");
     const ProgramResult r = RunBatchBinary(args);
     EXPECT_EQ(r.exit_status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.err.ends_with("vexlor-batch: 4 of 17 icons gave \"Bad Icon\": 2 no image that "
+                                "the image library reads, 1 No such file or directory, 1 not a "
+                                "regular file\n")) << r.err;
     EXPECT_EQ(r.out, VexlorLoop(plain, s.vexlor));
   }
 }
@@ -128,8 +130,7 @@ TEST_F(BatchTest, BadOptionsAreRefusedWithAClearMessage) {
                         Case{{"--red", "x"}, "--red"},
                         Case{{"-j", "0"}, "--jobs"},
                         Case{{"-a"}, "--append requires --output"},
-                        Case{{"--frobnicate"}, "--frobnicate"},
-                        Case{{"a", "b"}, "b"}}) {
+                        Case{{"--frobnicate"}, "--frobnicate"}}) {
     const ProgramResult r = RunBatchBinary(c.args);
     EXPECT_EQ(r.exit_status, 1) << c.args[0];
     EXPECT_EQ(r.out, "");
@@ -141,7 +142,8 @@ TEST_F(BatchTest, BadOptionsAreRefusedWithAClearMessage) {
 TEST_F(BatchTest, HelpAndVersionGoToStandardOutput) {
   const ProgramResult help = RunBatchBinary({"--help"});
   EXPECT_EQ(help.exit_status, 0);
-  EXPECT_NE(help.out.find("Usage: vexlor-batch [OPTIONS] [LIST]"), std::string::npos);
+  EXPECT_NE(help.out.find("Usage: vexlor-batch [OPTIONS] [INPUT...]"), std::string::npos)
+      << help.out;
   for (const char* option : {"--null", "--output", "--append", "--double", "--blur", "--red",
                              "--green", "--blue", "--jobs", "--quiet", "--version"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
@@ -176,9 +178,60 @@ TEST_F(BatchTest, FailuresToReadOrWriteAreReported) {
   EXPECT_NE(itself.err.find("is the list itself"), std::string::npos) << itself.err;
   EXPECT_EQ(ReadFile(dir_ / "list.txt"), ListOf({TestDataPath("calculator.png")}));
 
-  const ProgramResult folderList = RunBatchBinary({dir_.path().string()});
-  EXPECT_EQ(folderList.exit_status, 2);
-  EXPECT_NE(folderList.err.find("cannot read list"), std::string::npos) << folderList.err;
+}
+
+// What a user gets wrong is told, with the cause where the input shows it;
+// a list that is no list is refused before anything is written.
+TEST_F(BatchTest, BadPathsAreToldWithTheirCauseAndSummed) {
+  WriteFile(dir_ / "crlf.txt", TestDataPath("calculator.png") + "\r\nmissing.png\r\n");
+  const ProgramResult crlf = RunBatchBinary({"-q", dir_ / "crlf.txt"});
+  EXPECT_EQ(crlf.exit_status, 0);
+  EXPECT_EQ(crlf.out, "Bad Icon\nBad Icon\n");
+  EXPECT_EQ(crlf.err,
+            "vexlor-batch: cannot load '" + TestDataPath("calculator.png") +
+                "\\x0d': No such file or directory (the path ends in a carriage return: a list "
+                "with Windows line ends?)\n"
+                "vexlor-batch: cannot load 'missing.png\\x0d': No such file or directory (the "
+                "path ends in a carriage return: a list with Windows line ends?)\n"
+                "vexlor-batch: 2 of 2 icons gave \"Bad Icon\": 2 No such file or directory\n");
+  EXPECT_EQ(RunBatchBinary({"-q", "--error-on-bad", dir_ / "crlf.txt"}).exit_status, 3);
+  const ProgramResult quiet = RunBatchBinary({"-q", "--no-reasons", "-e", dir_ / "crlf.txt"});
+  EXPECT_EQ(quiet.exit_status, 3);
+  EXPECT_EQ(quiet.err, "vexlor-batch: 2 of 2 icons gave \"Bad Icon\": 2 No such file or directory\n");
+
+  WriteFile(dir_ / "nul.txt", TestDataPath("calculator.png") + '\0' + "missing.png" + '\0');
+  for (const std::string& list : {TestDataPath("calculator.png"), dir_ / "nul.txt"}) {
+    const ProgramResult refused = RunBatchBinary({"-o", dir_ / "out.txt", list});
+    EXPECT_EQ(refused.exit_status, 1);
+    EXPECT_TRUE(refused.err.starts_with("vexlor-batch: the list '" + list + "' ")) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "out.txt"));
+  }
+  const ProgramResult nul = RunBatchBinary({"-q", "-0", dir_ / "nul.txt"});
+  EXPECT_EQ(nul.out, VexlorLoop({TestDataPath("calculator.png"), "missing.png"}, {}));
+}
+
+// A folder is walked in path order; files that are no image are passed
+// over, and so are links to folders; damaged images are "Bad Icon".
+TEST_F(BatchTest, FoldersAreWalkedAndTheirNonImagesPassedOver) {
+  const std::filesystem::path icons = dir_.path() / "icons";
+  std::filesystem::create_directories(icons / "b");
+  std::filesystem::copy_file(TestDataPath("calculator.png"), icons / "b" / "z.png");
+  std::filesystem::copy_file(TestDataPath("audio-card.jpg"), icons / "a.jpg");
+  std::filesystem::copy_file(dir_ / "damaged.png", icons / "b" / "damaged.png");
+  WriteFile(icons / "index.theme", "[Icon Theme]\n");
+  WriteFile(icons / "b" / "cursor", std::string("Xcur\x10\0\0\0", 8));
+  std::filesystem::create_directory_symlink(icons / "b", icons / "c");
+  std::filesystem::create_symlink(icons / "a.jpg", icons / "d.jpg");
+  WriteFile(dir_ / "list.txt", ListOf({TestDataPath("one-pixel.png")}));
+
+  const ProgramResult r = RunBatchBinary({"-q", icons.string(), dir_ / "list.txt"});
+  EXPECT_EQ(r.exit_status, 0) << r.err;
+  EXPECT_EQ(r.out, VexlorLoop({(icons / "a.jpg").string(), (icons / "b" / "damaged.png").string(),
+                               (icons / "b" / "z.png").string(), (icons / "d.jpg").string(),
+                               TestDataPath("one-pixel.png")},
+                              {}));
+  EXPECT_NE(r.err.find("passed over 2 files in the folders that are no image"), std::string::npos)
+      << r.err;
 }
 
 TEST_F(BatchTest, ProgressIsShownOnATerminalOnly) {
@@ -194,7 +247,10 @@ TEST_F(BatchTest, ProgressIsShownOnATerminalOnly) {
   EXPECT_EQ(shown.exit_status, 0);
   EXPECT_NE(shown.out.find("\r2 icons, 1 bad, "), std::string::npos) << shown.out;
   EXPECT_NE(shown.out.find(" icons/s in 0:00:0"), std::string::npos) << shown.out;
-  EXPECT_EQ(onTerminal("--quiet").out, "");
+  // Quiet keeps the progress display off, not the reasons.
+  EXPECT_EQ(onTerminal("--quiet").out,
+            "vexlor-batch: cannot load 'missing.png': No such file or directory\r\n"
+            "vexlor-batch: 1 of 2 icons gave \"Bad Icon\": 1 No such file or directory\r\n");
   EXPECT_EQ(ReadFile(dir_ / "out.txt"), VexlorLoop({TestDataPath("calculator.png"), "missing.png"}, {}));
 }
 

@@ -25,6 +25,15 @@ Size Fitted(Size natural, int side) {
   return {natural.w * scale, natural.h * scale};
 }
 
+// librsvg's message as one line of a message: its line ends (the XML
+// parser's end with one) as spaces, none at the end.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 }  // namespace
 
 bool SvgNaturalSize(RsvgHandle* handle, double* width, double* height) {
@@ -62,8 +71,7 @@ Status DrawSvg(const std::uint8_t* bytes, std::size_t size, const std::string& b
   g_object_unref(stream);
   if (base != nullptr) g_object_unref(base);
   const auto fail = [&](const std::string& what) {
-    Status failed = Status::IconRefused(
-        what + (error != nullptr ? std::string(": ") + error->message : ""));
+    Status failed = Status::IconRefused(what + (error != nullptr ? ": " + OneLine(error->message) : ""));
     g_clear_error(&error);
     if (handle != nullptr) g_object_unref(handle);
     return failed;

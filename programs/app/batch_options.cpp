@@ -16,14 +16,17 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
   o.jobs = std::max(1u, std::thread::hardware_concurrency());
 
   CLI::App app(
-      "Measures many icons in one process. Reads icon paths from LIST (one per line) and\n"
-      "writes one line per path, in the same order: the line that\n"
-      "`vexlor -I PATH -A 1` with the same settings appends (\"Bad Icon\" for a path\n"
-      "that is no readable image).",
+      "Measures many icons in one process. Reads icon paths from each LIST (one per line),\n"
+      "or takes every file below each FOLDER, and writes one line per path, in the same\n"
+      "order: the line that `vexlor -I PATH -A 1` with the same settings appends (\"Bad\n"
+      "Icon\" for a path that is no readable image, told on standard error with the\n"
+      "reason). Files in a FOLDER that are no image at all are passed over.",
       "vexlor-batch");
-  app.add_option("LIST", o.list, "File of icon paths; - or absent: standard input");
+  app.add_option("INPUT", o.inputs,
+                 "A LIST, a file of icon paths (- or none: standard input), or a FOLDER of icons")
+      ->option_text(" ");
   app.add_flag("-0,--null", o.null_separated,
-               "Paths in LIST end with a NUL byte instead of a newline");
+               "Paths in a LIST end with a NUL byte instead of a newline");
   CLI::Option* output =
       app.add_option("-o,--output", o.output, "Write to FILE, replacing it (default: standard output)")
           ->check(NonEmptyPath())
@@ -38,6 +41,10 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
   app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
       ->check(CLI::Range(1u, 1024u));
   app.add_flag("-q,--quiet", o.quiet, "No progress display on standard error");
+  app.add_flag("--no-reasons", o.no_reasons,
+               "Do not tell why each bad icon is bad (the summary line stays)");
+  app.add_flag("-e,--error-on-bad", o.error_on_bad,
+               "Exit with status 3 when some icon gave \"Bad Icon\"");
   app.set_version_flag("--version", std::string("vexlor-batch ") + VEXLOR_VERSION);
 
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-batch"))

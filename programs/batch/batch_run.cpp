@@ -9,13 +9,17 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "batch/icon_inputs.h"
 #include "batch/ordered_pipeline.h"
-#include "batch/path_reader.h"
 #include "batch/progress.h"
 #include "process/exit_codes.h"
+#include "decode/image_signatures.h"
 #include "descriptors/measure.h"
 #include "report/output_file.h"
 #include "support/quoted.h"
@@ -34,60 +38,99 @@ void Report(std::FILE* messages, const std::string& what) {
   std::fprintf(messages, "vexlor-batch: %s\n", what.c_str());
 }
 
-void ReportList(std::FILE* messages, const char* problem, const std::string& list,
-                const char* reason) {
-  std::fprintf(messages, "vexlor-batch: cannot %s list '%s': %s\n", problem, list.c_str(),
-               reason);
-}
-
-// Whether `path` names the file open as `fd`: writing there would destroy the
-// list before it is read.
-bool SameFile(int fd, const std::string& path) {
-  struct stat open, named;
-  return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
-         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
-}
-
 // One path's outcome: its line (the record and a newline, or "Bad Icon" and
-// a newline), and what is told of it: why a loaded icon could not be
-// measured (a failure of the run), or why an icon beyond a bound was refused.
+// a newline, or nothing for a walked file that is no image), and what is told
+// of it: why it is bad, and the kind of reason for the summary.
 struct IconLine {
   std::string line;
   std::string error;
+  std::string kind;
   bool bad = false;
-  bool refused = false;  // `error` tells of the icon, not of a failure
+  bool unmeasured = false;  // loaded, but could not be measured: a failure of the run
+  bool passed_over = false;
 };
 
-// Never throws: a failure costs this path its record, not the run.
-IconLine MeasureLine(const std::string& path, const LoadSettings& load,
-                     const Distortion& distortion, RecordForm form) {
-  try {
-    std::optional<Descriptors> described;
-    const Status status = MeasureIconFile(path, load, distortion, &described);
-    if (status.ok()) return {RecordLine(*described, form) + '\n', "", false};
-    const bool told = status.code() != Status::Code::kBadIcon;
-    return {std::string(kBadIcon) + '\n', told ? status.message() : "", true,
-            status.code() == Status::Code::kIconRefused};
-  } catch (const std::exception& e) {
-    return {std::string(kBadIcon) + '\n',
-            "cannot measure '" + Quoted(path) + "': " + StatusOf(e).message(), true};
+// The reason in `message` without what failed ("cannot load 'PATH': "), cut
+// before any detail (": ...", " (...)"): what the summary counts.
+std::string KindOf(const std::string& message, const std::string& path) {
+  std::string reason = message;
+  for (const char* verb : {"cannot load '", "cannot measure '"}) {
+    const std::string prefix = verb + Quoted(path) + "': ";
+    if (reason.starts_with(prefix)) {
+      reason.erase(0, prefix.size());
+      break;
+    }
   }
+  return reason.substr(0, std::min({reason.find(": "), reason.find(" ("), reason.find(", ")}));
 }
 
-// The list's descriptor, owned unless it is standard input.
-class ListFile {
- public:
-  explicit ListFile(const std::string& list)
-      : fd_(list == "-" ? STDIN_FILENO : ::open(list.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~ListFile() {
-    if (fd_ > STDIN_FILENO) ::close(fd_);
+// A hint where the cause of a bad path is plain from the path itself.
+std::string HintFor(const std::string& path, bool nulSeparated) {
+  if (!path.empty() && path.back() == '\r')
+    return " (the path ends in a carriage return: a list with Windows line ends?)";
+  if (!nulSeparated && path.find('\0') != std::string::npos)
+    return " (a list of paths that end in NUL is read with -0)";
+  return "";
+}
+
+// Never throws: a failure costs this path its record, not the run.
+IconLine MeasureLine(const IconPath& icon, const BatchOptions& options) {
+  const std::string& path = icon.path;
+  Status status;
+  try {
+    std::optional<Descriptors> described;
+    status = MeasureIconFile(path, options.load, options.distortion, &described);
+    if (status.ok()) {
+      IconLine measured;
+      measured.line = RecordLine(*described, options.form) + '\n';
+      return measured;
+    }
+  } catch (const std::exception& e) {
+    status = Status::MeasureFailed("cannot measure '" + Quoted(path) + "': " +
+                                   StatusOf(e).message());
   }
-  ListFile(const ListFile&) = delete;
-  ListFile& operator=(const ListFile&) = delete;
-  int fd() const { return fd_; }
+  IconLine bad;
+  if (icon.walked && status.code() == Status::Code::kBadIcon && !FileLooksLikeImage(path)) {
+    bad.passed_over = true;
+    return bad;
+  }
+  bad.line = std::string(kBadIcon) + '\n';
+  bad.error = status.message() + HintFor(path, options.null_separated);
+  bad.kind = KindOf(status.message(), path);
+  bad.bad = true;
+  bad.unmeasured = !status.bad_icon();
+  return bad;
+}
+
+// How many paths were bad, and why.
+class BadSummary {
+ public:
+  void Add(const std::string& kind) {
+    ++bad_;
+    auto found = std::find_if(kinds_.begin(), kinds_.end(),
+                              [&](const auto& k) { return k.first == kind; });
+    if (found == kinds_.end())
+      kinds_.emplace_back(kind, 1);
+    else
+      ++found->second;
+  }
+  long long bad() const { return bad_; }
+  // "3 of 20 icons gave "Bad Icon": 2 No such file or directory, 1 not a
+  // regular file", the most frequent reasons first.
+  std::string Line(long long done) const {
+    std::vector<std::pair<std::string, long long>> kinds = kinds_;
+    std::stable_sort(kinds.begin(), kinds.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::string line = std::to_string(bad_) + " of " + std::to_string(done) +
+                       " icons gave \"Bad Icon\":";
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+      line += (i == 0 ? " " : ", ") + std::to_string(kinds[i].second) + " " + kinds[i].first;
+    return line;
+  }
 
  private:
-  int fd_;
+  long long bad_ = 0;
+  std::vector<std::pair<std::string, long long>> kinds_;
 };
 
 // The signals that end a run (interrupt, terminate, hang-up) may not land
@@ -111,24 +154,13 @@ class StopSignals {
 }  // namespace
 
 int RunBatch(const BatchOptions& options, std::FILE* messages) {
-  const ListFile list(options.list);
-  if (list.fd() < 0) {
-    ReportList(messages, "open", options.list, std::strerror(errno));
-    return kExitFailed;
+  // The inputs must be usable before the output is opened and emptied.
+  IconInputs inputs(options.inputs, options.null_separated);
+  if (Status opened = inputs.Open(messages); !opened.ok()) {
+    Report(messages, opened.message());
+    return opened.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed;
   }
-  // The list must be readable before the output is opened and emptied.
-  PathReader reader(list.fd(), options.null_separated);
-  struct stat st {};
-  if (::fstat(list.fd(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    ReportList(messages, "read", options.list, std::strerror(EISDIR));
-    return kExitFailed;
-  }
-  if (Status primed = S_ISREG(st.st_mode) ? reader.Prime() : Status(); !primed.ok()) {
-    ReportList(messages, "read", options.list, primed.message().c_str());
-    return kExitFailed;
-  }
-
-  if (!options.output.empty() && SameFile(list.fd(), options.output)) {
+  if (!options.output.empty() && inputs.Includes(options.output)) {
     Report(messages, "the output '" + options.output + "' is the list itself");
     return kExitFailed;
   }
@@ -143,14 +175,11 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   std::string pending;
 
   const bool showProgress = !options.quiet && ::isatty(::fileno(messages));
-  const long long total =
-      showProgress ? CountPaths(options.list == "-" ? "/dev/stdin" : options.list.c_str(),
-                                options.null_separated)
-                   : -1;
-  Progress progress(messages, showProgress, total);
+  Progress progress(messages, showProgress, showProgress ? inputs.Count() : -1);
 
   bool writeFailed = false;
-  long long done = 0, bad = 0, unmeasured = 0;
+  long long done = 0, unmeasured = 0, passedOver = 0;
+  BadSummary summary;
   const StopSignals stops;
   auto flush = [&] {
     if (pending.empty() || writeFailed) return;
@@ -165,24 +194,26 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
 
   // With one job the reader runs on this thread: what is done goes out
   // before it waits for more of a list that arrives slowly (a co-process).
-  if (options.jobs <= 1) reader.set_before_wait(flush);
+  if (options.jobs <= 1) inputs.set_before_wait(flush);
 
-  OrderedPipeline<IconLine> pipeline;
-  pipeline.next = [&] { return reader.Next(); };
-  pipeline.work = [&](const std::string& path) {
-    return MeasureLine(path, options.load, options.distortion, options.form);
-  };
+  OrderedPipeline<IconLine, IconPath> pipeline;
+  pipeline.next = [&] { return inputs.Next(); };
+  pipeline.work = [&](const IconPath& icon) { return MeasureLine(icon, options); };
   pipeline.emit = [&](IconLine&& result) {
+    if (result.passed_over) {
+      ++passedOver;
+      return !writeFailed;
+    }
     ++done;
-    if (result.bad) ++bad;
-    if (!result.error.empty()) {
-      if (!result.refused) ++unmeasured;
+    if (result.bad) summary.Add(result.kind);
+    if (result.unmeasured) ++unmeasured;
+    if (!result.error.empty() && (result.unmeasured || !options.no_reasons)) {
       if (showProgress) std::fputs("\r\033[K", messages);
       Report(messages, result.error);
     }
     pending += result.line;
     if (pending.size() >= kFlushBytes) flush();
-    progress.Update(done, bad);
+    progress.Update(done, summary.bad());
     return !writeFailed;
   };
   pipeline.idle = flush;
@@ -202,12 +233,17 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     Report(messages, closed.message());
     writeFailed = true;
   }
-  progress.Finish(done, bad);
-  if (const Status read = reader.status(); !read.ok()) {
-    ReportList(messages, "read", options.list, read.message().c_str());
+  progress.Finish(done, summary.bad());
+  if (passedOver > 0)
+    Report(messages, "passed over " + std::to_string(passedOver) +
+                         " files in the folders that are no image");
+  if (summary.bad() > 0) Report(messages, summary.Line(done));
+  if (const Status read = inputs.status(); !read.ok()) {
+    Report(messages, read.message());
     return kExitFailed;
   }
-  return writeFailed || unmeasured > 0 ? kExitFailed : kExitSuccess;
+  if (writeFailed || unmeasured > 0 || inputs.missed_folders()) return kExitFailed;
+  return options.error_on_bad && summary.bad() > 0 ? kExitSomeBad : kExitSuccess;
 }
 
 }  // namespace vexlor

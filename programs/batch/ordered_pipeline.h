@@ -29,10 +29,10 @@ namespace vexlor {
 // the workers run, before anything is emitted.
 //
 // Returns the number of results emitted.
-template <typename Result = std::string>
+template <typename Result = std::string, typename Item = std::string>
 struct OrderedPipeline {
-  std::function<std::optional<std::string>()> next;
-  std::function<Result(const std::string&)> work;
+  std::function<std::optional<Item>()> next;
+  std::function<Result(const Item&)> work;
   std::function<bool(Result&&)> emit;
   std::function<void()> idle = [] {};
   std::function<void()> started = [] {};
@@ -49,7 +49,7 @@ struct OrderedPipeline {
     // and costs no hand-over between threads.
     std::size_t emitted = 0;
     started();
-    while (std::optional<std::string> item = next()) {
+    while (std::optional<Item> item = next()) {
       Result result = work(*item);
       ++emitted;
       if (!emit(std::move(result))) break;
@@ -61,8 +61,8 @@ struct OrderedPipeline {
   std::size_t RunOnWorkers() const;
 };
 
-template <typename Result>
-std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
+template <typename Result, typename Item>
+std::size_t OrderedPipeline<Result, Item>::RunOnWorkers() const {
   // Items are numbered in reading order; the result of item n lives in slot
   // n % slotCount until it is emitted. `reading` is held while a worker
   // waits for room and reads its item, `mutex` only briefly for the shared
@@ -83,7 +83,7 @@ std::size_t OrderedPipeline<Result>::RunOnWorkers() const {
 
   auto workLoop = [&] {
     for (;;) {
-      std::optional<std::string> item;
+      std::optional<Item> item;
       std::size_t number = 0;
       {
         std::unique_lock readLock(reading);

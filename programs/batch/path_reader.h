@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vexlor/status.h"
@@ -34,6 +35,11 @@ class PathReader {
   // Reads the first block of input now, so that an unreadable list (a
   // folder, say) is known before anything else is done.
   Status Prime();
+
+  // What has been read and not yet taken (after Prime(): the first block).
+  std::string_view buffered() const {
+    return std::string_view(buffer_.data() + begin_, end_ - begin_);
+  }
 
   // kIOError ("<reason>") once a read failed.
   Status status() const;

@@ -11,6 +11,9 @@ enum ExitCode : int {
   // Something asked for could not be produced (a file, the window, console
   // text, an icon's measurement); one line on standard error says what.
   kExitFailed = 2,
+  // vexlor-batch --error-on-bad: every path got its line, and some icon gave
+  // "Bad Icon".
+  kExitSomeBad = 3,
   // vexlor only: the icon could not be loaded. The process status reads 255.
   kExitBadIcon = -1,
 };
