@@ -214,8 +214,8 @@ py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array
 // Measures every path on `jobs` threads, the GIL released; row i of the
 // result holds path i's numbers as its line in vexlor-batch's output holds
 // them, in `tiny` or double form (6 significant digits), NaN for a path
-// that gave "Bad Icon". Returns the values, the mask of bad rows, and the
-// messages of icons that were loaded but could not be measured.
+// that gave "Bad Icon". Returns the values, the mask of bad rows, and each
+// row's reason ("" for a good one).
 py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tiny,
                        const Settings& settings) {
   const size_t n = paths.size();
@@ -235,7 +235,7 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
       badOut[i] = !status.ok();
       if (!status.ok()) {
         std::fill(row, row + record_token_count, std::nan(""));
-        if (status.code() != Status::Code::kBadIcon) failures[i] = Shown(status.message());
+        failures[i] = Shown(status.message());
       } else {
         const std::vector<double> v =
             RecordValues(*described, tiny ? RecordForm::kTinyInt : RecordForm::kDouble);
@@ -243,10 +243,7 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
       }
     });
   }
-  std::vector<std::string> messages;
-  for (std::string& f : failures)
-    if (!f.empty()) messages.push_back(std::move(f));
-  return py::make_tuple(values, bad, messages);
+  return py::make_tuple(values, bad, failures);
 }
 
 py::tuple ReadResultsArrays(const std::string& path) {

@@ -71,6 +71,20 @@ def test_describe_many_equals_vexlor_batch(tools, icons, tmp_path):
             np.testing.assert_array_equal(values, expected)
 
 
+def test_describe_many_warns_once_of_bad_icons_with_the_cause(icons, tmp_path):
+    lines = [p + "\n" for p in icons[:2]]  # as readlines() gives them
+    with pytest.warns(RuntimeWarning) as told:
+        values, bad = vexlor.describe_many(lines + icons[:1])
+    assert bad.tolist() == [True, True, False]
+    assert len(told) == 1
+    message = str(told[0].message)
+    assert message.startswith('2 of 3 icons gave "Bad Icon": cannot load ')
+    assert "2 of the paths end in a line end" in message
+    import vexlor.dask as on_cluster
+    with pytest.raises(TypeError, match="not a single path"):
+        on_cluster.describe_on_cluster(None, icons[0])
+
+
 def test_read_results_takes_every_form_and_names_a_bad_line(tools, icons, tmp_path):
     results = tmp_path / "results.txt"
     subprocess.run([tools["vexlor"], "-I", icons[0], "-R", str(results), "-TI", "0"], check=True)

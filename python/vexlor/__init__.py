@@ -173,16 +173,37 @@ def describe_many(paths, *, jobs=0, tiny=True, blur=0, red=1.0, green=1.0, blue=
     numbers in TinyInt (`tiny`) or double form exactly as vexlor-batch's lines
     hold them (doubles to the 6 significant digits of their text; a Record's
     `values` keep every digit), and a boolean mask of the paths that gave "Bad Icon" (their rows are NaN).
-    An icon that was loaded but could not be measured is marked bad too, with
-    a RuntimeWarning that says why."""
+    When some icon is bad, one RuntimeWarning says how many and why the
+    first of them are."""
+    values, bad, reasons = _describe_many(paths, jobs, tiny, blur, red, green, blue, background,
+                                          svg_size)
+    _warn_of_bad(paths, reasons, stacklevel=3)
+    return values, bad
+
+
+def _describe_many(paths, jobs, tiny, blur, red, green, blue, background, svg_size):
+    """describe_many's work: (values, bad, reasons), a reason for each bad
+    row and "" for a good one."""
     if isinstance(paths, (str, bytes, os.PathLike)):
         raise TypeError("paths must be a list of paths, not a single path")
     distortion = _distortion(blur, red, green, blue, background, svg_size)
     encoded = [_path(p) for p in paths]
-    values, bad, failures = _vexlor.describe_many(encoded, _jobs(jobs), bool(tiny), *distortion)
-    for message in failures:
-        warnings.warn(message, RuntimeWarning, stacklevel=2)
-    return values, bad
+    return _vexlor.describe_many(encoded, _jobs(jobs), bool(tiny), *distortion)
+
+
+def _warn_of_bad(paths, reasons, stacklevel):
+    """One warning for the bad icons among `paths`: how many, the first
+    three reasons, and a hint when paths end in a line end."""
+    told = [(p, r) for p, r in zip(paths, reasons) if r]
+    if not told:
+        return
+    ends = [p for p, _ in told if os.fsencode(p).endswith((b"\n", b"\r"))]
+    hint = (f"; {len(ends)} of the paths end in a line end (lines read with readlines() keep "
+            f"theirs: strip them)") if ends else ""
+    first = "; ".join(r for _, r in told[:3])
+    warnings.warn(f'{len(told)} of {len(reasons)} icons gave "Bad Icon": {first}'
+                  f'{"; ..." if len(told) > 3 else ""}{hint}', RuntimeWarning,
+                  stacklevel=stacklevel)
 
 
 def read_results(path):
