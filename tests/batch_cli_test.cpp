@@ -274,4 +274,45 @@ TEST_F(BatchTest, MemoryDoesNotGrowWithTheNumberOfIcons) {
   EXPECT_LT(longPeak - shortPeak, 8 * 1024) << shortPeak << " kB, then " << longPeak << " kB";
 }
 
+// A data set keeps its names and settings; appending keeps them, other
+// settings are refused, and the search measures queries as the data set's
+// records were made.
+TEST_F(BatchTest, DataSetsKeepTheirNamesAndSettings) {
+  const std::string a = TestDataPath("calculator.png"), b = TestDataPath("audio-card.png");
+  const std::string data = dir_ / "data.txt";
+  WriteFile(dir_ / "a.txt", a + "\n");
+  WriteFile(dir_ / "b.txt", b + "\n");
+  ASSERT_EQ(RunBatchBinary({"-q", "--background", "white", "-o", data, dir_ / "a.txt"}).exit_status, 0);
+  ASSERT_EQ(RunBatchBinary({"-q", "--background", "#FFFFFF", "-a", "-o", data, dir_ / "b.txt"})
+                .exit_status, 0);
+  EXPECT_EQ(ReadFile(data + ".names"), a + "\n" + b + "\n");
+  const std::string manifest = ReadFile(data + ".manifest");
+  for (const char* setting : {"form: tinyint\n", "background: #ffffff\n", "blur: 0\n", "svg-size: 0\n",
+                              "names: lines\n", "lines: 2\n"})
+    EXPECT_NE(manifest.find(setting), std::string::npos) << setting << manifest;
+
+  const std::string before = ReadFile(data);
+  const ProgramResult other = RunBatchBinary({"-q", "-a", "-o", data, dir_ / "b.txt"});
+  EXPECT_EQ(other.exit_status, 1);
+  EXPECT_EQ(other.err, "vexlor-batch: cannot append to the data set '" + data +
+                           "': it was made with --background #ffffff (" + data +
+                           ".manifest), this run has --background none\n");
+  EXPECT_EQ(ReadFile(data), before);
+
+  const ProgramResult found = RunProgram(VEXLOR_NEAREST_BINARY, {"-k", "1", data, a});
+  EXPECT_EQ(found.exit_status, 0) << found.err;
+  EXPECT_EQ(found.out, a + "\t1\t0\t" + a + "\n");
+  const ProgramResult contradicted =
+      RunProgram(VEXLOR_NEAREST_BINARY, {"--background", "black", data, a});
+  EXPECT_EQ(contradicted.exit_status, 1);
+  EXPECT_NE(contradicted.err.find("--background #000000 contradicts the data set"), std::string::npos)
+      << contradicted.err;
+
+  // A plain results file (no manifest) keeps to one form.
+  WriteFile(dir_ / "plain.txt", ReadFile(data));
+  const ProgramResult mixed = RunBatchBinary({"-q", "--double", "-a", "-o", dir_ / "plain.txt", dir_ / "a.txt"});
+  EXPECT_EQ(mixed.exit_status, 1);
+  EXPECT_NE(mixed.err.find("holds records in the TinyInt form"), std::string::npos) << mixed.err;
+}
+
 }  // namespace

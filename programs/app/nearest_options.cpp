@@ -36,12 +36,13 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
       "            w 2.5 for L, 1.5 for a, 3 for b",
       "vexlor-nearest");
   app.add_option("DATA", o.data, "Results file to search")->required();
-  app.add_option("NAMES", o.names, "Names of DATA's lines, one per line")->required();
-  CLI::Option* icons = app.add_option("ICON", o.icons, "Icon files to search for");
-  CLI::Option* records =
-      app.add_option("--records", o.records, "Results file whose lines are the queries")
-          ->option_text("FILE");
-  icons->excludes(records);
+  app.add_option(
+      "NAMES ICON", o.operands,
+      "NAMES, the names of DATA's lines (one per line), unless DATA is a data set\n"
+      "that vexlor-batch -o made, whose names are its own; then the icon files to\n"
+      "search for");
+  app.add_option("--records", o.records, "Results file whose lines are the queries")
+      ->option_text("FILE");
   app.add_option("-k", o.k, "How many nearest records to list per query (default 5)")
       ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
   // Any case, as the module takes it; a name that is none is said plainly.
@@ -67,11 +68,7 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
       ->check(CLI::Range(1u, 1024u));
   app.set_version_flag("--version", std::string("vexlor-nearest ") + VEXLOR_VERSION);
 
-  if (const std::optional<int> exit =
-          ParseCommandLine(app, argc, argv, "vexlor-nearest", [&] {
-            if (o.icons.empty() && o.records.empty())
-              throw CLI::RequiredError("ICON or --records");
-          }))
+  if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-nearest"))
     return {std::nullopt, *exit};
   return {o, kExitSuccess};
 }

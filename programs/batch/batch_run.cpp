@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/data_set_files.h"
 #include "batch/icon_inputs.h"
 #include "batch/ordered_pipeline.h"
 #include "batch/progress.h"
@@ -42,6 +43,7 @@ void Report(std::FILE* messages, const std::string& what) {
 // a newline, or nothing for a walked file that is no image), and what is told
 // of it: why it is bad, and the kind of reason for the summary.
 struct IconLine {
+  std::string path;
   std::string line;
   std::string error;
   std::string kind;
@@ -74,7 +76,7 @@ std::string HintFor(const std::string& path, bool nulSeparated) {
 }
 
 // Never throws: a failure costs this path its record, not the run.
-IconLine MeasureLine(const IconPath& icon, const BatchOptions& options) {
+IconLine MeasureIcon(const IconPath& icon, const BatchOptions& options) {
   const std::string& path = icon.path;
   Status status;
   try {
@@ -100,6 +102,13 @@ IconLine MeasureLine(const IconPath& icon, const BatchOptions& options) {
   bad.bad = true;
   bad.unmeasured = !status.bad_icon();
   return bad;
+}
+
+// The same, with the path kept for the names.
+IconLine MeasureLine(const IconPath& icon, const BatchOptions& options) {
+  IconLine line = MeasureIcon(icon, options);
+  line.path = icon.path;
+  return line;
 }
 
 // How many paths were bad, and why.
@@ -165,11 +174,21 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
     return kExitFailed;
   }
 
+  DataSetFiles dataSet;
+  if (!options.output.empty())
+    if (Status checked = dataSet.Check(options); !checked.ok()) {
+      Report(messages, checked.message());
+      return checked.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed;
+    }
+
   OutputFile out;
   if (options.output.empty()) {
     out.Adopt(STDOUT_FILENO, "standard output");
   } else if (Status opened = out.Open(options.output, options.append); !opened.ok()) {
     Report(messages, opened.message());
+    return kExitFailed;
+  } else if (Status companions = dataSet.Open(); !companions.ok()) {
+    Report(messages, companions.message());
     return kExitFailed;
   }
   std::string pending;
@@ -184,7 +203,9 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   auto flush = [&] {
     if (pending.empty() || writeFailed) return;
     stops.Hold();
-    if (Status written = out.Write(pending); !written.ok()) {
+    Status written = out.Write(pending);
+    if (written.ok()) written = dataSet.Flush();  // the names of the same lines
+    if (!written.ok()) {
       Report(messages, written.message());
       writeFailed = true;
     }
@@ -204,6 +225,14 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
       ++passedOver;
       return !writeFailed;
     }
+    if (!dataSet.CanName(result.path)) {
+      Report(messages, "passed over '" + Quoted(result.path) +
+                           "': its path holds a line end, which a names file of lines cannot "
+                           "hold (-0 makes one of NUL-terminated names)");
+      ++passedOver;
+      return !writeFailed;
+    }
+    dataSet.Add(result.path);
     ++done;
     if (result.bad) summary.Add(result.kind);
     if (result.unmeasured) ++unmeasured;
@@ -231,6 +260,10 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   flush();
   if (Status closed = out.Close(); !writeFailed && !closed.ok()) {
     Report(messages, closed.message());
+    writeFailed = true;
+  }
+  if (Status finished = dataSet.Finish(done); !writeFailed && !finished.ok()) {
+    Report(messages, finished.message());
     writeFailed = true;
   }
   progress.Finish(done, summary.bad());

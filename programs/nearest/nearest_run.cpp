@@ -7,9 +7,11 @@
 
 #include "process/exit_codes.h"
 #include "process/standard_streams.h"
+#include "decode/image_signatures.h"
 #include "descriptors/measure.h"
 #include "nearest/answer_page.h"
 #include "nearest/names.h"
+#include "record/data_set.h"
 #include "support/parallel_for.h"
 #include "support/whole_file.h"
 #include "vexlor/results_file.h"
@@ -17,6 +19,56 @@
 namespace vexlor {
 
 namespace {
+
+// Takes NAMES and the icons from the operands, and for a data set its names
+// and settings: kInvalidArgument for an option that contradicts them.
+Status ResolveOperands(NearestOptions* o) {
+  std::optional<DataSetManifest> manifest;
+  if (Status read = ReadManifest(o->data, &manifest); !read.ok())
+    return Status::IOError(read.message());  // a file that does not fit, not a bad option
+  std::vector<std::string> operands = o->operands;
+  if (!manifest) {
+    if (operands.empty())
+      return Status::InvalidArgument("NAMES is required: '" + o->data +
+                                     "' is a results file without a manifest");
+    o->names = operands.front();
+    o->icons.assign(operands.begin() + 1, operands.end());
+  } else {
+    // NAMES given as for a plain file (a file that is no image, before the
+    // icons or with --records) name the lines instead of the data set's own.
+    if (!operands.empty() && (operands.size() > 1 || !o->records.empty()) &&
+        !FileLooksLikeImage(operands.front())) {
+      o->names = operands.front();
+      operands.erase(operands.begin());
+    } else {
+      o->names = NamesPathOf(o->data);
+      o->null_separated = manifest->nul_names;
+    }
+    o->icons = operands;
+    DataSetManifest asked = *manifest;
+    if (o->load.background.set) asked.load.background = o->load.background;
+    if (o->load.svg_size != 0) asked.load.svg_size = o->load.svg_size;
+    if (const auto differs = SettingsDifference(asked, *manifest))
+      return Status::InvalidArgument(differs->first + " contradicts the data set '" + o->data +
+                                     "', made with " + differs->second + " (" +
+                                     ManifestPathOf(o->data) + ")");
+    o->load = manifest->load;
+    o->distortion = manifest->distortion;
+  }
+  if (o->icons.empty() && o->records.empty())
+    return Status::InvalidArgument("ICON or --records is required");
+  if (!o->icons.empty() && !o->records.empty())
+    return Status::InvalidArgument("ICON excludes --records");
+  return {};
+}
+
+// The names of the --records queries, when they come from a data set.
+Status RecordNames(const NearestOptions& o, std::optional<Names>* names) {
+  std::optional<DataSetManifest> manifest;
+  if (Status read = ReadManifest(o.records, &manifest); !read.ok() || !manifest) return read;
+  names->emplace();
+  return (*names)->Read(NamesPathOf(o.records), manifest->nul_names);
+}
 
 Status CheckNames(const NearestOptions& o, const Names& names, std::size_t records) {
   if (names.size() > records)
@@ -45,7 +97,8 @@ DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
     std::optional<Descriptors> described;
     NormalisedIcon seen;
     const Status status =
-        MeasureIconFile(o.icons[i], o.load, {}, &described, pictures != nullptr ? &seen : nullptr);
+        MeasureIconFile(o.icons[i], o.load, o.distortion, &described,
+                        pictures != nullptr ? &seen : nullptr);
     if (!status.ok()) {
       (*failures)[i] = status.message();
       return;
@@ -96,7 +149,7 @@ void AppendDistance(std::string* out, double distance) {
 
 // The page of the answers, written whole to o.html. `queryPictures`: the
 // query icons as measured (none for --records queries).
-Status WritePage(const NearestOptions& o, const Names& names,
+Status WritePage(const NearestOptions& o, const Names& names, const std::optional<Names>& queryNames,
                  const std::vector<std::vector<Neighbour>>& found,
                  const std::vector<std::string>& failures,
                  const std::vector<std::string>& queryPictures) {
@@ -121,6 +174,9 @@ Status WritePage(const NearestOptions& o, const Names& names,
     if (o.records.empty()) {
       query.name = o.icons[q];
       query.picture = queryPictures[q];
+    } else if (queryNames) {
+      query.name = std::string((*queryNames)[q]);
+      query.picture = MeasuredPicture(query.name, o.load);
     } else {
       query.name = "line " + std::to_string(q + 1) + " of " + o.records;
     }
@@ -143,11 +199,16 @@ Status WritePage(const NearestOptions& o, const Names& names,
 
 }  // namespace
 
-int RunNearest(const NearestOptions& o, std::FILE* messages) {
+int RunNearest(const NearestOptions& given, std::FILE* messages) {
   auto fail = [messages](const Status& status) {
     std::fprintf(messages, "vexlor-nearest: %s\n", status.message().c_str());
     return kExitFailed;
   };
+  NearestOptions o = given;
+  if (Status s = ResolveOperands(&o); !s.ok()) {
+    std::fprintf(messages, "vexlor-nearest: %s\n", s.message().c_str());
+    return s.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed;
+  }
   DescriptorTable data;
   if (Status s = ReadDescriptorTable(o.data, &data); !s.ok()) return fail(s);
   Names names;
@@ -160,11 +221,18 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
 
   const RecordForm form = data.form().value_or(RecordForm::kTinyInt);
   std::vector<std::string> failures, queryPictures;
+  std::optional<Names> queryNames;
   DescriptorTable queries = data.form() ? DescriptorTable(form) : DescriptorTable();
   if (o.records.empty()) {
     queries = MeasureIcons(o, form, &failures, o.html.empty() ? nullptr : &queryPictures);
   } else {
     if (Status s = ReadDescriptorTable(o.records, &queries); !s.ok()) return fail(s);
+    if (Status s = RecordNames(o, &queryNames); !s.ok()) return fail(s);
+    if (queryNames && queryNames->size() != queries.size())
+      return fail(Status::InvalidArgument(NamesPathOf(o.records) + ": " +
+                                          std::to_string(queryNames->size()) + " names for the " +
+                                          std::to_string(queries.size()) + " lines of '" +
+                                          o.records + "'"));
     failures.assign(queries.size(), "");
     for (std::size_t q = 0; q < queries.size(); ++q)
       if (queries.bad(q))
@@ -186,7 +254,9 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
       std::fprintf(messages, "vexlor-nearest: %s\n", failures[q].c_str());
       exit_code = kExitFailed;
     }
-    const std::string query = o.records.empty() ? o.icons[q] : std::to_string(q + 1);
+    const std::string query = !o.records.empty() ? (queryNames ? std::string((*queryNames)[q])
+                                                                : std::to_string(q + 1))
+                                                 : o.icons[q];
     for (std::size_t rank = 0; rank < found[q].size(); ++rank) {
       AppendName(&out, query);
       out += '\t';
@@ -205,7 +275,7 @@ int RunNearest(const NearestOptions& o, std::FILE* messages) {
   }
   if (Status s = CheckStandardOutput(printed); !s.ok()) return fail(s);
   if (!o.html.empty())
-    if (Status s = WritePage(o, names, found, failures, queryPictures); !s.ok()) return fail(s);
+    if (Status s = WritePage(o, names, queryNames, found, failures, queryPictures); !s.ok()) return fail(s);
   return exit_code;
 }
 

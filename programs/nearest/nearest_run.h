@@ -13,12 +13,16 @@ namespace vexlor {
 
 struct NearestOptions {
   std::string data;
-  std::string names;
+  // What follows DATA: NAMES, then the icons, for a plain results file; the
+  // icons alone for a data set (record/data_set.h), whose names are its own.
+  std::vector<std::string> operands;
+  std::string names;               // set from the operands or the data set
   bool null_separated = false;
   std::vector<std::string> icons;  // the queries, or
   std::string records;             // a results file whose lines are the queries
   std::string html;                // where to write the page of the answers, or ""
   LoadSettings load;               // how query icons (and the page's) are loaded
+  Distortion distortion;           // and distorted (a data set's own)
   std::size_t k = 5;
   Metric metric = kDefaultMetric;
   unsigned jobs = 1;
@@ -27,8 +31,12 @@ struct NearestOptions {
 // Answers every query with its k nearest records of DATA, on standard output:
 // "query<TAB>rank<TAB>distance<TAB>name" lines, queries in the order given,
 // nearest first. Reports failures on `messages` and returns an exit code
-// (cli/exit_codes.h): 2 when DATA, NAMES or the records file cannot be read
-// or do not fit, or when a query could not be answered (the others are).
+// (process/exit_codes.h): 1 when an option contradicts the data set's
+// settings, or NAMES is missing for a plain results file; 2 when DATA, NAMES
+// or the records file cannot be read or do not fit, or when a query could not
+// be answered (the others are). A data set's icon queries are loaded and
+// distorted as its records were; --records queries from a data set are
+// named by its names.
 // With `html`, also writes the answers as one page there (nearest/
 // answer_page.h), whole or not at all; 2 when it cannot be written.
 int RunNearest(const NearestOptions& options, std::FILE* messages);

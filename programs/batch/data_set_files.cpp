@@ -1,0 +1,97 @@
+#include "batch/data_set_files.h"
+
+#include <sys/stat.h>
+
+#include "batch/path_reader.h"
+#include "vexlor/nearest.h"
+#include "vexlor/results_file.h"
+
+namespace vexlor {
+
+namespace {
+
+const char* FormName(RecordForm form) {
+  return form == RecordForm::kDouble ? "--double" : "the TinyInt form";
+}
+
+// The form of the first record in the results file at `path`, if it has one.
+std::optional<RecordForm> FirstRecordForm(const std::string& path) {
+  std::optional<RecordForm> form;
+  const Status stop = Status::InvalidArgument("");
+  (void)ForEachResultsLine(path, [&](std::size_t, const double* values) -> Status {
+    if (values == nullptr) return {};
+    RecordForm found;
+    if (FormOfRecord(values, &found).ok()) form = found;
+    return stop;
+  });
+  return form;
+}
+
+bool HoldsLines(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+}  // namespace
+
+Status DataSetFiles::Check(const BatchOptions& options) {
+  data_ = options.output;
+  manifest_.form = options.form;
+  manifest_.load = options.load;
+  manifest_.distortion = options.distortion;
+  manifest_.nul_names = options.null_separated;
+  manifest_.version = VEXLOR_VERSION;
+  const std::string shown = "'" + data_ + "'";
+  std::optional<DataSetManifest> before;
+  if (options.append) {
+    if (Status read = ReadManifest(data_, &before); !read.ok()) return read;
+    if (before) {
+      if (const auto differs = SettingsDifference(manifest_, *before))
+        return Status::InvalidArgument("cannot append to the data set " + shown + ": it was made with " +
+                                       differs->second + " (" + ManifestPathOf(data_) +
+                                       "), this run has " + differs->first);
+      manifest_.nul_names = before->nul_names;
+      lines_before_ = std::max(0LL, CountPaths(data_.c_str(), false));
+    } else if (HoldsLines(data_)) {
+      // A plain results file: its records stay of one form.
+      if (const std::optional<RecordForm> form = FirstRecordForm(data_); form && *form != options.form)
+        return Status::InvalidArgument("cannot append " + std::string(FormName(options.form)) +
+                                       " records to " + shown + ", which holds records in " +
+                                       FormName(*form));
+      return {};
+    }
+  }
+  keeps_ = true;
+  append_ = options.append && before.has_value();
+  return {};
+}
+
+Status DataSetFiles::Open() {
+  if (!keeps_) return {};
+  if (Status opened = names_.Open(NamesPathOf(data_), append_); !opened.ok()) return opened;
+  manifest_.lines = lines_before_;
+  return WriteManifest(data_, manifest_);
+}
+
+void DataSetFiles::Add(const std::string& path) {
+  if (!keeps_) return;
+  pending_ += path;
+  pending_ += manifest_.nul_names ? '\0' : '\n';
+}
+
+Status DataSetFiles::Flush() {
+  if (pending_.empty()) return {};
+  Status written = names_.Write(pending_);
+  pending_.clear();
+  return written;
+}
+
+Status DataSetFiles::Finish(long long written) {
+  if (!keeps_) return {};
+  if (Status flushed = Flush(); !flushed.ok()) return flushed;
+  if (Status closed = names_.Close(); !closed.ok()) return closed;
+  manifest_.lines = lines_before_ + written;
+  return WriteManifest(data_, manifest_);
+}
+
+}  // namespace vexlor
