@@ -9,6 +9,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cerrno>
+#include <type_traits>
+#include <memory>
+#include <cstring>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <thread>
@@ -246,12 +251,67 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
   return py::make_tuple(values, bad, failures);
 }
 
-py::tuple ReadResultsArrays(const std::string& path) {
-  ResultsTable parsed;
+// Lines in the file at `path` (a last one without a line end counts).
+Status CountLines(const std::string& path, std::size_t* lines) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       std::fclose);
+  if (!file) return Status::IOError("cannot open '" + path + "': " + std::strerror(errno));
+  std::vector<char> block(std::size_t{1} << 20);
+  *lines = 0;
+  char last = '\n';
+  for (std::size_t n; (n = std::fread(block.data(), 1, block.size(), file.get())) > 0;) {
+    for (const char* at = block.data(); (at = static_cast<const char*>(
+                                             std::memchr(at, '\n', block.data() + n - at)));
+         ++at)
+      ++*lines;
+    last = block[n - 1];
+  }
+  if (last != '\n') ++*lines;
+  return {};
+}
+
+// Reads a results file straight into an (N, 416) array of T, counted first
+// so that nothing but the array grows: NaN rows for "Bad Icon" in float64,
+// 0 rows in uint8 (TinyInt data only).
+template <typename T>
+py::tuple ReadResultsInto(const std::string& path) {
   Status status;
+  std::size_t rows = 0;
   {
     py::gil_scoped_release unlocked;
-    status = ReadResults(path, &parsed);
+    status = CountLines(path, &rows);
+  }
+  py::array_t<T> values;
+  py::array_t<bool> bad;
+  if (status.ok()) {
+    values = py::array_t<T>({static_cast<py::ssize_t>(rows),
+                             static_cast<py::ssize_t>(record_token_count)});
+    bad = py::array_t<bool>(static_cast<py::ssize_t>(rows));
+    T* out = values.mutable_data();
+    bool* badOut = bad.mutable_data();
+    py::gil_scoped_release unlocked;
+    std::optional<RecordForm> form;
+    if constexpr (std::is_same_v<T, std::uint8_t>) form = RecordForm::kTinyInt;
+    std::size_t seen = 0;
+    status = ForEachResultsLine(path, [&](std::size_t number, const double* line) {
+      if (number > rows)
+        return Status::IOError("cannot read '" + path + "': it grew while it was read");
+      seen = number;
+      T* row = out + (number - 1) * record_token_count;
+      badOut[number - 1] = line == nullptr;
+      if (line == nullptr) {
+        std::fill(row, row + record_token_count,
+                  std::is_same_v<T, double> ? static_cast<T>(std::nan("")) : T{0});
+        return Status();
+      }
+      if (Status checked = CheckRecord(line, &form); !checked.ok())
+        return Status::InvalidArgument(path + ":" + std::to_string(number) + ": " +
+                                       checked.message());
+      for (std::size_t i = 0; i < record_token_count; ++i) row[i] = static_cast<T>(line[i]);
+      return Status();
+    });
+    if (status.ok() && seen != rows)
+      status = Status::IOError("cannot read '" + path + "': it changed while it was read");
   }
   if (!status.ok()) {
     if (status.code() == Status::Code::kIOError) {
@@ -260,12 +320,11 @@ py::tuple ReadResultsArrays(const std::string& path) {
     }
     throw py::value_error(Shown(status.message()));
   }
-  const auto rows = static_cast<py::ssize_t>(parsed.bad.size());
-  py::array_t<double> values({rows, static_cast<py::ssize_t>(record_token_count)});
-  std::copy(parsed.values.begin(), parsed.values.end(), values.mutable_data());
-  py::array_t<bool> bad(rows);
-  std::copy(parsed.bad.begin(), parsed.bad.end(), bad.mutable_data());
   return py::make_tuple(values, bad);
+}
+
+py::tuple ReadResultsArrays(const std::string& path, bool tiny) {
+  return tiny ? ReadResultsInto<std::uint8_t>(path) : ReadResultsInto<double>(path);
 }
 
 }  // namespace
@@ -327,4 +386,5 @@ PYBIND11_MODULE(_vexlor, m) {
   m.attr("MAX_BLUR") = kMaxOptionBlur;
   m.attr("MAX_SVG_SIZE") = kMaxSvgSize;
   m.attr("MAX_ICON_PIXELS") = MaxIconPixels();
+  m.attr("VERSION") = VEXLOR_VERSION;
 }

@@ -85,6 +85,26 @@ def test_describe_many_warns_once_of_bad_icons_with_the_cause(icons, tmp_path):
         on_cluster.describe_on_cluster(None, icons[0])
 
 
+def test_a_data_set_reads_with_its_names_and_settings(tools, icons, tmp_path):
+    data = tmp_path / "data.txt"
+    listed = tmp_path / "list"
+    listed.write_text("\n".join(icons + ["missing.png"]) + "\n")
+    subprocess.run([tools["batch"], "-q", "--background", "white", "-o", str(data),
+                    str(listed)], check=True, stderr=subprocess.DEVNULL)
+    values, bad, names, manifest = vexlor.read_data_set(data)
+    assert names == icons + ["missing.png"]
+    assert manifest["background"] == "#ffffff" and manifest["form"] == "tinyint"
+    assert manifest["version"] == vexlor.__version__
+    tiny, tiny_bad = vexlor.read_results(data, dtype=np.uint8)
+    assert tiny.dtype == np.uint8 and tiny_bad.tolist() == bad.tolist()
+    np.testing.assert_array_equal(tiny[~bad], values[~bad])
+    record = vexlor.describe(icons[1], background="white")
+    np.testing.assert_array_equal(values[1], record.tiny)
+    index, distance = vexlor.nearest(values, record, k=1)
+    assert (index[0], distance[0]) == (1, 0)
+    assert vexlor.nearest(values, [record], k=1)[0].tolist() == [[1]]
+
+
 def test_read_results_takes_every_form_and_names_a_bad_line(tools, icons, tmp_path):
     results = tmp_path / "results.txt"
     subprocess.run([tools["vexlor"], "-I", icons[0], "-R", str(results), "-TI", "0"], check=True)

@@ -12,6 +12,7 @@
 Every number equals, bit for bit, what the vexlor and vexlor-batch tools
 write for the same icon and settings.
 """
+import collections
 import math
 import numbers
 import os
@@ -45,7 +46,10 @@ _usable_pixel_limit()
 
 from . import _vexlor  # noqa: E402  (after the setting is usable)
 
-__all__ = ["BadIconError", "Record", "describe", "describe_many", "read_results", "nearest",
+__version__ = _vexlor.VERSION
+
+__all__ = ["BadIconError", "Record", "DataSet", "describe", "describe_many", "read_results",
+           "read_data_set", "nearest",
            "RECORD_LENGTH", "DEFAULT_METRIC", "MAX_BLUR", "MAX_SVG_SIZE"]
 
 RECORD_LENGTH = _vexlor.RECORD_LENGTH
@@ -206,18 +210,61 @@ def _warn_of_bad(paths, reasons, stacklevel):
                   stacklevel=stacklevel)
 
 
-def read_results(path):
+def read_results(path, dtype=np.float64):
     """Reads a results file of either form into (values, bad): an (N, 416)
-    float64 array, one row per line, and a boolean mask of the "Bad Icon"
-    lines (their rows are NaN). Raises ValueError naming the line for a line
-    that is neither a record nor "Bad Icon", OSError when the file cannot be
-    read."""
+    array, one row per line, and a boolean mask of the "Bad Icon" lines.
+    `dtype` float64 (rows of "Bad Icon" lines NaN), or uint8 for TinyInt data,
+    a quarter of the memory (their rows 0). Raises ValueError naming the line
+    for a line that is neither a record nor "Bad Icon" (or, for uint8, one of
+    the double form), OSError when the file cannot be read."""
     path = _path(path)
+    dtype = np.dtype(dtype)
+    if dtype not in (np.dtype(np.float64), np.dtype(np.uint8)):
+        raise ValueError(f"dtype must be float64 or uint8, not {dtype}")
     # Opened here first, so that a file that cannot be read raises Python's
     # own OSError, with its errno and file name.
     with open(path, "rb"):
         pass
-    return _vexlor.read_results(path)
+    return _vexlor.read_results(path, dtype == np.uint8)
+
+
+DataSet = collections.namedtuple("DataSet", "values bad names manifest")
+DataSet.__doc__ = """A data set as read_data_set gives it: values and bad as read_results
+gives them, the names of the lines (a list of str, or None without a names file) and
+the manifest (a dict of its settings, or None for a plain results file)."""
+
+
+def read_data_set(path, dtype=np.float64):
+    """Reads a results file and, when vexlor-batch -o wrote it, the names and
+    the manifest beside it (PATH.names, PATH.manifest). Raises ValueError when
+    the names do not match the lines."""
+    values, bad = read_results(path, dtype)
+    base = os.fsencode(path)
+    manifest = names = None
+    if os.path.exists(base + b".manifest"):
+        manifest = {}
+        with open(base + b".manifest", encoding="utf-8") as lines:
+            for line in lines:
+                if line.strip() and not line.startswith("#"):
+                    key, _, value = line.rstrip("\n").partition(": ")
+                    manifest[key] = value
+        with open(base + b".names", "rb") as text:
+            end = b"\0" if manifest.get("names") == "nul" else b"\n"
+            names = [os.fsdecode(n) for n in text.read().split(end)]
+        if names and names[-1] == "":
+            names.pop()
+        if len(names) != len(bad):
+            raise ValueError(f"{os.fsdecode(base)}.names: {len(names)} names for the "
+                             f"{len(bad)} lines of {os.fsdecode(base)!r}")
+    return DataSet(values, bad, names, manifest)
+
+
+def _in_form_of(record, data):
+    """A Record's numbers in the form of `data`: TinyInt data carries 4 as
+    its first weight (column 208), double data 16."""
+    weights = data[:, 208] if data.ndim == 2 else data[208:209]
+    tiny = np.any(weights == 4)
+    return record.tiny if tiny else record.values
 
 
 def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
@@ -226,7 +273,8 @@ def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
     data     (N, 416) records of one form: rows from read_results or
              describe_many, or Record.values / Record.tiny stacked; rows
              holding NaN ("Bad Icon") keep their index and are never returned
-    queries  (M, 416) records of the same form, or one record of shape (416,)
+    queries  (M, 416) records of the same form, or one record of shape (416,);
+             a Record (or a list of them) is taken in the data's form
     metric   "l1", "l2", "weighted" or "root" (see vexlor-nearest --help)
 
     Returns (indices, distances): (M, K) int64 row numbers of `data`, nearest
@@ -238,9 +286,13 @@ def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
     if not isinstance(metric, str):
         raise TypeError(f"metric must be a str, not {type(metric).__name__}")
     metric = metric.lower()  # any case, as vexlor-nearest takes it
+    data = np.asarray(data, dtype=np.float64)
+    if isinstance(queries, Record):
+        queries = _in_form_of(queries, data)
+    elif isinstance(queries, (list, tuple)):
+        queries = [_in_form_of(q, data) if isinstance(q, Record) else q for q in queries]
     queries = np.asarray(queries, dtype=np.float64)
     one = queries.ndim == 1
-    indices, distances = _vexlor.nearest(np.asarray(data, dtype=np.float64),
-                                         queries[np.newaxis] if one else queries,
+    indices, distances = _vexlor.nearest(data, queries[np.newaxis] if one else queries,
                                          k, metric, jobs)
     return (indices[0], distances[0]) if one else (indices, distances)
