@@ -62,7 +62,7 @@ Settings MakeSettings(int blur, double red, double green, double blue,
                     .distortion = {.blur = blur, .red = red, .green = green, .blue = blue}};
   if (!background.empty() && !ParseBackground(background, &settings.load.background))
     throw py::value_error("background '" + Shown(Quoted(background, 40)) +
-                          "' is no colour (\"white\", \"black\" or \"#rrggbb\")");
+                          "' is no colour (\"white\", \"black\", \"#rrggbb\" or \"#rgb\")");
   return settings;
 }
 

@@ -183,7 +183,7 @@ TEST_F(BackgroundTest, AColourThatIsNoColourIsRefusedBeforeAnyWork) {
   for (const char* colour : {"blue-ish", "#12345", "#gg0000", "", "#1234567"}) {
     const ProgramResult b = RunBatchBinary({"-o", Path("out"), "--background", colour, Path("list")});
     EXPECT_EQ(b.exit_status, 1) << colour;
-    EXPECT_NE(b.err.find("is no colour (white, black or #rrggbb)"), std::string::npos) << b.err;
+    EXPECT_NE(b.err.find("is no colour (white, black, #rrggbb or #rgb)"), std::string::npos) << b.err;
     EXPECT_FALSE(std::filesystem::exists(Path("out")));
     const ProgramResult c = RunProgram(VEXLOR_CARD_BINARY, {TestDataPath("calculator.png"), "-o",
                                                             Path("card.png"), "--background", colour});
@@ -193,6 +193,9 @@ TEST_F(BackgroundTest, AColourThatIsNoColourIsRefusedBeforeAnyWork) {
                                                  TestDataPath("calculator.png")})
                   .exit_status, 1);
   }
+  // The short form reads as CSS reads it.
+  EXPECT_EQ(RunBatchBinary({"-q", "--background", "#FfF", Path("list")}).out,
+            RunBatchBinary({"-q", "--background", "white", Path("list")}).out);
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST_F(BatchTest, BadOptionsAreRefusedWithAClearMessage) {
                         Case{{"--green", "-NaN"}, "not a number"},
                         Case{{"--blur", "abc"}, "--blur"},
                         Case{{"--red", "x"}, "--red"},
-                        Case{{"-j", "0"}, "--jobs"},
+                        Case{{"-j", "1025"}, "--jobs"},
                         Case{{"-a"}, "--append requires --output"},
                         Case{{"--frobnicate"}, "--frobnicate"}}) {
     const ProgramResult r = RunBatchBinary(c.args);

@@ -174,24 +174,31 @@ def main():
             t.join()
         check_lines(open(shared).read(), expected, f"{PROCESSES} vexlor processes")
 
-        shared = os.path.join(work, "shared-batch.txt")
-        expected = collections.Counter()
+        # One data set per form (a data set keeps to one); each line keeps
+        # its name beside it however the appenders interleave.
+        shared = {form: os.path.join(work, f"shared-batch{form}.txt") for form in "01"}
+        expected = {form: collections.Counter() for form in "01"}
         batches = []
         for b in range(BATCHES):
             paths = [icons[(b + i) % len(icons)] for i in range(BATCH_LINES)]
             form = "0" if b % 2 else "1"
-            expected.update(alone[p, form] for p in paths)
+            expected[form].update(alone[p, form] for p in paths)
             listing = os.path.join(work, f"list{b}.txt")
             with open(listing, "w") as f:
                 f.write("".join(p + "\n" for p in paths))
-            args = [batch, "-q", "-j", "2", "-a", "-o", shared, listing]
+            args = [batch, "-q", "-j", "2", "-a", "-o", shared[form], listing]
             if form == "0":
                 args.insert(1, "--double")
             batches.append(subprocess.Popen(args))
         for process in batches:
             if process.wait() != 0:
                 fail("a vexlor-batch process failed")
-        check_lines(open(shared).read(), expected, f"{BATCHES} vexlor-batch processes")
+        for form in "01":
+            text = open(shared[form]).read()
+            check_lines(text, expected[form], f"{BATCHES // 2} vexlor-batch processes")
+            names = open(shared[form] + ".names").read().splitlines()
+            if [alone[n, form] for n in names] != text.splitlines():
+                fail("the names of a data set do not match its lines")
 
         overwrite_among_appenders(vexlor, icons, work)
         interrupted_batches(batch, icons, work)

@@ -108,8 +108,10 @@ def main():
         for q, section in enumerate(page.sections):
             query, answers = section[0], section[1:]
             assert query["class"] == "query" and query["name"] == queries[q], query["name"]
+            # The page rounds distances to 6 significant digits.
             assert [(queries[q], a["rank"], a["distance"], a["name"]) for a in answers] == \
-                [tuple(l) for l in lines if l[0] == queries[q]], answers
+                [(l[0], l[1], f"{float(l[2]):.6g}", l[3]) for l in lines if l[0] == queries[q]], \
+                answers
             for figure in section:
                 shown = cv2.imdecode(np.frombuffer(base64.b64decode(figure["picture"]), np.uint8),
                                      cv2.IMREAD_COLOR)

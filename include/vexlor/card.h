@@ -1,7 +1,7 @@
 // vexlor/card.h: a picture of what the descriptor sees.
 //
 // The card shows the icon as the descriptors saw it (distorted, resampled to
-// 62 x 62, enlarged kCardScale times and dimmed), the 60 x 60 working area
+// 62 x 62, enlarged kCardScale times and dimmed to half its brightness), the 60 x 60 working area
 // with its 4 x 4 grid, the four skipped corner squares shaded and the twelve
 // cells numbered as the results file numbers them. Each cell holds its
 // orientation histogram as eight strokes from its centre: stroke b points

@@ -33,8 +33,8 @@ inline std::uint8_t Composited(std::uint8_t colour, std::uint8_t alpha, std::uin
   return static_cast<std::uint8_t>((colour * alpha + background * (255 - alpha) + 127) / 255);
 }
 
-// Reads "white", "black" or "#rrggbb" (any case) into `*background`; false
-// for any other text.
+// Reads "white", "black", "#rrggbb" or "#rgb" (any case; #f80 is #ff8800)
+// into `*background`; false for any other text.
 bool ParseBackground(std::string_view text, Background* background);
 // The text ParseBackground reads back: "#rrggbb", or "" when not set.
 std::string BackgroundText(const Background& background);

@@ -31,10 +31,13 @@ bool ParseBackground(std::string_view text, Background* background) {
     *background = {true, 0, 0, 0};
     return true;
   }
-  if (text.size() != 7 || text[0] != '#') return false;
+  // #rrggbb, or #rgb as CSS reads it: each digit twice (#f80 is #ff8800).
+  const bool shortForm = text.size() == 4;
+  if ((text.size() != 7 && !shortForm) || text[0] != '#') return false;
   int rgb[3];
   for (int i = 0; i < 3; ++i) {
-    const int high = HexDigit(text[1 + 2 * i]), low = HexDigit(text[2 + 2 * i]);
+    const int high = HexDigit(text[shortForm ? 1 + i : 1 + 2 * i]);
+    const int low = HexDigit(text[shortForm ? 1 + i : 2 + 2 * i]);
     if (high < 0 || low < 0) return false;
     rgb[i] = high * 16 + low;
   }

@@ -98,10 +98,11 @@ Status OutputFile::EmptyIfPending() {
   return {};
 }
 
-Status OutputFile::Write(std::string_view text) {
+Status OutputFile::Write(std::string_view text, const std::function<Status(off_t start)>& alongside) {
   if (!owned_) {
     const off_t start = WriteStart();
     Status status = WriteAll(text);
+    if (status.ok() && alongside) status = alongside(start);
     if (status.ok() || start < 0) return status;
     status = CutBack(start, status);
     ::lseek(fd_, start, SEEK_SET);
@@ -127,6 +128,7 @@ Status OutputFile::Write(std::string_view text) {
     }
   }
   Status status = WriteAll(text);
+  if (status.ok() && alongside) status = alongside(start);
   if (status.ok() || start < 0) return status;
   return CutBack(start, status);
 }

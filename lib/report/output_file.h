@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -54,7 +55,12 @@ class OutputFile {
   // write is still cut back when it is a regular file.
   void Adopt(int fd, const std::string& name);
 
-  vexlor::Status Write(std::string_view text);
+  // `alongside(start)`, when given, runs once `text` is written, while the
+  // file is still locked, with the offset the text was written at (-1 when
+  // unknown): for a file that must grow in step with this one, such as a
+  // data set's names, even among several appending processes.
+  vexlor::Status Write(std::string_view text,
+                       const std::function<vexlor::Status(off_t start)>& alongside = {});
   vexlor::Status Close();
 
  private:

@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
   CardOptions o;
   CLI::App app(
       "Draws what the descriptor sees in ICON as a PNG picture: the icon after the\n"
-      "distortion, resampled to 62 x 62 and enlarged; the 4 x 4 grid with the twelve\n"
+      "distortion, resampled to 62 x 62, enlarged and drawn at half its brightness (so\n"
+      "that the strokes stand out); the 4 x 4 grid with the twelve\n"
       "cells numbered as in the results file (corners shaded); in each cell its\n"
       "orientation histogram as eight strokes from the centre (bin 0 left, 2 up, 4\n"
       "right, 6 down; one length scale for the whole card) and its Lab sums L+ L- a+\n"

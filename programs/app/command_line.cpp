@@ -48,10 +48,10 @@ void AddBackgroundOption(CLI::App& app, Background* background) {
          [background](const std::string& text) {
            if (!ParseBackground(text, background))
              throw CLI::ValidationError("--background",
-                                        "'" + Quoted(text, 40) + "' is no colour (white, black or #rrggbb)");
+                                        "'" + Quoted(text, 40) + "' is no colour (white, black, #rrggbb or #rgb)");
          },
          "Composite every icon over this colour by its alpha first, so that the\n"
-         "record holds what is visible: white, black or #rrggbb (default: alpha\n"
+         "record holds what is visible: white, black, #rrggbb or #rgb (default: alpha\n"
          "dropped, as vexlor does)")
       ->option_text("COLOUR");
 }

@@ -64,12 +64,13 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
                  "beside its nearest records' icons, with rank, distance and name")
       ->check(NonEmptyPath())
       ->option_text("FILE");
-  app.add_option("-j,--jobs", o.jobs, "Worker threads (default: all cores)")
-      ->check(CLI::Range(1u, 1024u));
+  app.add_option("-j,--jobs", o.jobs, "Worker threads, 0: all cores (the default)")
+      ->check(CLI::Range(0u, 1024u));
   app.set_version_flag("--version", std::string("vexlor-nearest ") + VEXLOR_VERSION);
 
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-nearest"))
     return {std::nullopt, *exit};
+  if (o.jobs == 0) o.jobs = std::max(1u, std::thread::hardware_concurrency());
   return {o, kExitSuccess};
 }
 

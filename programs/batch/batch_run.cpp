@@ -203,8 +203,8 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
   auto flush = [&] {
     if (pending.empty() || writeFailed) return;
     stops.Hold();
-    Status written = out.Write(pending);
-    if (written.ok()) written = dataSet.Flush();  // the names of the same lines
+    // The names of the same lines, written under the output's lock.
+    Status written = out.Write(pending, [&](off_t start) { return dataSet.Flush(start == 0); });
     if (!written.ok()) {
       Report(messages, written.message());
       writeFailed = true;

@@ -62,7 +62,7 @@ Status DataSetFiles::Check(const BatchOptions& options) {
     }
   }
   keeps_ = true;
-  append_ = options.append && before.has_value();
+  append_ = options.append;
   return {};
 }
 
@@ -79,16 +79,21 @@ void DataSetFiles::Add(const std::string& path) {
   pending_ += manifest_.nul_names ? '\0' : '\n';
 }
 
-Status DataSetFiles::Flush() {
+Status DataSetFiles::Flush(bool first) {
   if (pending_.empty()) return {};
-  Status written = names_.Write(pending_);
+  Status written = names_.Write(pending_, [&](off_t start) {
+    // A names file left from an earlier data set of that name.
+    if (first && start > 0) return Status::IOError("the names file '" + NamesPathOf(data_) +
+                                                   "' holds names of no line of '" + data_ + "'");
+    return Status();
+  });
   pending_.clear();
   return written;
 }
 
 Status DataSetFiles::Finish(long long written) {
   if (!keeps_) return {};
-  if (Status flushed = Flush(); !flushed.ok()) return flushed;
+  pending_.clear();  // names of lines that were not written
   if (Status closed = names_.Close(); !closed.ok()) return closed;
   manifest_.lines = lines_before_ + written;
   return WriteManifest(data_, manifest_);

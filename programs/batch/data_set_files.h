@@ -31,16 +31,18 @@ class DataSetFiles {
     return !keeps_ || manifest_.nul_names || path.find('\n') == std::string::npos;
   }
 
-  // The name of the next line, written at the next Flush().
+  // The name of the next line, written at the next Flush(), which runs with
+  // the output locked, its lines just written; `first` when they are its
+  // first (then the names start afresh too).
   void Add(const std::string& path);
-  Status Flush();
+  Status Flush(bool first);
   // After the run: the names closed and the manifest's line count brought up
   // to date with the `written` lines of this run.
   Status Finish(long long written);
 
  private:
   bool keeps_ = false;
-  bool append_ = false;
+  bool append_ = false;  // to the names, whose data set may be made meanwhile
   std::string data_;
   DataSetManifest manifest_;
   long long lines_before_ = 0;

@@ -183,8 +183,11 @@ Status WritePage(const NearestOptions& o, const Names& names, const std::optiona
     query.failure = failures[q];
     for (std::size_t rank = 0; rank < found[q].size(); ++rank) {
       const Neighbour& n = found[q][rank];
-      PageAnswer answer{rank + 1, "", std::string(names[n.row]), ""};
-      AppendDistance(&answer.distance, n.distance);
+      // Six significant digits are plenty for a person; the answer lines
+      // keep every digit.
+      char distance[32];
+      std::snprintf(distance, sizeof distance, "%.6g", n.distance);
+      PageAnswer answer{rank + 1, distance, std::string(names[n.row]), ""};
       if (q < extent.shown.size() && rank < extent.shown[q])
         answer.picture = pictures[static_cast<std::size_t>(
             std::lower_bound(rows.begin(), rows.end(), n.row) - rows.begin())];

@@ -129,7 +129,7 @@ def _distortion(blur, red, green, blue, background, svg_size):
     if background is not None and not isinstance(background, str):
         raise TypeError(f"background must be a str or None, not {type(background).__name__}")
     if background == "":
-        raise ValueError("background '' is no colour (\"white\", \"black\" or \"#rrggbb\")")
+        raise ValueError("background '' is no colour (\"white\", \"black\", \"#rrggbb\" or \"#rgb\")")
     return (_integer("blur", blur, 0, MAX_BLUR), _factor("red", red), _factor("green", green),
             _factor("blue", blue), background or "",
             0 if svg_size is None else _integer("svg_size", svg_size, 1, MAX_SVG_SIZE))
@@ -154,7 +154,7 @@ def describe(icon, *, order="bgr", blur=0, red=1.0, green=1.0, blue=1.0, backgro
     channel order `order` ("bgr" as cv2.imread returns it, "rgb" as PIL and
     imageio return it), H x W x 4 (alpha dropped) or H x W grey.
 
-    `background` ("white", "black" or "#rrggbb"): every pixel is first
+    `background` ("white", "black", "#rrggbb" or "#rgb"): every pixel is first
     composited over that colour by its alpha, as vexlor-batch --background
     does, so that the record holds what is visible (None: alpha dropped).
     An SVG icon is rendered at its own size, or to fit `svg_size` x
