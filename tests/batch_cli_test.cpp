@@ -168,6 +168,7 @@ TEST_F(BatchTest, FailuresToReadOrWriteAreReported) {
   const ProgramResult full = RunBatchBinary({"-o", "/dev/full", dir_ / "list.txt"});
   EXPECT_EQ(full.exit_status, 2);
   EXPECT_EQ(full.err, "vexlor-batch: cannot write '/dev/full': No space left on device\n");
+  EXPECT_FALSE(std::filesystem::exists("/dev/full.names")) << "a device is no data set";
 
   ProgramSetup fullStdout;
   fullStdout.stdout_path = "/dev/full";

@@ -42,6 +42,8 @@ Status DataSetFiles::Check(const BatchOptions& options) {
   manifest_.nul_names = options.null_separated;
   manifest_.version = VEXLOR_VERSION;
   const std::string shown = "'" + data_ + "'";
+  // A device or a pipe as the output (/dev/null, a FIFO) is no data set.
+  if (struct stat st; ::stat(data_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return {};
   std::optional<DataSetManifest> before;
   if (options.append) {
     if (Status read = ReadManifest(data_, &before); !read.ok()) return read;

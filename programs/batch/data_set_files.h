@@ -12,7 +12,8 @@
 namespace vexlor {
 
 // The names and the manifest that vexlor-batch -o writes beside its output
-// (record/data_set.h). A new output gets both. Appending to a data set keeps
+// (record/data_set.h). A new output gets both (an output that is no regular
+// file, such as /dev/null, gets neither). Appending to a data set keeps
 // its names' form and refuses other settings; appending to a plain results
 // file only refuses records of the other form, and writes neither.
 class DataSetFiles {
