@@ -300,9 +300,20 @@ TEST_F(BatchTest, DataSetsKeepTheirNamesAndSettings) {
                            ".manifest), this run has --background none\n");
   EXPECT_EQ(ReadFile(data), before);
 
+  // Names that no longer match the lines are not appended to.
+  const std::string names = ReadFile(data + ".names");
+  WriteFile(data + ".names", a + "\n");
+  EXPECT_EQ(RunBatchBinary({"-q", "--background", "white", "-a", "-o", data, dir_ / "b.txt"})
+                .exit_status, 1);
+  WriteFile(data + ".names", names);
+  EXPECT_EQ(ReadFile(data), before);
+
   const ProgramResult found = RunProgram(VEXLOR_NEAREST_BINARY, {"-k", "1", data, a});
   EXPECT_EQ(found.exit_status, 0) << found.err;
   EXPECT_EQ(found.out, a + "\t1\t0\t" + a + "\n");
+  // Records queries from a data set are named by its names.
+  EXPECT_EQ(RunProgram(VEXLOR_NEAREST_BINARY, {"-k", "1", "--records", data, data}).out,
+            a + "\t1\t0\t" + a + "\n" + b + "\t1\t0\t" + b + "\n");
   const ProgramResult contradicted =
       RunProgram(VEXLOR_NEAREST_BINARY, {"--background", "black", data, a});
   EXPECT_EQ(contradicted.exit_status, 1);

@@ -54,6 +54,14 @@ Status DataSetFiles::Check(const BatchOptions& options) {
                                        "), this run has " + differs->first);
       manifest_.nul_names = before->nul_names;
       lines_before_ = std::max(0LL, CountPaths(data_.c_str(), false));
+      // Names appended after names that do not match the lines would name
+      // the wrong lines from then on.
+      const std::string names = NamesPathOf(data_);
+      if (const long long named = HoldsLines(names) ? CountPaths(names.c_str(), before->nul_names) : 0;
+          named != lines_before_)
+        return Status::InvalidArgument("cannot append to the data set " + shown + ": '" + names +
+                                       "' has " + std::to_string(std::max(0LL, named)) +
+                                       " names for its " + std::to_string(lines_before_) + " lines");
     } else if (HoldsLines(data_)) {
       // A plain results file: its records stay of one form.
       if (const std::optional<RecordForm> form = FirstRecordForm(data_); form && *form != options.form)
