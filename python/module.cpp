@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "opencv/interleaved_icon.h"
+#include "record/form_constants.h"
+#include "search/table_file.h"
 #include "support/parallel_for.h"
 #include "support/quoted.h"
 #include "vexlor/card.h"
@@ -273,10 +275,65 @@ Status CountLines(const std::string& path, std::size_t* lines) {
 // Reads a results file straight into an (N, 416) array of T, counted first
 // so that nothing but the array grows: NaN rows for "Bad Icon" in float64,
 // 0 rows in uint8 (TinyInt data only).
+// The record's constant tail (weights, then ranges) in `form`.
+std::vector<double> FormTail(RecordForm form) {
+  const bool tiny = form == RecordForm::kTinyInt;
+  std::vector<double> tail;
+  for (std::uint32_t i = 0; i < rec_desc_length; ++i)
+    tail.push_back(i < derivative_desc_length
+                       ? (tiny ? kTinyIntConstants.orientation_weight : kDoubleConstants.orientation_weight)
+                       : (tiny ? kTinyIntConstants.lab_weight : kDoubleConstants.lab_weight));
+  for (std::uint32_t i = 0; i < group_desc_length; ++i)
+    tail.push_back(tiny ? kTinyIntConstants.range : kDoubleConstants.range);
+  return tail;
+}
+
+// The same from the binary table beside the file (search/table_file.h),
+// when there is one that matches it: nullopt when there is none to use.
+template <typename T>
+std::optional<py::tuple> ReadTableInto(const std::string& path) {
+  std::optional<py::array_t<T>> values;
+  std::optional<py::array_t<bool>> bad;
+  std::vector<double> tail;
+  bool fits = true;
+  T* out = nullptr;
+  bool* badOut = nullptr;
+  const bool read = ForEachTableLine(
+      path,
+      [&](RecordForm form, std::uint64_t lines) {
+        fits = std::is_same_v<T, double> || form == RecordForm::kTinyInt;
+        if (!fits) return;
+        tail = FormTail(form);
+        values.emplace(std::vector<py::ssize_t>{static_cast<py::ssize_t>(lines),
+                                                static_cast<py::ssize_t>(record_token_count)});
+        bad.emplace(static_cast<py::ssize_t>(lines));
+        out = values->mutable_data();
+        badOut = bad->mutable_data();
+      },
+      [&](std::uint64_t i, const std::uint8_t* tiny, const double* exact) {
+        if (!fits) return;
+        T* row = out + i * record_token_count;
+        badOut[i] = tiny == nullptr && exact == nullptr;
+        if (badOut[i]) {
+          std::fill(row, row + record_token_count,
+                    std::is_same_v<T, double> ? static_cast<T>(std::nan("")) : T{0});
+          return;
+        }
+        for (std::size_t v = 0; v < kSearchedValueCount; ++v)
+          row[v] = static_cast<T>(tiny != nullptr ? tiny[v] : exact[v]);
+        for (std::size_t v = 0; v < tail.size(); ++v)
+          row[kSearchedValueCount + v] = static_cast<T>(tail[v]);
+      });
+  if (!read || !fits) return std::nullopt;
+  return py::make_tuple(*values, *bad);
+}
+
 template <typename T>
 py::tuple ReadResultsInto(const std::string& path) {
+  if (std::optional<py::tuple> fromTable = ReadTableInto<T>(path)) return *fromTable;
   Status status;
   std::size_t rows = 0;
+  const DataState readFrom = DataStateOf(path);
   {
     py::gil_scoped_release unlocked;
     status = CountLines(path, &rows);
@@ -312,6 +369,21 @@ py::tuple ReadResultsInto(const std::string& path) {
     });
     if (status.ok() && seen != rows)
       status = Status::IOError("cannot read '" + path + "': it changed while it was read");
+    // The table beside the file, so that the next reading takes a fraction
+    // of the time; a cache, so one that cannot be written costs only time.
+    if (status.ok())
+      (void)WriteTableFile(path, readFrom, form.value_or(RecordForm::kTinyInt), rows,
+                           [&](std::uint64_t i, void* into) {
+                             if (badOut[i]) return false;
+                             const T* row = out + i * record_token_count;
+                             for (std::size_t v = 0; v < kSearchedValueCount; ++v) {
+                               if (form == RecordForm::kDouble)
+                                 static_cast<double*>(into)[v] = static_cast<double>(row[v]);
+                               else
+                                 static_cast<std::uint8_t*>(into)[v] = static_cast<std::uint8_t>(row[v]);
+                             }
+                             return true;
+                           });
   }
   if (!status.ok()) {
     if (status.code() == Status::Code::kIOError) {

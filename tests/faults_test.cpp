@@ -109,6 +109,10 @@ TEST_F(FaultsTest, AWriteBeyondTheFileSizeLimitLeavesOnlyWholeLines) {
   limited.file_size_limit = 100 * 1024;
   for (const bool append : {false, true}) {
     WriteFile(results, "Bad Icon\n");
+    // A plain results file: the names of the data set made before no longer
+    // match it, and appending to them is refused.
+    std::filesystem::remove(results + ".names");
+    std::filesystem::remove(results + ".manifest");
     std::vector<std::string> args = {"-q", "-j", "1", "-o", results, Path("list")};
     if (append) args.insert(args.begin(), "-a");
     r = RunBatchBinary(args, limited);

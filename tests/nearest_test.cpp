@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <filesystem>
 #include <cmath>
 #include <random>
 
@@ -303,6 +305,51 @@ TEST_F(NearestTool, RefusesDataNamesAndQueriesThatDoNotFit) {
     WriteFile(Path("foreign"), line);
     expectError({Path("foreign"), Path("r1"), "--records", Path("query")},
                 Path("foreign") + ":1: no record and not \"Bad Icon\": " + reason);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A DATA as if written a while ago: a table is made only for a DATA that has
+// not changed in the last seconds.
+void Settle(const std::string& path) {
+  std::filesystem::last_write_time(
+      path, std::filesystem::last_write_time(path) - std::chrono::minutes(1));
+}
+
+// The binary table that a first reading leaves beside DATA gives the same
+// answers, and one that no longer matches DATA (appended, damaged) is never
+// used.
+TEST_F(NearestTool, TheTableBesideTheDataIsUsedOnlyWhileItMatches) {
+  const std::string a = TestDataPath("calculator.png"), b = TestDataPath("audio-card.png");
+  WriteFile(Path("list"), a + "\nmissing.png\n" + b + "\n");
+  for (const char* form : {"--double", "-q"}) {
+    ASSERT_EQ(RunProgram(VEXLOR_BATCH_BINARY, {"-q", form, "-o", Path("data"), Path("list")})
+                  .exit_status, 0);
+    std::filesystem::remove(Path("data.table"));
+    ASSERT_EQ(Run({"-k", "3", Path("data"), a, b}).exit_status, 0);
+    EXPECT_FALSE(std::filesystem::exists(Path("data.table"))) << "DATA changed just now";
+    Settle(Path("data"));
+    const ProgramResult fromText = Run({"-k", "3", Path("data"), a, b});
+    ASSERT_EQ(fromText.exit_status, 0) << fromText.err;
+    ASSERT_TRUE(std::filesystem::exists(Path("data.table")));
+    EXPECT_EQ(Run({"-k", "3", Path("data"), a, b}).out, fromText.out) << form;
+
+    // Appended: the table is stale and made anew.
+    WriteFile(Path("more"), b + "\n");
+    ASSERT_EQ(RunProgram(VEXLOR_BATCH_BINARY, {"-q", form, "-a", "-o", Path("data"), Path("more")})
+                  .exit_status, 0);
+    Settle(Path("data"));
+    const ProgramResult appended = Run({"-k", "4", Path("data"), b});
+    EXPECT_EQ(std::count(appended.out.begin(), appended.out.end(), '\n'), 3) << appended.out;
+    EXPECT_EQ(Run({"-k", "4", Path("data"), b}).out, appended.out);
+
+    // Damaged: read as text again.
+    const std::string table = ReadFile(Path("data.table"));
+    WriteFile(Path("data.table"), table.substr(0, table.size() - 1));
+    EXPECT_EQ(Run({"-k", "4", Path("data"), b}).out, appended.out) << form;
   }
 }
 

@@ -2,6 +2,7 @@
 #define VEXLOR_SEARCH_TABLE_PACKING_H_
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 
 #include "vexlor/nearest.h"
@@ -24,6 +25,21 @@ struct DescriptorTablePacking {
   }
   static const double* Exact(const DescriptorTable& table, std::size_t row) {
     return &table.exact_[row * kSearchedValueCount];
+  }
+  // Adds a record already checked, by its kSearchedValueCount values, to a
+  // table of its form that is not prepared for a metric.
+  static void AddChecked(DescriptorTable& table, RecordForm form, const std::uint8_t* tiny,
+                         const double* exact) {
+    table.form_ = form;
+    if (form == RecordForm::kTinyInt) {
+      std::uint8_t values[kSearchedValueCount];
+      std::copy(tiny, tiny + kSearchedValueCount, values);
+      table.AddTiny(values);
+    } else {
+      table.exact_.insert(table.exact_.end(), exact, exact + kSearchedValueCount);
+    }
+    table.bad_.push_back(0);
+    ++table.usable_;
   }
 };
 

@@ -95,6 +95,12 @@ def test_a_data_set_reads_with_its_names_and_settings(tools, icons, tmp_path):
     assert names == icons + ["missing.png"]
     assert manifest["background"] == "#ffffff" and manifest["form"] == "tinyint"
     assert manifest["version"] == vexlor.__version__
+    then = os.stat(data).st_mtime - 60  # a table is made only for a settled file
+    os.utime(data, (then, then))
+    vexlor.read_results(data)
+    again = vexlor.read_data_set(data)  # from the binary table the first reading left
+    assert (tmp_path / "data.txt.table").exists()
+    np.testing.assert_array_equal(again.values, values)
     tiny, tiny_bad = vexlor.read_results(data, dtype=np.uint8)
     assert tiny.dtype == np.uint8 and tiny_bad.tolist() == bad.tolist()
     np.testing.assert_array_equal(tiny[~bad], values[~bad])
