@@ -22,9 +22,13 @@ READERS = {
 }
 
 PROGRAM = """
-import resource, sys, time
+import os, resource, sys, time
 import numpy, pandas, vexlor
 path = sys.argv[1]
+try:  # the text is what is measured, not the binary table a reading leaves
+    os.remove(path + ".table")
+except FileNotFoundError:
+    pass
 base = resource.getrusage(resource.RUSAGE_SELF)
 {reader}
 used = resource.getrusage(resource.RUSAGE_SELF)

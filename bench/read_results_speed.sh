@@ -15,13 +15,5 @@ bash scripts/build.sh build > /dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-find /usr/share/icons/Adwaita /usr/share/icons/oxygen /usr/share/icons/Tango -name '*.png' |
-  sort | sed -n "1,${icons}p" > "$work/list"
-build/vexlor-batch -q --background white "$work/list" > "$work/records"
-/usr/bin/python3 -c '
-import itertools, sys
-lines = open(sys.argv[1]).readlines()
-with open(sys.argv[2], "w") as out:
-    out.writelines(itertools.islice(itertools.cycle(lines), int(sys.argv[3])))
-' "$work/records" "$work/data.txt" "$rows"
+bash bench/large_results.sh "$icons" "$rows" "$work"
 PYTHONPATH=build/python /usr/bin/python3 bench/read_results_speed.py "$work/data.txt" "$rounds"

@@ -15,19 +15,7 @@ bash scripts/build.sh build > /dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-find /usr/share/icons/Adwaita /usr/share/icons/oxygen /usr/share/icons/Tango -name '*.png' |
-  sort | sed -n "1,${icons}p" > "$work/list"
-build/vexlor-batch -q --background white "$work/list" > "$work/records"
-repeat() {
-  /usr/bin/python3 -c '
-import itertools, sys
-lines = open(sys.argv[1]).readlines()
-with open(sys.argv[2], "w") as out:
-    out.writelines(itertools.islice(itertools.cycle(lines), int(sys.argv[3])))
-' "$@"
-}
-repeat "$work/records" "$work/data.txt" "$rows"
-repeat "$work/list" "$work/names" "$rows"
+bash bench/large_results.sh "$icons" "$rows" "$work"
 touch -d '1 minute ago' "$work/data.txt"  # settled: a table is made for it
 query=$(head -n 1 "$work/list")
 echo "$rows records, $(du -m "$work/data.txt" | cut -f1) MB of text"

@@ -22,6 +22,7 @@
 #include "opencv/interleaved_icon.h"
 #include "record/form_constants.h"
 #include "search/table_file.h"
+#include "support/line_count.h"
 #include "support/parallel_for.h"
 #include "support/quoted.h"
 #include "vexlor/card.h"
@@ -253,48 +254,13 @@ py::tuple DescribeMany(const std::vector<std::string>& paths, int jobs, bool tin
   return py::make_tuple(values, bad, failures);
 }
 
-// Lines in the file at `path` (a last one without a line end counts).
-Status CountLines(const std::string& path, std::size_t* lines) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       std::fclose);
-  if (!file) return Status::IOError("cannot open '" + path + "': " + std::strerror(errno));
-  std::vector<char> block(std::size_t{1} << 20);
-  *lines = 0;
-  char last = '\n';
-  for (std::size_t n; (n = std::fread(block.data(), 1, block.size(), file.get())) > 0;) {
-    for (const char* at = block.data(); (at = static_cast<const char*>(
-                                             std::memchr(at, '\n', block.data() + n - at)));
-         ++at)
-      ++*lines;
-    last = block[n - 1];
-  }
-  if (last != '\n') ++*lines;
-  return {};
-}
-
-// Reads a results file straight into an (N, 416) array of T, counted first
-// so that nothing but the array grows: NaN rows for "Bad Icon" in float64,
-// 0 rows in uint8 (TinyInt data only).
-// The record's constant tail (weights, then ranges) in `form`.
-std::vector<double> FormTail(RecordForm form) {
-  const bool tiny = form == RecordForm::kTinyInt;
-  std::vector<double> tail;
-  for (std::uint32_t i = 0; i < rec_desc_length; ++i)
-    tail.push_back(i < derivative_desc_length
-                       ? (tiny ? kTinyIntConstants.orientation_weight : kDoubleConstants.orientation_weight)
-                       : (tiny ? kTinyIntConstants.lab_weight : kDoubleConstants.lab_weight));
-  for (std::uint32_t i = 0; i < group_desc_length; ++i)
-    tail.push_back(tiny ? kTinyIntConstants.range : kDoubleConstants.range);
-  return tail;
-}
-
 // The same from the binary table beside the file (search/table_file.h),
 // when there is one that matches it: nullopt when there is none to use.
 template <typename T>
 std::optional<py::tuple> ReadTableInto(const std::string& path) {
   std::optional<py::array_t<T>> values;
   std::optional<py::array_t<bool>> bad;
-  std::vector<double> tail;
+  bool tinyForm = true;
   bool fits = true;
   T* out = nullptr;
   bool* badOut = nullptr;
@@ -303,7 +269,7 @@ std::optional<py::tuple> ReadTableInto(const std::string& path) {
       [&](RecordForm form, std::uint64_t lines) {
         fits = std::is_same_v<T, double> || form == RecordForm::kTinyInt;
         if (!fits) return;
-        tail = FormTail(form);
+        tinyForm = form == RecordForm::kTinyInt;
         values.emplace(std::vector<py::ssize_t>{static_cast<py::ssize_t>(lines),
                                                 static_cast<py::ssize_t>(record_token_count)});
         bad.emplace(static_cast<py::ssize_t>(lines));
@@ -321,8 +287,10 @@ std::optional<py::tuple> ReadTableInto(const std::string& path) {
         }
         for (std::size_t v = 0; v < kSearchedValueCount; ++v)
           row[v] = static_cast<T>(tiny != nullptr ? tiny[v] : exact[v]);
-        for (std::size_t v = 0; v < tail.size(); ++v)
-          row[kSearchedValueCount + v] = static_cast<T>(tail[v]);
+        for (std::uint32_t v = 0; v < rec_desc_length + group_desc_length; ++v)
+          row[kSearchedValueCount + v] =
+              tinyForm ? static_cast<T>(FormTailValue(kTinyIntConstants, v))
+                       : static_cast<T>(FormTailValue(kDoubleConstants, v));
       });
   if (!read || !fits) return std::nullopt;
   return py::make_tuple(*values, *bad);
@@ -336,7 +304,8 @@ py::tuple ReadResultsInto(const std::string& path) {
   const DataState readFrom = DataStateOf(path);
   {
     py::gil_scoped_release unlocked;
-    status = CountLines(path, &rows);
+    status = CountLinesOf(path, '\n', &rows);
+    if (!status.ok()) status = Status::IOError("cannot read '" + path + "': " + status.message());
   }
   py::array_t<T> values;
   py::array_t<bool> bad;

@@ -26,6 +26,15 @@ inline constexpr FormConstants<std::uint32_t> kTinyIntConstants{
     kWeightParams[6] * 5 > 255 ? 255 : kWeightParams[6] * 5};
 static_assert(kTinyIntConstants.orientation_weight == 4 && kTinyIntConstants.range == 40);
 
+// Value i of a record's constant part in a form: the weights of the
+// rec_desc_length rectangle values, then the ranges of the group values.
+template <typename T>
+constexpr T FormTailValue(const FormConstants<T>& c, std::uint32_t i) {
+  return i >= rec_desc_length        ? c.range
+         : i < derivative_desc_length ? c.orientation_weight
+                                      : c.lab_weight;
+}
+
 }  // namespace vexlor
 
 #endif  // VEXLOR_RECORD_FORM_CONSTANTS_H_

@@ -17,13 +17,9 @@ constexpr double kMaxDescriptorValue = 1e6;
 
 template <typename T>
 bool Carries(const double* values, const FormConstants<T>& c) {
-  const double* weights = values + rec_desc_length + group_desc_length;
-  const double* ranges = weights + rec_desc_length;
-  for (std::uint32_t i = 0; i < rec_desc_length; ++i)
-    if (weights[i] != (i < derivative_desc_length ? c.orientation_weight : c.lab_weight))
-      return false;
-  for (std::uint32_t j = 0; j < group_desc_length; ++j)
-    if (ranges[j] != c.range) return false;
+  const double* tail = values + rec_desc_length + group_desc_length;
+  for (std::uint32_t i = 0; i < rec_desc_length + group_desc_length; ++i)
+    if (tail[i] != FormTailValue(c, i)) return false;
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "search/root_transform.h"
+#include "support/line_count.h"
 #include "search/table_file.h"
 #include "search/table_packing.h"
 #include "vexlor/descriptors.h"
@@ -97,27 +98,6 @@ void DescriptorTable::Reserve(std::size_t rows) {
   }
 }
 
-namespace {
-
-// Lines in the regular file at `path` (a last one without a newline counts),
-// 0 when it cannot be read or is no regular file: a pipe would be drained
-// and a device read without end; the caller's reading then says why.
-std::size_t CountLines(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       std::fclose);
-  struct stat st;
-  if (!file || ::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-  std::size_t lines = 0;
-  char buffer[1 << 16];
-  char last = '\n';
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
-    lines += static_cast<std::size_t>(std::count(buffer, buffer + got, '\n'));
-    last = buffer[got - 1];
-  }
-  return lines + (last != '\n');
-}
-
-}  // namespace
 
 namespace {
 
@@ -156,7 +136,9 @@ Status ReadDescriptorTable(const std::string& path, DescriptorTable* table) {
   const DataState readFrom = DataStateOf(path);
   // Tables of a million records: one allocation of the right size, not a
   // growing one that holds up to three times the records while it moves.
-  const std::size_t lines = CountLines(path);
+  // 0 for a file that cannot be counted: the reading then says why.
+  std::size_t lines = 0;
+  (void)CountLinesOf(path, '\n', &lines);
   const std::size_t before = table->size();
   table->Reserve(before + lines);
   std::size_t added = 0;

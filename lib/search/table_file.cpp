@@ -1,10 +1,7 @@
 #include "search/table_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -76,7 +73,11 @@ bool ForEachTableLine(
     return false;
   const RecordForm form = h.form == 1 ? RecordForm::kDouble : RecordForm::kTinyInt;
   std::vector<char> bad(h.lines);
-  if (h.lines > 0 && std::fread(bad.data(), 1, bad.size(), file.get()) != bad.size()) return false;
+  const long flagsAt = static_cast<long>(st.st_size - h.lines);
+  if (h.lines > 0 && (std::fseek(file.get(), flagsAt, SEEK_SET) != 0 ||
+                      std::fread(bad.data(), 1, bad.size(), file.get()) != bad.size() ||
+                      std::fseek(file.get(), sizeof h, SEEK_SET) != 0))
+    return false;
   begin(form, h.lines);
   // Blocks of lines, so that reading costs few calls and little memory.
   constexpr std::uint64_t kBlockLines = 4096;
@@ -125,42 +126,28 @@ Status WriteTableFile(const std::string& data, const DataState& read_from, Recor
   h.data_device = now.device;
   h.data_mtime_ns = now.mtime_ns;
 
-  const std::string path = TablePathOf(data);
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0)
-    return Status::IOError("cannot write the table '" + path + "': " + std::strerror(errno));
-  // Written through a buffer of about a megabyte: a write a line would cost
-  // a million system calls for a million lines.
+  // One pass over the lines, through a buffer of about a megabyte: a write
+  // a line would cost a million system calls for a million lines. The
+  // flags, a byte a line, are kept and go last.
   const std::size_t rowBytes = kSearchedValueCount * ValueBytes(form);
-  std::string flags(reinterpret_cast<const char*>(&h), sizeof h), block;
-  Status written;
-  std::vector<char> row(rowBytes);
-  // Two passes over the lines: their flags, then their values.
-  for (std::uint64_t i = 0; i < lines; ++i) {
-    std::fill(row.begin(), row.end(), 0);
-    flags.push_back(values(i, row.data()) ? 0 : 1);
-  }
-  written = WriteAll(fd, flags.data(), flags.size());
-  for (std::uint64_t i = 0; i < lines && written.ok(); ++i) {
-    std::fill(row.begin(), row.end(), 0);
-    values(i, row.data());
-    block.append(row.data(), rowBytes);
-    if (block.size() >= (std::size_t{1} << 20)) {
-      written = WriteAll(fd, block.data(), block.size());
-      block.clear();
+  const std::string path = TablePathOf(data);
+  const Status written = ReplaceWholeFileWith(path, [&](int fd) {
+    std::string block(reinterpret_cast<const char*>(&h), sizeof h), flags;
+    flags.reserve(lines);
+    std::vector<char> row(rowBytes);
+    for (std::uint64_t i = 0; i < lines; ++i) {
+      std::fill(row.begin(), row.end(), 0);
+      flags.push_back(values(i, row.data()) ? 0 : 1);
+      block.append(row.data(), rowBytes);
+      if (block.size() >= (std::size_t{1} << 20)) {
+        if (Status status = WriteAll(fd, block.data(), block.size()); !status.ok()) return status;
+        block.clear();
+      }
     }
-  }
-  if (written.ok()) written = WriteAll(fd, block.data(), block.size());
-  // The mode a new file gets (mkstemp makes it 0600).
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (written.ok() && ::fchmod(fd, 0666 & ~mask) != 0) written = Status::IOError(std::strerror(errno));
-  if (::close(fd) != 0 && written.ok()) written = Status::IOError(std::strerror(errno));
-  if (written.ok() && ::rename(temp.c_str(), path.c_str()) != 0)
-    written = Status::IOError(std::strerror(errno));
+    block += flags;
+    return WriteAll(fd, block.data(), block.size());
+  });
   if (written.ok()) return {};
-  ::unlink(temp.c_str());
   return Status::IOError("cannot write the table '" + path + "': " + written.message());
 }
 

@@ -13,10 +13,10 @@ namespace vexlor {
 // A results file's records in binary, kept beside it as DATA.table, so that
 // a million records load in a fraction of a second instead of being parsed
 // again from text: a header that ties it to DATA (its size, modification
-// time, inode and device when the table was made), a byte per line (1 for
-// "Bad Icon"), then each line's kSearchedValueCount values as the results
-// file holds them (a byte each for TinyInt, a double each for the double
-// form; "Bad Icon" lines all 0), in this machine's byte order. A table that
+// time, inode and device when the table was made), each line's
+// kSearchedValueCount values as the results file holds them (a byte each for
+// TinyInt, a double each for the double form; "Bad Icon" lines all 0), then
+// a byte per line (1 for "Bad Icon"), in this machine's byte order. A table that
 // does not match its DATA in every one of these, or whose size is not the
 // one its header implies, is never used: DATA is read as text instead.
 std::string TablePathOf(const std::string& data);

@@ -65,6 +65,10 @@ std::string ThroughLinks(std::string path) {
 }  // namespace
 
 Status ReplaceWholeFile(const std::string& link, const void* data, std::size_t size) {
+  return ReplaceWholeFileWith(link, [&](int fd) { return WriteAll(fd, data, size); });
+}
+
+Status ReplaceWholeFileWith(const std::string& link, const std::function<Status(int fd)>& write) {
   const std::string path = ThroughLinks(link);
   if (path.empty()) return Failed(ELOOP);
   struct stat st;
@@ -79,13 +83,13 @@ Status ReplaceWholeFile(const std::string& link, const void* data, std::size_t s
   const mode_t mask = ::umask(0);
   ::umask(mask);
   int failure = ::fchmod(fd, 0666 & ~mask) != 0 ? errno : 0;
-  if (failure == 0) failure = WriteAllOrErrno(fd, data, size);
+  Status written = failure == 0 ? write(fd) : Failed(failure);
   // Space that a file system hands out late shows here, not at write().
-  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
-  if (::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
-  if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
-  if (failure != 0) ::unlink(temp.c_str());
-  return failure == 0 ? Status() : Failed(failure);
+  if (written.ok() && ::fsync(fd) != 0) written = Failed(errno);
+  if (::close(fd) != 0 && written.ok() && errno != EINTR) written = Failed(errno);
+  if (written.ok() && ::rename(temp.c_str(), path.c_str()) != 0) written = Failed(errno);
+  if (!written.ok()) ::unlink(temp.c_str());
+  return written;
 }
 
 }  // namespace vexlor

@@ -2,6 +2,7 @@
 #define VEXLOR_SUPPORT_WHOLE_FILE_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "vexlor/status.h"
@@ -29,6 +30,10 @@ Status WriteWholeFile(const std::string& path, const void* data, std::size_t siz
 // written through, as a shell's > writes: the file it points to is replaced
 // (made, when the link dangles) and the link stays.
 Status ReplaceWholeFile(const std::string& path, const void* data, std::size_t size);
+
+// The same for contents written piece by piece: `write(fd)` writes them into
+// the new file, and its failure leaves the earlier file as it was.
+Status ReplaceWholeFileWith(const std::string& path, const std::function<Status(int fd)>& write);
 
 }  // namespace vexlor
 

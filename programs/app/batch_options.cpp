@@ -1,8 +1,6 @@
 #include "app/batch_options.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
@@ -13,7 +11,6 @@ namespace vexlor {
 
 ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
   BatchOptions o;
-  o.jobs = std::max(1u, std::thread::hardware_concurrency());
 
   CLI::App app(
       "Measures many icons in one process. Reads icon paths from each LIST (one per line),\n"
@@ -38,8 +35,7 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
   app.add_flag("--double", doubles, "Write the double form instead of TinyInt (vexlor -TI 0)");
   AddDistortionOptions(app, &o.distortion);
   AddLoadOptions(app, &o.load);
-  app.add_option("-j,--jobs", o.jobs, "Worker threads, 0: all cores (the default)")
-      ->check(CLI::Range(0u, 1024u));
+  AddJobsOption(app, &o.jobs);
   app.add_flag("-q,--quiet", o.quiet, "No progress display on standard error");
   app.add_flag("--no-reasons", o.no_reasons,
                "Do not tell why each bad icon is bad (the summary line stays)");
@@ -49,7 +45,6 @@ ParsedBatchOptions ParseBatchOptions(int argc, const char* const* argv) {
 
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-batch"))
     return {std::nullopt, *exit};
-  if (o.jobs == 0) o.jobs = std::max(1u, std::thread::hardware_concurrency());
   o.form = doubles ? RecordForm::kDouble : RecordForm::kTinyInt;
   return {o, kExitSuccess};
 }

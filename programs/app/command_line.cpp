@@ -1,10 +1,12 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "process/exit_codes.h"
 #include "support/quoted.h"
@@ -26,6 +28,15 @@ void AddDistortionOptions(CLI::App& app, Distortion* distortion) {
   app.add_option("--red", distortion->red, "Red channel factor (vexlor -cR)")->check(aNumber);
   app.add_option("--green", distortion->green, "Green channel factor (vexlor -cG)")->check(aNumber);
   app.add_option("--blue", distortion->blue, "Blue channel factor (vexlor -cB)")->check(aNumber);
+}
+
+void AddJobsOption(CLI::App& app, unsigned* jobs) {
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  *jobs = cores;
+  app.add_option_function<unsigned>(
+         "-j,--jobs", [jobs, cores](unsigned n) { *jobs = n == 0 ? cores : n; },
+         "Worker threads, 0: all cores (the default)")
+      ->check(CLI::Range(0u, 1024u));
 }
 
 void AddLoadOptions(CLI::App& app, LoadSettings* load) {

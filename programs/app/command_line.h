@@ -20,6 +20,9 @@ namespace vexlor {
 // `distortion`.
 void AddDistortionOptions(CLI::App& app, Distortion* distortion);
 
+// -j/--jobs N into `jobs`: worker threads, 0 (and the default) every core.
+void AddJobsOption(CLI::App& app, unsigned* jobs);
+
 // --background and --svg-size into `load`.
 void AddLoadOptions(CLI::App& app, LoadSettings* load);
 

@@ -1,10 +1,8 @@
 #include "app/nearest_options.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
@@ -16,7 +14,6 @@ namespace vexlor {
 
 ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
   NearestOptions o;
-  o.jobs = std::max(1u, std::thread::hardware_concurrency());
 
   CLI::App app(
       "Finds the records of a data set nearest to each query. DATA is a results file of\n"
@@ -64,13 +61,11 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
                  "beside its nearest records' icons, with rank, distance and name")
       ->check(NonEmptyPath())
       ->option_text("FILE");
-  app.add_option("-j,--jobs", o.jobs, "Worker threads, 0: all cores (the default)")
-      ->check(CLI::Range(0u, 1024u));
+  AddJobsOption(app, &o.jobs);
   app.set_version_flag("--version", std::string("vexlor-nearest ") + VEXLOR_VERSION);
 
   if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-nearest"))
     return {std::nullopt, *exit};
-  if (o.jobs == 0) o.jobs = std::max(1u, std::thread::hardware_concurrency());
   return {o, kExitSuccess};
 }
 

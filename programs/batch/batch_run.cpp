@@ -76,39 +76,32 @@ std::string HintFor(const std::string& path, bool nulSeparated) {
 }
 
 // Never throws: a failure costs this path its record, not the run.
-IconLine MeasureIcon(const IconPath& icon, const BatchOptions& options) {
+IconLine MeasureLine(const IconPath& icon, const BatchOptions& options) {
   const std::string& path = icon.path;
+  IconLine result;
+  result.path = path;  // for the names
   Status status;
   try {
     std::optional<Descriptors> described;
     status = MeasureIconFile(path, options.load, options.distortion, &described);
     if (status.ok()) {
-      IconLine measured;
-      measured.line = RecordLine(*described, options.form) + '\n';
-      return measured;
+      result.line = RecordLine(*described, options.form) + '\n';
+      return result;
     }
   } catch (const std::exception& e) {
     status = Status::MeasureFailed("cannot measure '" + Quoted(path) + "': " +
                                    StatusOf(e).message());
   }
-  IconLine bad;
   if (icon.walked && status.code() == Status::Code::kBadIcon && !FileLooksLikeImage(path)) {
-    bad.passed_over = true;
-    return bad;
+    result.passed_over = true;
+    return result;
   }
-  bad.line = std::string(kBadIcon) + '\n';
-  bad.error = status.message() + HintFor(path, options.null_separated);
-  bad.kind = KindOf(status.message(), path);
-  bad.bad = true;
-  bad.unmeasured = !status.bad_icon();
-  return bad;
-}
-
-// The same, with the path kept for the names.
-IconLine MeasureLine(const IconPath& icon, const BatchOptions& options) {
-  IconLine line = MeasureIcon(icon, options);
-  line.path = icon.path;
-  return line;
+  result.line = std::string(kBadIcon) + '\n';
+  result.error = status.message() + HintFor(path, options.null_separated);
+  result.kind = KindOf(status.message(), path);
+  result.bad = true;
+  result.unmeasured = !status.bad_icon();
+  return result;
 }
 
 // How many paths were bad, and why.

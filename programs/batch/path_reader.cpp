@@ -1,13 +1,12 @@
 #include "batch/path_reader.h"
 
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include "support/line_count.h"
 
 namespace vexlor {
 
@@ -78,21 +77,9 @@ std::optional<std::string> PathReader::Next() {
 }
 
 long long CountPaths(const char* path, bool nulSeparated) {
-  struct stat st;
-  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
-  if (!file) return -1;
-  const char separator = nulSeparated ? '\0' : '\n';
-  long long count = 0;
-  char last = separator;
-  char buffer[1 << 16];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
-    for (size_t i = 0; i < n; ++i)
-      if (buffer[i] == separator) ++count;
-    last = buffer[n - 1];
-  }
-  if (last != separator) ++count;
-  return count;
+  std::size_t paths = 0;
+  if (!CountLinesOf(path, nulSeparated ? '\0' : '\n', &paths).ok()) return -1;
+  return static_cast<long long>(paths);
 }
 
 }  // namespace vexlor
