@@ -1,6 +1,11 @@
 #include "batch/data_set_files.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "batch/path_reader.h"
 #include "vexlor/nearest.h"
@@ -26,6 +31,25 @@ std::optional<RecordForm> FirstRecordForm(const std::string& path) {
   });
   return form;
 }
+
+// A shared flock(2) on the file at `path` while it lives: writers of
+// results files hold an exclusive one while they write.
+class SharedLock {
+ public:
+  explicit SharedLock(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ >= 0)
+      while (::flock(fd_, LOCK_SH) != 0 && errno == EINTR) {
+      }
+  }
+  ~SharedLock() {
+    if (fd_ >= 0) ::close(fd_);  // which releases the lock
+  }
+  SharedLock(const SharedLock&) = delete;
+  SharedLock& operator=(const SharedLock&) = delete;
+
+ private:
+  int fd_;
+};
 
 bool HoldsLines(const std::string& path) {
   struct stat st;
@@ -53,12 +77,17 @@ Status DataSetFiles::Check(const BatchOptions& options) {
                                        differs->second + " (" + ManifestPathOf(data_) +
                                        "), this run has " + differs->first);
       manifest_.nul_names = before->nul_names;
-      lines_before_ = std::max(0LL, CountPaths(data_.c_str(), false));
       // Names appended after names that do not match the lines would name
-      // the wrong lines from then on.
+      // the wrong lines from then on. Both are counted under the records'
+      // lock, which every appender holds while it writes lines and names.
       const std::string names = NamesPathOf(data_);
-      if (const long long named = HoldsLines(names) ? CountPaths(names.c_str(), before->nul_names) : 0;
-          named != lines_before_)
+      long long named = 0;
+      {
+        const SharedLock locked(data_);
+        lines_before_ = std::max(0LL, CountPaths(data_.c_str(), false));
+        named = HoldsLines(names) ? CountPaths(names.c_str(), before->nul_names) : 0;
+      }
+      if (named != lines_before_)
         return Status::InvalidArgument("cannot append to the data set " + shown + ": '" + names +
                                        "' has " + std::to_string(std::max(0LL, named)) +
                                        " names for its " + std::to_string(lines_before_) + " lines");
