@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-highgui-dev
-  libcli11-dev libpng-dev libjpeg-dev librsvg2-dev zlib1g-dev
+  libcli11-dev libhnswlib-dev libpng-dev libjpeg-dev librsvg2-dev zlib1g-dev
   pybind11-dev python3-dev python3-numpy
 )
 case "${1:-}" in

@@ -8,11 +8,14 @@
 #include <chrono>
 #include <filesystem>
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include <gtest/gtest.h>
 
 #include "nearest/answer_page.h"
+#include "search/record_index.h"
+#include "search/table_file.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -354,3 +357,136 @@ TEST_F(NearestTool, TheTableBesideTheDataIsUsedOnlyWhileItMatches) {
 }
 
 }  // namespace
+
+// Records in clusters, as a data set of icons and their copies is: `n`
+// TinyInt records, each a random base (one of n / 4) with a few values moved
+// a little; every 50th line "Bad Icon".
+std::string ClusteredRecords(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> byte(0, 255), moved(-6, 6), place(0, kSearchedValueCount - 1);
+  std::vector<std::vector<int>> bases(n / 4 + 1, std::vector<int>(kSearchedValueCount));
+  for (auto& base : bases)
+    for (int& v : base) v = byte(random) / (place(random) % 3 + 1);  // many small values, as in records
+  std::string lines;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i % 50 == 49) {
+      lines += "Bad Icon\n";
+      continue;
+    }
+    std::vector<int> values = bases[random() % bases.size()];
+    for (int m = 0; m < 20; ++m) {
+      int& v = values[static_cast<std::size_t>(place(random))];
+      v = std::clamp(v + moved(random), 0, 255);
+    }
+    std::vector<std::pair<int, std::string>> set;
+    for (std::size_t j = 0; j < values.size(); ++j) set.emplace_back(static_cast<int>(j), std::to_string(values[j]));
+    lines += Record(RecordForm::kTinyInt, set);
+  }
+  return lines;
+}
+
+// The index finds what exact search finds, and every distance it gives is
+// the exact root distance; kept beside DATA, it is used only while it
+// matches DATA, and a damaged one is never walked.
+TEST(NearestIndex, FindsWhatExactSearchFindsAndIsKeptOnlyWhileItMatches) {
+  TempDir dir;
+  const std::string data = dir / "data";
+  WriteFile(data, ClusteredRecords(4000, 1));
+  WriteFile(dir / "queries", ClusteredRecords(300, 2));
+  Settle(data);
+  const DataState state = DataStateOf(data);
+  DescriptorTable table, queries;
+  ASSERT_TRUE(ReadDescriptorTable(data, &table).ok());
+  ASSERT_TRUE(ReadDescriptorTable(dir / "queries", &queries).ok());
+  table.PrepareFor(Metric::kRoot);
+  queries.PrepareFor(Metric::kRoot);
+  std::unique_ptr<RecordIndex> built;
+  ASSERT_TRUE(RecordIndex::Build(table, 2, &built).ok());
+  EXPECT_EQ(built->size(), table.usable());
+
+  std::size_t same = 0, asked = 0;
+  for (std::size_t q = 0; q < queries.size(); ++q) {
+    if (queries.bad(q)) continue;
+    ++asked;
+    const std::vector<Neighbour> exact = Nearest(table, queries, q, 5, Metric::kRoot);
+    const std::vector<Neighbour> found = built->Nearest(queries, q, 5);
+    ASSERT_EQ(found.size(), 5u);
+    for (const Neighbour& n : found) {
+      ASSERT_FALSE(table.bad(n.row));
+      double sum = 0;
+      for (std::size_t i = 0; i < kSearchedValueCount; ++i)
+        sum += std::fabs(table.value(n.row, i) - queries.value(q, i));
+      EXPECT_EQ(n.distance, sum / 85.0);
+    }
+    same += std::equal(exact.begin(), exact.end(), found.begin(), found.end(),
+                       [](const Neighbour& a, const Neighbour& b) { return a.row == b.row; });
+  }
+  EXPECT_GE(same, asked * 98 / 100) << same << " of " << asked << " answered as exact search";
+
+  // Kept and loaded: the same graph.
+  ASSERT_TRUE(built->Save(data, state).ok());
+  std::unique_ptr<RecordIndex> loaded;
+  ASSERT_TRUE(RecordIndex::Load(data, state, table, &loaded).ok());
+  ASSERT_NE(loaded, nullptr);
+  for (std::size_t q = 0; q < 20; ++q) {
+    if (queries.bad(q)) continue;
+    const auto a = built->Nearest(queries, q, 5), b = loaded->Nearest(queries, q, 5);
+    ASSERT_TRUE(std::equal(a.begin(), a.end(), b.begin(), b.end(), [](auto& x, auto& y) {
+      return x.row == y.row && x.distance == y.distance;
+    }));
+  }
+
+  // Damaged: a link out of range, then cut short. Refused, never walked.
+  const std::string kept = ReadFile(IndexPathOf(data));
+  std::string bent = kept;
+  const std::size_t firstLink = 72 + 72 + 4;  // the header, the graph's numbers, a count
+  std::memset(bent.data() + firstLink, 0xFF, 4);
+  for (const std::string& damaged : {bent, kept.substr(0, kept.size() - 3)}) {
+    WriteFile(IndexPathOf(data), damaged);
+    const Status s = RecordIndex::Load(data, state, table, &loaded);
+    EXPECT_EQ(s.code(), Status::Code::kIOError);
+    EXPECT_NE(s.message().find("damaged"), std::string::npos) << s.message();
+    EXPECT_EQ(loaded, nullptr);
+  }
+
+  // DATA appended to: the index is for another DATA.
+  WriteFile(IndexPathOf(data), kept);
+  WriteFile(data, ReadFile(data) + "Bad Icon\n");
+  Settle(data);
+  EXPECT_FALSE(RecordIndex::Kept(data, DataStateOf(data), table));
+}
+
+TEST_F(NearestTool, SearchesThroughTheIndexWhenAskedOrWhenItPays) {
+  WriteFile(Path("data"), ClusteredRecords(3000, 3));
+  std::string names;
+  for (int i = 1; i <= 3000; ++i) names += "icon" + std::to_string(i) + "\n";
+  WriteFile(Path("names"), names);
+  WriteFile(Path("queries"), ClusteredRecords(49, 4));  // no "Bad Icon"
+  Settle(Path("data"));
+  auto search = [&](const char* index) {
+    return Run({"--index", index, Path("data"), Path("names"), "--records", Path("queries")});
+  };
+  const ProgramResult exact = search("never");
+  ASSERT_EQ(exact.exit_status, 0) << exact.err;
+  EXPECT_FALSE(std::filesystem::exists(Path("data.index")));
+  EXPECT_EQ(search("auto").out, exact.out);
+  EXPECT_FALSE(std::filesystem::exists(Path("data.index"))) << "auto: too few records to pay";
+  const ProgramResult indexed = search("always");
+  ASSERT_EQ(indexed.exit_status, 0) << indexed.err;
+  EXPECT_EQ(indexed.out, exact.out);
+  ASSERT_TRUE(std::filesystem::exists(Path("data.index")));
+
+  // A damaged index is told and built anew; the answers stay.
+  std::string kept = ReadFile(Path("data.index"));
+  WriteFile(Path("data.index"), kept.substr(0, kept.size() / 2));
+  const ProgramResult rebuilt = search("always");
+  EXPECT_EQ(rebuilt.exit_status, 0);
+  EXPECT_NE(rebuilt.err.find("damaged"), std::string::npos) << rebuilt.err;
+  EXPECT_EQ(rebuilt.out, exact.out);
+  EXPECT_EQ(ReadFile(Path("data.index")).size(), kept.size());
+
+  const ProgramResult other = Run({"--index", "always", "--metric", "l1", Path("data"),
+                                   Path("names"), "--records", Path("queries")});
+  EXPECT_EQ(other.exit_status, 1);
+  EXPECT_NE(other.err.find("root metric"), std::string::npos) << other.err;
+}

@@ -59,6 +59,13 @@ DataState DataStateOf(const std::string& data) {
   return state;
 }
 
+bool Settled(const DataState& state) {
+  timespec clock{};
+  ::clock_gettime(CLOCK_REALTIME, &clock);
+  const std::int64_t nowNs = static_cast<std::int64_t>(clock.tv_sec) * 1000000000 + clock.tv_nsec;
+  return state.regular && state.mtime_ns <= nowNs - kSettledNs;
+}
+
 bool ForEachTableLine(
     const std::string& data, const std::function<void(RecordForm, std::uint64_t)>& begin,
     const std::function<void(std::uint64_t, const std::uint8_t*, const double*)>& line) {
@@ -105,17 +112,7 @@ bool ForEachTableLine(
 Status WriteTableFile(const std::string& data, const DataState& read_from, RecordForm form,
                       std::uint64_t lines, const std::function<bool(std::uint64_t, void*)>& values) {
   const DataState now = DataStateOf(data);
-  if (!now.regular || now.size != read_from.size || now.inode != read_from.inode ||
-      now.device != read_from.device || now.mtime_ns != read_from.mtime_ns)
-    return {};
-  // File times tick coarsely (a few milliseconds): a DATA changed within the
-  // last seconds could change again, to the same size, without its time
-  // changing, and the table would then match a DATA it does not hold. Such a
-  // DATA gets its table at a later reading.
-  timespec clock{};
-  ::clock_gettime(CLOCK_REALTIME, &clock);
-  const std::int64_t nowNs = static_cast<std::int64_t>(clock.tv_sec) * 1000000000 + clock.tv_nsec;
-  if (now.mtime_ns > nowNs - kSettledNs) return {};
+  if (!(now == read_from) || !Settled(now)) return {};
   Header h{};
   std::memcpy(h.magic, kMagic, sizeof kMagic);
   h.form = form == RecordForm::kDouble ? 1 : 0;

@@ -26,8 +26,17 @@ struct DataState {
   std::uint64_t size = 0, inode = 0, device = 0;
   std::int64_t mtime_ns = 0;
   bool regular = false;
+  bool operator==(const DataState&) const = default;
 };
 DataState DataStateOf(const std::string& data);
+
+// Whether a file kept beside DATA may be tied to DATA in `state`: a regular
+// file that has not changed for two seconds. File times tick coarsely (a few
+// milliseconds): a DATA changed within the last seconds could change again,
+// to the same size, without its time changing, and the file tied to it
+// would then match a DATA it does not describe. Such a DATA gets its files
+// at a later reading.
+bool Settled(const DataState& state);
 
 // Reads DATA's table: `begin(form, lines)`, then `line(i, tiny, exact)` for
 // every line in order (both null for "Bad Icon"; else the values in `form`).

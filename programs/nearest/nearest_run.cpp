@@ -12,6 +12,7 @@
 #include "nearest/answer_page.h"
 #include "nearest/names.h"
 #include "record/data_set.h"
+#include "search/record_index.h"
 #include "support/parallel_for.h"
 #include "support/whole_file.h"
 #include "vexlor/results_file.h"
@@ -200,6 +201,26 @@ Status WritePage(const NearestOptions& o, const Names& names, const std::optiona
   return {};
 }
 
+// The index to search through, or null for exact search. kInvalidArgument
+// when one is asked for where none serves.
+Status IndexToUse(const NearestOptions& o, const DataState& read_from, const DescriptorTable& data,
+                  std::size_t queries, std::FILE* messages, std::unique_ptr<RecordIndex>* index) {
+  if (o.index == IndexUse::kNever) return {};
+  if (o.metric != Metric::kRoot || data.form() != RecordForm::kTinyInt) {
+    if (o.index == IndexUse::kAuto) return {};
+    return Status::InvalidArgument(std::string("--index always serves the root metric over TinyInt records, not ") +
+                                   MetricName(o.metric) + " over '" + o.data + "'" +
+                                   (data.form() == RecordForm::kDouble ? " (double records)" : ""));
+  }
+  if (o.index == IndexUse::kAuto &&
+      !IndexPays(data.usable(), queries, RecordIndex::Kept(o.data, read_from, data)))
+    return {};
+  Status warning;
+  if (Status s = LoadOrBuildIndex(o.data, read_from, data, o.jobs, index, &warning); !s.ok()) return s;
+  if (!warning.ok()) std::fprintf(messages, "vexlor-nearest: %s\n", warning.message().c_str());
+  return {};
+}
+
 }  // namespace
 
 int RunNearest(const NearestOptions& given, std::FILE* messages) {
@@ -213,6 +234,7 @@ int RunNearest(const NearestOptions& given, std::FILE* messages) {
     return s.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed;
   }
   DescriptorTable data;
+  const DataState dataState = DataStateOf(o.data);  // what an index must match
   if (Status s = ReadDescriptorTable(o.data, &data); !s.ok()) return fail(s);
   Names names;
   if (Status s = names.Read(o.names, o.null_separated); !s.ok()) return fail(s);
@@ -244,9 +266,15 @@ int RunNearest(const NearestOptions& given, std::FILE* messages) {
 
   data.PrepareFor(o.metric);
   queries.PrepareFor(o.metric);
+  std::unique_ptr<RecordIndex> index;
+  if (Status s = IndexToUse(o, dataState, data, queries.usable(), messages, &index); !s.ok()) {
+    std::fprintf(messages, "vexlor-nearest: %s\n", s.message().c_str());
+    return s.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed;
+  }
   std::vector<std::vector<Neighbour>> found(queries.size());
   ParallelFor(queries.size(), o.jobs, [&](std::size_t q) {
-    if (!queries.bad(q)) found[q] = Nearest(data, queries, q, o.k, o.metric);
+    if (queries.bad(q)) return;
+    found[q] = index ? index->Nearest(queries, q, o.k) : Nearest(data, queries, q, o.k, o.metric);
   });
 
   int exit_code = kExitSuccess;

@@ -11,6 +11,11 @@
 
 namespace vexlor {
 
+// How the records are searched: through DATA's index (search/record_index.h,
+// built and kept beside DATA when it has none that matches) when that pays,
+// always, or never (exactly).
+enum class IndexUse { kAuto, kAlways, kNever };
+
 struct NearestOptions {
   std::string data;
   // What follows DATA: NAMES, then the icons, for a plain results file; the
@@ -26,6 +31,7 @@ struct NearestOptions {
   std::size_t k = 5;
   Metric metric = kDefaultMetric;
   unsigned jobs = 1;
+  IndexUse index = IndexUse::kAuto;
 };
 
 // Answers every query with its k nearest records of DATA, on standard output:
@@ -36,7 +42,9 @@ struct NearestOptions {
 // or the records file cannot be read or do not fit, or when a query could not
 // be answered (the others are). A data set's icon queries are loaded and
 // distorted as its records were; --records queries from a data set are
-// named by its names.
+// named by its names. --index always asks for the root metric and TinyInt
+// records (1 otherwise); an index that cannot be kept or read is told, and
+// the search goes on.
 // With `html`, also writes the answers as one page there (nearest/
 // answer_page.h), whole or not at all; 2 when it cannot be written.
 int RunNearest(const NearestOptions& options, std::FILE* messages);

@@ -1,0 +1,147 @@
+// The index against exact search, root metric, k = 5: DATA (a settled
+// TinyInt results file) searched for every good line of QUERIES.
+// Prints the CPU time of building the index (on JOBS threads), keeping it,
+// loading it, a query through it and an exact query (both on one thread),
+// its size, and its recall against exact search: recall@k is the share of
+// the exact k nearest that the index lists among its k (a record at the same
+// distance as the exact k-th counts, as ties may be settled either way).
+// Then the costs that decide when vexlor-nearest uses the index, in exact
+// queries.
+// With LINKS and CANDIDATES, the graph is built with that many links and
+// searched with each number of candidates in turn.
+// Usage: vexlor_index_search DATA QUERIES [JOBS [LINKS [CANDIDATES...]]]
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "search/record_index.h"
+#include "search/table_file.h"
+#include "vexlor/nearest.h"
+
+namespace {
+
+using namespace vexlor;
+
+double CpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+DescriptorTable Read(const char* path) {
+  DescriptorTable table;
+  if (const Status read = ReadDescriptorTable(path, &table); !read.ok()) {
+    std::fprintf(stderr, "%s\n", read.message().c_str());
+    std::exit(1);
+  }
+  if (table.form() != RecordForm::kTinyInt) {
+    std::fprintf(stderr, "%s: no TinyInt records\n", path);
+    std::exit(1);
+  }
+  table.PrepareFor(Metric::kRoot);
+  return table;
+}
+
+// The share of `exact`'s first k that `found`'s first k hold.
+double Recall(const std::vector<Neighbour>& exact, const std::vector<Neighbour>& found, size_t k) {
+  if (exact.empty()) return 1;
+  k = std::min(k, exact.size());
+  const double kth = exact[k - 1].distance;
+  size_t hits = 0;
+  for (size_t i = 0; i < k && i < found.size(); ++i) {
+    const bool listed = found[i].distance <= kth;
+    hits += listed;
+  }
+  return static_cast<double>(hits) / static_cast<double>(k);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s DATA QUERIES [JOBS]\n", argv[0]);
+    return 1;
+  }
+  const std::string dataPath = argv[1];
+  const unsigned jobs = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 0;
+  IndexShape shape;
+  if (argc > 4) shape.links = std::strtoul(argv[4], nullptr, 10);
+  std::vector<size_t> candidates;
+  for (int i = 5; i < argc; ++i) candidates.push_back(std::strtoul(argv[i], nullptr, 10));
+  if (candidates.empty()) candidates.push_back(RecordIndex::kSearchCandidates);
+  const DataState state = DataStateOf(dataPath);
+  double cpu = CpuSeconds();
+  const DescriptorTable data = Read(argv[1]);
+  const double tableSeconds = CpuSeconds() - cpu;
+  const DescriptorTable queries = Read(argv[2]);
+  std::vector<size_t> asked;
+  for (size_t q = 0; q < queries.size(); ++q)
+    if (!queries.bad(q)) asked.push_back(q);
+  const size_t n = data.usable();
+  std::printf("%zu records, %zu queries, k 5; reading the records (table or text): %.2f s CPU\n", n,
+              asked.size(), tableSeconds);
+
+  std::filesystem::remove(IndexPathOf(dataPath));
+  cpu = CpuSeconds();
+  double wall = WallSeconds();
+  std::unique_ptr<RecordIndex> built;
+  if (!RecordIndex::Build(data, jobs, &built, shape).ok()) return 1;
+  const double buildCpu = CpuSeconds() - cpu, buildWall = WallSeconds() - wall;
+  cpu = CpuSeconds();
+  if (const Status kept = built->Save(dataPath, state); !kept.ok()) {
+    std::fprintf(stderr, "%s\n", kept.message().c_str());
+    return 1;
+  }
+  const double saveCpu = CpuSeconds() - cpu;
+  built.reset();
+  cpu = CpuSeconds();
+  std::unique_ptr<RecordIndex> index;
+  if (!RecordIndex::Load(dataPath, state, data, &index).ok() || !index) {
+    std::fprintf(stderr, "%s: the index was not kept (DATA not settled?)\n", argv[1]);
+    return 1;
+  }
+  const double loadCpu = CpuSeconds() - cpu;
+  const auto bytes = std::filesystem::file_size(IndexPathOf(dataPath));
+
+  std::vector<std::vector<Neighbour>> exact(queries.size()), found(queries.size());
+  cpu = CpuSeconds();
+  for (size_t q : asked) exact[q] = Nearest(data, queries, q, 5, Metric::kRoot);
+  const double exactCpu = (CpuSeconds() - cpu) / static_cast<double>(asked.size());
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+
+  std::printf("index: built in %.1f s CPU (%.1f s on %u threads), kept in %.2f s, loaded in %.2f s CPU\n",
+              buildCpu, buildWall, jobs, saveCpu, loadCpu);
+  std::printf("index: %.0f bytes a record (%.0f MB)\n", static_cast<double>(bytes) / static_cast<double>(n),
+              static_cast<double>(bytes) / 1e6);
+  std::printf("exact query, one thread: %.0f us CPU\n", exactCpu * 1e6);
+  double indexCpu = 0;
+  for (size_t c : candidates) {
+    index->set_search_candidates(c);
+    cpu = CpuSeconds();
+    for (size_t q : asked) found[q] = index->Nearest(queries, q, 5);
+    indexCpu = (CpuSeconds() - cpu) / static_cast<double>(asked.size());
+    double recall1 = 0, recall5 = 0;
+    for (size_t q : asked) {
+      recall1 += Recall(exact[q], found[q], 1);
+      recall5 += Recall(exact[q], found[q], 5);
+    }
+    std::printf("index query, %zu links, %zu candidates: %.0f us CPU, %.0fx less; recall @1 %.4f, @5 %.4f\n",
+                shape.links, c, indexCpu * 1e6, exactCpu / indexCpu,
+                recall1 / static_cast<double>(asked.size()), recall5 / static_cast<double>(asked.size()));
+  }
+  std::printf("loading the index costs %.0f exact queries, building it %.0f\n",
+              loadCpu / exactCpu, buildCpu / exactCpu);
+  std::printf("peak memory %.0f MB\n", static_cast<double>(usage.ru_maxrss) / 1024);
+  return 0;
+}
