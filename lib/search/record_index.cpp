@@ -16,10 +16,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include <hnswlib/hnswlib.h>
@@ -34,7 +35,8 @@ namespace vexlor {
 namespace {
 
 // The root metric's key between two root vectors (vexlor/nearest.h): the
-// sum of absolute differences of their bytes, exact in any order.
+// sum of absolute differences of their bytes, exact in any order. Most of a
+// search's time is spent here.
 int RootKey(const void* a, const void* b, const void*) {
   const auto* x = static_cast<const std::uint8_t*>(a);
   const auto* y = static_cast<const std::uint8_t*>(b);
@@ -52,10 +54,35 @@ int RootKey(const void* a, const void* b, const void*) {
 #endif
 }
 
+#if defined(__x86_64__)
+// The same with 32 bytes a step, on processors that have AVX2.
+__attribute__((target("avx2"))) int RootKeyAvx2(const void* a, const void* b, const void*) {
+  const auto* x = static_cast<const std::uint8_t*>(a);
+  const auto* y = static_cast<const std::uint8_t*>(b);
+  constexpr std::size_t kWide = kSearchedValueCount / 32 * 32;
+  __m256i sums = _mm256_setzero_si256();
+  for (std::size_t i = 0; i < kWide; i += 32)
+    sums = _mm256_add_epi64(sums, _mm256_sad_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + i)),
+                                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y + i))));
+  __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+  for (std::size_t i = kWide; i < kSearchedValueCount; i += 16)
+    half = _mm_add_epi64(half, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i)),
+                                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + i))));
+  return _mm_cvtsi128_si32(half) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(half, half));
+}
+#endif
+
+hnswlib::DISTFUNC<int> FastestRootKey() {
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx2")) return &RootKeyAvx2;
+#endif
+  return &RootKey;
+}
+
 class RootSpace : public hnswlib::SpaceInterface<int> {
  public:
   std::size_t get_data_size() override { return kSearchedValueCount; }
-  hnswlib::DISTFUNC<int> get_dist_func() override { return &RootKey; }
+  hnswlib::DISTFUNC<int> get_dist_func() override { return FastestRootKey(); }
   void* get_dist_func_param() override { return nullptr; }
 };
 
@@ -75,6 +102,7 @@ struct Header {
   std::uint32_t build_candidates;
   std::uint32_t unused;
   std::uint64_t lines, usable;
+  std::uint64_t distinct;  // distinct root vectors among the usable records: the graph's nodes
   std::uint64_t data_size, data_inode, data_device;
   std::int64_t data_mtime_ns;
 };
@@ -135,18 +163,87 @@ File OpenIndexFile(const std::string& data_path) {
   return File(std::fopen(IndexPathOf(data_path).c_str(), "rb"), std::fclose);
 }
 
+// The good rows of `data` grouped by their root vector: group d holds
+// rows[starts[d]] up to rows[starts[d + 1]], in increasing order, and groups
+// are numbered in the order of their first rows. Copies of one icon, and
+// icons that differ in nothing the records hold, are common in data sets; as
+// separate nodes they would crowd each other's links out of the graph.
+void DistinctVectors(const DescriptorTable& data, std::vector<std::uint32_t>* starts,
+                     std::vector<std::uint32_t>* rows) {
+  std::vector<std::uint32_t> good;
+  good.reserve(data.usable());
+  for (std::size_t row = 0; row < data.size(); ++row)
+    if (!data.bad(row)) good.push_back(static_cast<std::uint32_t>(row));
+  auto same = [&](std::uint32_t i, std::uint32_t j) {  // good[i] and good[j]
+    using Packing = DescriptorTablePacking;
+    const std::uint32_t a = good[i], b = good[j];
+    return std::memcmp(Packing::TinyHead(data, a), Packing::TinyHead(data, b), kTinyHeadValues) == 0 &&
+           std::memcmp(Packing::TinyRest(data, a), Packing::TinyRest(data, b), kTinyRestValues) == 0;
+  };
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> hashed(good.size());  // (hash, index in good)
+  for (std::uint32_t i = 0; i < good.size(); ++i) {
+    std::uint8_t vector[kSearchedValueCount];
+    RootVectorOf(data, good[i], vector);
+    std::uint64_t hash = 14695981039346656037u;  // FNV-1a, a word at a time
+    for (std::size_t at = 0; at < kSearchedValueCount; at += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, vector + at, 8);
+      hash = (hash ^ word) * 1099511628211u;
+      hash ^= hash >> 29;
+    }
+    hashed[i] = {hash, i};
+  }
+  std::sort(hashed.begin(), hashed.end());
+  // first[i]: the index in `good` of the first row with row good[i]'s vector.
+  std::vector<std::uint32_t> first(good.size());
+  for (std::size_t run = 0; run < hashed.size();) {
+    std::size_t end = run;
+    while (end < hashed.size() && hashed[end].first == hashed[run].first) ++end;
+    for (std::size_t i = run; i < end; ++i) {
+      const std::uint32_t at = hashed[i].second;
+      first[at] = at;
+      for (std::size_t j = run; j < i; ++j)  // a run is almost always one vector
+        if (first[hashed[j].second] == hashed[j].second && same(hashed[j].second, at)) {
+          first[at] = hashed[j].second;
+          break;
+        }
+    }
+    run = end;
+  }
+  std::vector<std::uint32_t> group(good.size());
+  std::vector<std::uint32_t> counts;
+  for (std::size_t i = 0; i < good.size(); ++i) {
+    if (first[i] == i) {
+      group[i] = static_cast<std::uint32_t>(counts.size());
+      counts.push_back(0);
+    } else {
+      group[i] = group[first[i]];
+    }
+    ++counts[group[i]];
+  }
+  starts->assign(counts.size() + 1, 0);
+  for (std::size_t d = 0; d < counts.size(); ++d) (*starts)[d + 1] = (*starts)[d] + counts[d];
+  rows->assign(good.size(), 0);
+  std::vector<std::uint32_t> next(starts->begin(), starts->end() - 1);
+  for (std::size_t i = 0; i < good.size(); ++i) (*rows)[next[group[i]]++] = good[i];
+}
+
 }  // namespace
 
 struct RecordIndex::Graph {
   RootSpace space;  // before `hnsw`, which points to it
   std::unique_ptr<Hnsw> hnsw;
   std::size_t lines = 0;  // DATA's lines, "Bad Icon" included
+  // The rows of each node's vector, in increasing order: node d's are
+  // rows[starts[d]] up to rows[starts[d + 1]].
+  std::vector<std::uint32_t> starts, rows;
 };
 
 RecordIndex::RecordIndex(std::unique_ptr<Graph> graph) : graph_(std::move(graph)) {}
 RecordIndex::~RecordIndex() = default;
 
-std::size_t RecordIndex::size() const { return graph_->hnsw->cur_element_count; }
+std::size_t RecordIndex::size() const { return graph_->rows.size(); }
+std::size_t RecordIndex::nodes() const { return graph_->starts.size() - 1; }
 
 std::string IndexPathOf(const std::string& data) { return data + ".index"; }
 
@@ -154,24 +251,23 @@ Status RecordIndex::Build(const DescriptorTable& data, unsigned jobs,
                           std::unique_ptr<RecordIndex>* index, IndexShape shape) {
   if (data.form() != RecordForm::kTinyInt || !data.prepared_for_root())
     return Status::InvalidArgument("an index is of TinyInt records prepared for the root metric");
-  std::vector<std::size_t> rows;
-  rows.reserve(data.usable());
-  for (std::size_t row = 0; row < data.size(); ++row)
-    if (!data.bad(row)) rows.push_back(row);
+  if (data.size() > std::numeric_limits<std::uint32_t>::max())
+    return Status::InvalidArgument("an index holds at most 2^32 - 1 lines");
   auto graph = std::make_unique<Graph>();
   graph->lines = data.size();
+  DistinctVectors(data, &graph->starts, &graph->rows);
+  const std::size_t nodes = graph->starts.size() - 1;
   try {
-    graph->hnsw = std::make_unique<Hnsw>(&graph->space, std::max<std::size_t>(rows.size(), 1),
+    graph->hnsw = std::make_unique<Hnsw>(&graph->space, std::max<std::size_t>(nodes, 1),
                                          shape.links, shape.build_candidates);
-    auto add = [&](std::size_t i) {
+    auto add = [&](std::size_t node) {
       std::uint8_t vector[kSearchedValueCount];
-      RootVectorOf(data, rows[i], vector);
-      graph->hnsw->addPoint(vector, rows[i]);
+      RootVectorOf(data, graph->rows[graph->starts[node]], vector);
+      graph->hnsw->addPoint(vector, node);
     };
-    // The first record alone: hnswlib's first insertion sets the entry point.
-    if (!rows.empty()) add(0);
-    ParallelFor(rows.size() - std::min<std::size_t>(rows.size(), 1), jobs,
-                [&](std::size_t i) { add(i + 1); });
+    // The first node alone: hnswlib's first insertion sets the entry point.
+    if (nodes > 0) add(0);
+    ParallelFor(nodes - std::min<std::size_t>(nodes, 1), jobs, [&](std::size_t i) { add(i + 1); });
   } catch (const std::exception& e) {  // hnswlib's allocations
     return Status::IOError(std::string("cannot build the index: ") + e.what());
   }
@@ -188,7 +284,8 @@ Status RecordIndex::Save(const std::string& data_path, const DataState& read_fro
   h.value_count = kSearchedValueCount;
   h.links = static_cast<std::uint32_t>(g.M_);
   h.build_candidates = static_cast<std::uint32_t>(g.ef_construction_);
-  h.usable = g.cur_element_count;
+  h.usable = graph_->rows.size();
+  h.distinct = g.cur_element_count;
   h.lines = graph_->lines;
   h.data_size = now.size;
   h.data_inode = now.inode;
@@ -209,12 +306,16 @@ Status RecordIndex::Save(const std::string& data_path, const DataState& read_fro
           g.element_levels_[i] > 0 ? static_cast<std::uint32_t>(g.size_links_per_element_ * g.element_levels_[i]) : 0;
       block.append(reinterpret_cast<const char*>(&size), sizeof size);
       if (size > 0) block.append(g.linkLists_[i], size);
-      if (block.size() >= (std::size_t{1} << 20) || i + 1 == g.cur_element_count) {
+      if (block.size() >= (std::size_t{1} << 20)) {
         if (Status s = WriteAll(fd, block.data(), block.size()); !s.ok()) return s;
         block.clear();
       }
     }
-    return Status();
+    if (Status s = WriteAll(fd, block.data(), block.size()); !s.ok()) return s;
+    if (Status s = WriteAll(fd, graph_->starts.data(), graph_->starts.size() * sizeof(std::uint32_t));
+        !s.ok())
+      return s;
+    return WriteAll(fd, graph_->rows.data(), graph_->rows.size() * sizeof(std::uint32_t));
   });
   if (written.ok()) return {};
   return Status::IOError("cannot write the index '" + path + "': " + written.message());
@@ -243,32 +344,40 @@ Status RecordIndex::Load(const std::string& data_path, const DataState& read_fro
   auto refused = [&](const char* why) {
     return Status::IOError("the index '" + path + "' is damaged (" + why + ")");
   };
+  const std::uint64_t nodes = h.distinct;
+  struct stat st;
+  if (::fstat(::fileno(file.get()), &st) != 0) return refused(std::strerror(errno));
+  const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+  // Checked before anything is allocated for them: sizes that fit the file.
+  if (nodes > h.usable || (nodes == 0) != (h.usable == 0) || shape.elements != nodes ||
+      shape.size_per_element > (1u << 20) ||
+      fileSize < sizeof h + sizeof shape + nodes * shape.size_per_element +
+                     (nodes + 1 + h.usable) * sizeof(std::uint32_t))
+    return refused("its size");
   try {
-    graph->hnsw = std::make_unique<Hnsw>(&graph->space, std::max<std::size_t>(h.usable, 1), h.links,
+    graph->hnsw = std::make_unique<Hnsw>(&graph->space, std::max<std::uint64_t>(nodes, 1), h.links,
                                          h.build_candidates);
     Hnsw& g = *graph->hnsw;
     GraphShape expected = ShapeOf(g);
-    expected.elements = h.usable;
-    if (!SameLayout(shape, expected) || (h.usable > 0 && (shape.top_level < 0 || shape.top_level > 64 ||
-                                                          shape.entry >= h.usable)))
+    expected.elements = nodes;
+    if (!SameLayout(shape, expected) ||
+        (nodes > 0 && (shape.top_level < 0 || shape.top_level > 64 || shape.entry >= nodes)))
       return refused("its graph is not one this version builds");
-    struct stat st;
-    std::uint64_t upper = 0;  // bytes of the upper levels' link lists
-    if (::fstat(::fileno(file.get()), &st) != 0) return refused(std::strerror(errno));
-    if (!ReadExactly(file.get(), g.data_level0_memory_, h.usable * g.size_data_per_element_))
+    if (!ReadExactly(file.get(), g.data_level0_memory_, nodes * g.size_data_per_element_))
       return refused("cut short");
-    for (std::size_t i = 0; i < h.usable; ++i) {
+    std::vector<char> labelled(nodes, 0);
+    std::uint64_t upper = 0;  // bytes of the upper levels' link lists
+    for (std::size_t i = 0; i < nodes; ++i) {
       const auto* base = reinterpret_cast<const std::uint32_t*>(g.get_linklist0(static_cast<hnswlib::tableint>(i)));
       const hnswlib::labeltype label = g.getExternalLabel(static_cast<hnswlib::tableint>(i));
-      if (!SoundLinks(base, g.maxM0_, h.usable) || label >= data.size() || data.bad(label))
-        return refused("a link or a row out of range");
+      if (!SoundLinks(base, g.maxM0_, nodes) || label >= nodes || labelled[label]++)
+        return refused("a link or a node out of range");
       std::uint32_t size;
       if (!ReadExactly(file.get(), &size, sizeof size) || size % g.size_links_per_element_ != 0 ||
           size / g.size_links_per_element_ > static_cast<std::uint64_t>(shape.top_level))
         return refused("a level out of range");
       upper += sizeof size + size;
-      if (static_cast<std::uint64_t>(st.st_size) <
-          sizeof h + sizeof shape + h.usable * g.size_data_per_element_ + upper)
+      if (fileSize < sizeof h + sizeof shape + nodes * g.size_data_per_element_ + upper)
         return refused("cut short");
       g.element_levels_[i] = static_cast<int>(size / g.size_links_per_element_);
       g.linkLists_[i] = nullptr;
@@ -276,7 +385,7 @@ Status RecordIndex::Load(const std::string& data_path, const DataState& read_fro
         g.linkLists_[i] = static_cast<char*>(std::malloc(size));
         if (g.linkLists_[i] == nullptr) {
           g.element_levels_[i] = 0;
-          return Status::IOError("cannot load the index '" + path + "'");
+          return Status::IOError("cannot load the index '" + path + "': out of memory");
         }
         const bool read = ReadExactly(file.get(), g.linkLists_[i], size);
         g.cur_element_count = i + 1;  // frees what is read if a check below fails
@@ -284,18 +393,35 @@ Status RecordIndex::Load(const std::string& data_path, const DataState& read_fro
         for (std::size_t level = 0; level < size / g.size_links_per_element_; ++level)
           if (!SoundLinks(reinterpret_cast<const std::uint32_t*>(g.linkLists_[i] +
                                                                  level * g.size_links_per_element_),
-                          g.maxM_, h.usable))
+                          g.maxM_, nodes))
             return refused("a link out of range");
       }
       g.cur_element_count = i + 1;  // label_lookup_ is left empty: only adding and deleting use it
     }
-    if (static_cast<std::uint64_t>(st.st_size) !=
-        sizeof h + sizeof shape + h.usable * g.size_data_per_element_ + upper)
-      return refused("its size");
     g.maxlevel_ = shape.top_level;
     g.enterpoint_node_ = shape.entry;
-    if (h.usable > 0 && g.element_levels_[shape.entry] != shape.top_level)
+    if (nodes > 0 && g.element_levels_[shape.entry] != shape.top_level)
       return refused("its entry point");
+
+    // Each good row of DATA in exactly one node, in increasing order there.
+    graph->starts.resize(nodes + 1);
+    graph->rows.resize(h.usable);
+    if (fileSize != sizeof h + sizeof shape + nodes * g.size_data_per_element_ + upper +
+                        (graph->starts.size() + graph->rows.size()) * sizeof(std::uint32_t) ||
+        !ReadExactly(file.get(), graph->starts.data(), graph->starts.size() * sizeof(std::uint32_t)) ||
+        !ReadExactly(file.get(), graph->rows.data(), graph->rows.size() * sizeof(std::uint32_t)))
+      return refused("its size");
+    std::vector<char> seen(data.size(), 0);
+    if (graph->starts.front() != 0 || graph->starts.back() != h.usable) return refused("its rows");
+    for (std::size_t d = 0; d < nodes; ++d) {
+      if (graph->starts[d] >= graph->starts[d + 1]) return refused("its rows");
+      for (std::uint32_t at = graph->starts[d]; at < graph->starts[d + 1]; ++at) {
+        const std::uint32_t row = graph->rows[at];
+        if (row >= data.size() || data.bad(row) || seen[row]++ ||
+            (at > graph->starts[d] && graph->rows[at - 1] >= row))
+          return refused("its rows");
+      }
+    }
   } catch (const std::exception& e) {
     return Status::IOError("cannot load the index '" + path + "': " + e.what());
   }
@@ -309,16 +435,24 @@ std::vector<Neighbour> RecordIndex::Nearest(const DescriptorTable& queries, std:
   if (k == 0 || g.cur_element_count == 0) return {};
   std::uint8_t vector[kSearchedValueCount];
   RootVectorOf(queries, query, vector);
-  // More candidates than asked for: then equal distances at the k-th place
-  // are settled by row, as exact search settles them.
   auto candidates = g.searchKnn(vector, std::max(k, search_candidates_));
-  std::vector<std::pair<int, hnswlib::labeltype>> found;
-  found.reserve(candidates.size());
-  for (; !candidates.empty(); candidates.pop()) found.push_back(candidates.top());
-  std::sort(found.begin(), found.end());
-  found.resize(std::min(found.size(), k));
+  std::vector<std::pair<int, hnswlib::labeltype>> nodes;
+  nodes.reserve(candidates.size());
+  for (; !candidates.empty(); candidates.pop()) nodes.push_back(candidates.top());
+  std::sort(nodes.begin(), nodes.end());
+  // Every row of the nearest nodes until k are found and the next node is
+  // farther: rows at the k-th distance are then settled by row number, as
+  // exact search settles them.
+  std::vector<std::pair<int, std::uint32_t>> rows;
+  for (const auto& [key, node] : nodes) {
+    if (rows.size() >= k && key > rows.back().first) break;
+    for (std::uint32_t at = graph_->starts[node]; at < graph_->starts[node + 1]; ++at)
+      rows.push_back({key, graph_->rows[at]});
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.resize(std::min(rows.size(), k));
   std::vector<Neighbour> nearest;
-  for (const auto& [key, row] : found) nearest.push_back({row, static_cast<double>(key) / kRootScale});
+  for (const auto& [key, row] : rows) nearest.push_back({row, static_cast<double>(key) / kRootScale});
   return nearest;
 }
 

@@ -35,7 +35,7 @@ class RecordIndex {
  public:
   // Candidates a search weighs; more finds more of the true nearest and
   // costs more.
-  static constexpr std::size_t kSearchCandidates = 160;
+  static constexpr std::size_t kSearchCandidates = 64;
 
   ~RecordIndex();
   RecordIndex(const RecordIndex&) = delete;
@@ -69,7 +69,8 @@ class RecordIndex {
                                  std::size_t k) const;
   void set_search_candidates(std::size_t candidates) { search_candidates_ = candidates; }
 
-  std::size_t size() const;
+  std::size_t size() const;   // the records it holds
+  std::size_t nodes() const;  // their distinct root vectors
 
  private:
   struct Graph;
@@ -91,14 +92,14 @@ Status LoadOrBuildIndex(const std::string& data_path, const DataState& read_from
 
 // When a search of `queries` queries over a table of `usable` records is
 // done through the index rather than exactly: loading an index costs about
-// as much as kIndexLoadQueries exact queries, and building one as
-// kIndexBuildQueries, whatever the size (all three grow with the records),
-// while a query through the index costs next to nothing. Below
-// kIndexFromRecords records exact search is fast enough to never bother.
-// Measured with bench/index_search.sh.
+// as much as 200-330 exact queries, and building one as 20,000-31,000,
+// whatever the size (all three grow with the records), while a query
+// through the index costs a 70th to a 100th of an exact one (measured at
+// 100,000 to a million records with bench/index_search.sh). Below
+// kIndexFromRecords records exact search takes under a millisecond a query.
 inline constexpr std::size_t kIndexFromRecords = 50000;
-inline constexpr std::size_t kIndexLoadQueries = 30;
-inline constexpr std::size_t kIndexBuildQueries = 20000;
+inline constexpr std::size_t kIndexLoadQueries = 300;
+inline constexpr std::size_t kIndexBuildQueries = 25000;
 bool IndexPays(std::size_t usable, std::size_t queries, bool index_kept);
 
 }  // namespace vexlor

@@ -75,13 +75,14 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
       ->check(NonEmptyPath())
       ->option_text("FILE");
   app.add_option("--index", o.index,
-                 "auto, always or never (default auto). TinyInt records are searched with the\n"
-                 "root metric through an index kept beside DATA (DATA.index, built at its first\n"
-                 "use): every distance exact, a true neighbour rarely missed. auto uses it when\n"
-                 "it pays: " + Thousands(kIndexFromRecords) + " records or more and " +
+                 "auto, always or never (default auto). TinyInt records are\n"
+                 "searched with the root metric through an index kept beside\n"
+                 "DATA (DATA.index, built at its first use): every distance\n"
+                 "exact, a true neighbour rarely missed. auto uses it when it\n"
+                 "pays: " + Thousands(kIndexFromRecords) + " records or more and " +
                      Thousands(kIndexLoadQueries) + " queries, or " +
-                     Thousands(kIndexBuildQueries) + " while it is yet to be built;\n"
-                 "never searches exactly")
+                     Thousands(kIndexBuildQueries) + "\n"
+                 "while it is yet to be built; never searches exactly")
       ->transform(CLI::CheckedTransformer(std::map<std::string, IndexUse>{
                                               {"auto", IndexUse::kAuto},
                                               {"always", IndexUse::kAlways},
