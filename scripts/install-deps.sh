@@ -20,7 +20,7 @@ case "${1:-}" in
   sanitize) packages+=(googletest libgtest-dev python3 python3-opencv parallel
                        xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev librsvg2-bin) ;;
   bench) packages+=(time bc hyperfine valgrind python3-opencv python3-pil python3-pandas imagemagick parallel
-                   librsvg2-bin breeze-icon-theme
+                   python3-scipy librsvg2-bin breeze-icon-theme
                    adwaita-icon-theme oxygen-icon-theme
                    tango-icon-theme hicolor-icon-theme yaru-theme-icon) ;;
 esac

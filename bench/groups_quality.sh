@@ -1,0 +1,31 @@
+#!/bin/bash
+# Ground truth for near-duplicate groups, from Debian icon themes, and the
+# baselines any grouping has to beat: for each theme, MAX_ARTWORKS (default
+# 1500) of its icon names, every size of each and six copies of its largest
+# (ImageMagick to 24 and 32 px, Pillow LANCZOS to 48 px, JPEG quality 75
+# over white, a slight blur, a slight colour shift; bench/groups_truth.py),
+# measured over white; then the best single threshold of a 64-bit pHash and
+# of the root distance on pair decisions, over all same-artwork pairs and
+# over copies only (bench/groups_score.py). oxygen and Tango are the themes
+# to tune on; Adwaita and Yaru are held out.
+#
+#   bash bench/groups_quality.sh [MAX_ARTWORKS] [THEME...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+most=${1:-1500}
+shift || true
+themes=("$@")
+[ "${#themes[@]}" -gt 0 ] || themes=(oxygen Tango Adwaita Yaru)
+
+bash scripts/install-deps.sh bench
+bash scripts/build.sh build > /dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+for theme in "${themes[@]}"; do
+  mkdir -p "$work/$theme"
+  /usr/bin/python3 bench/groups_truth.py "/usr/share/icons/$theme" "$work/$theme" "$most"
+  build/vexlor-batch -q --background white -o "$work/$theme/data" "$work/$theme/list"
+  echo "== $theme"
+  /usr/bin/python3 bench/groups_score.py "$work/$theme"
+done
