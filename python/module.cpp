@@ -21,6 +21,7 @@
 
 #include "opencv/interleaved_icon.h"
 #include "record/form_constants.h"
+#include "search/record_index.h"
 #include "search/table_file.h"
 #include "support/line_count.h"
 #include "support/parallel_for.h"
@@ -218,6 +219,57 @@ py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array
   }
   return py::make_tuple(indices, distances);
 }
+
+// An index of (N, 416) TinyInt records for the root metric
+// (search/record_index.h), held in memory.
+class ArrayIndex {
+ public:
+  ArrayIndex(const py::array_t<double, py::array::c_style | py::array::forcecast>& data, int jobs) {
+    DescriptorTable table;
+    FillTable(data, "data", &table);
+    if (table.form() == RecordForm::kDouble)
+      throw py::value_error("an index is of TinyInt records: data holds records of the double form");
+    table.PrepareFor(Metric::kRoot);
+    rows_ = table.size();
+    py::gil_scoped_release unlocked;
+    if (Status built = RecordIndex::Build(table, static_cast<unsigned>(std::max(jobs, 0)), &index_);
+        !built.ok())
+      throw std::runtime_error(built.message());
+  }
+
+  py::tuple Nearest(const py::array_t<double, py::array::c_style | py::array::forcecast>& queries,
+                    std::size_t k, int jobs) const {
+    DescriptorTable asked(RecordForm::kTinyInt);
+    FillTable(queries, "queries", &asked);
+    asked.PrepareFor(Metric::kRoot);
+    const std::size_t m = asked.size(), kept = std::min(k, index_->size());
+    py::array_t<std::int64_t> indices({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
+    py::array_t<double> distances({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
+    std::int64_t* index = indices.mutable_data();
+    double* distance = distances.mutable_data();
+    {
+      py::gil_scoped_release unlocked;
+      ParallelFor(m, static_cast<unsigned>(std::max(jobs, 0)), [&](std::size_t q) {
+        std::fill(index + q * kept, index + (q + 1) * kept, -1);
+        std::fill(distance + q * kept, distance + (q + 1) * kept, std::nan(""));
+        if (asked.bad(q)) return;
+        const std::vector<Neighbour> found = index_->Nearest(asked, q, kept);
+        for (std::size_t r = 0; r < found.size(); ++r) {
+          index[q * kept + r] = static_cast<std::int64_t>(found[r].row);
+          distance[q * kept + r] = found[r].distance;
+        }
+      });
+    }
+    return py::make_tuple(indices, distances);
+  }
+
+  std::size_t rows() const { return rows_; }
+  std::size_t records() const { return index_->size(); }
+
+ private:
+  std::unique_ptr<RecordIndex> index_;
+  std::size_t rows_ = 0;
+};
 
 // Measures every path on `jobs` threads, the GIL released; row i of the
 // result holds path i's numbers as its line in vexlor-batch's output holds
@@ -422,6 +474,11 @@ PYBIND11_MODULE(_vexlor, m) {
         });
   m.def("read_results", &ReadResultsArrays);
   m.def("nearest", &NearestArrays);
+  py::class_<ArrayIndex>(m, "_Index")
+      .def(py::init<const py::array_t<double, py::array::c_style | py::array::forcecast>&, int>())
+      .def("nearest", &ArrayIndex::Nearest)
+      .def_property_readonly("rows", &ArrayIndex::rows)
+      .def_property_readonly("records", &ArrayIndex::records);
   m.attr("DEFAULT_METRIC") = MetricName(kDefaultMetric);
   m.attr("RECORD_LENGTH") = record_token_count;
   m.attr("MAX_BLUR") = kMaxOptionBlur;

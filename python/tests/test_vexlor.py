@@ -179,6 +179,44 @@ def test_a_dask_cluster_gives_what_one_batch_run_gives(tools, icons, tmp_path):
     np.testing.assert_array_equal(values, expected)
 
 
+def clustered_tiny_records(n, seed, bases=200):
+    """TinyInt records about `bases` random ones, a few values moved a
+    little; every 50th row NaN ("Bad Icon")."""
+    base = np.random.default_rng(1).integers(0, 256, (bases, 208)) // np.random.default_rng(2).integers(
+        1, 4, (bases, 208))
+    rng = np.random.default_rng(seed)
+    rows = base[rng.integers(0, bases, n)] + rng.integers(-6, 7, (n, 208)) * (rng.random((n, 208)) < 0.1)
+    tail = np.r_[np.full(96, 4), np.full(72, 1), np.full(40, 40)]
+    records = np.hstack([np.clip(rows, 0, 255), np.tile(tail, (n, 1))]).astype(np.float64)
+    records[49::50] = np.nan
+    return records
+
+
+def test_an_index_and_its_shards_answer_as_exact_search():
+    distributed = pytest.importorskip("dask.distributed")
+    import vexlor.dask
+    data, queries = clustered_tiny_records(1200, 3), clustered_tiny_records(60, 4)
+    expected = vexlor.nearest(data, queries, k=4, metric="root")
+    index = vexlor.Index(data, jobs=1)
+    assert len(index) == 1200
+    for got in (index.nearest(queries, k=4),):
+        np.testing.assert_array_equal(got[0], expected[0])
+        np.testing.assert_array_equal(got[1], expected[1])
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as client:
+        shards = vexlor.dask.ShardedIndex(client, [data[:500], data[500:700], data[700:]])
+        assert len(shards) == 1200
+        rows, distances = shards.nearest(queries, k=4)
+        one = shards.nearest(queries[0], k=4)
+    np.testing.assert_array_equal(rows, expected[0])
+    np.testing.assert_array_equal(distances, expected[1])
+    np.testing.assert_array_equal(one[0], expected[0][0])
+    with pytest.raises(ValueError, match="TinyInt"):
+        vexlor.Index(np.where(np.isnan(data), np.nan, data / 255.0 * 0) + np.r_[np.zeros(208),
+                     np.full(96, 16), np.full(72, 1), np.full(40, 8)])
+
+
 def test_the_documented_examples_run(tmp_path):
     source = SOURCE.resolve()
     page = (source / "docs" / "python.md").read_text()

@@ -49,7 +49,7 @@ from . import _vexlor  # noqa: E402  (after the setting is usable)
 __version__ = _vexlor.VERSION
 
 __all__ = ["BadIconError", "Record", "DataSet", "describe", "describe_many", "read_results",
-           "read_data_set", "nearest",
+           "read_data_set", "nearest", "Index",
            "RECORD_LENGTH", "DEFAULT_METRIC", "MAX_BLUR", "MAX_SVG_SIZE"]
 
 RECORD_LENGTH = _vexlor.RECORD_LENGTH
@@ -296,3 +296,40 @@ def nearest(data, queries, k=5, metric=DEFAULT_METRIC, *, jobs=0):
     indices, distances = _vexlor.nearest(data, queries[np.newaxis] if one else queries,
                                          k, metric, jobs)
     return (indices[0], distances[0]) if one else (indices, distances)
+
+
+class Index:
+    """An approximate index of TinyInt records for the root metric, as
+    vexlor-nearest --index keeps beside a data set (see its --help): every
+    distance it gives is exact; a true neighbour is rarely missed (recall@5
+    about 0.99 at a million records), at a 70th to a 100th of the CPU time
+    of an exact query. Building costs about as much as 20,000 exact queries.
+
+    data  (N, 416) TinyInt records (rows from read_results, describe_many or
+          Record.tiny; NaN rows are "Bad Icon" rows, kept in the numbering)
+    jobs  threads that build it (0: all cores); with 1 it is the same at every
+          build
+    """
+
+    def __init__(self, data, *, jobs=0):
+        data = np.asarray(data, dtype=np.float64)
+        if data.ndim != 2:
+            raise ValueError(f"data must be an (N, {RECORD_LENGTH}) array")
+        self._index = _vexlor._Index(data, _jobs(jobs))
+
+    def __len__(self):
+        """Rows, "Bad Icon" rows included."""
+        return self._index.rows
+
+    def nearest(self, queries, k=5, *, jobs=0):
+        """As vexlor.nearest(data, queries, k, "root"), through the index:
+        (indices, distances), -1 and NaN for a NaN query row."""
+        k, jobs = _integer("k", k, 1, 1 << 20), _jobs(jobs)
+        if isinstance(queries, Record):
+            queries = queries.tiny
+        elif isinstance(queries, (list, tuple)):
+            queries = [q.tiny if isinstance(q, Record) else q for q in queries]
+        queries = np.asarray(queries, dtype=np.float64)
+        one = queries.ndim == 1
+        indices, distances = self._index.nearest(queries[np.newaxis] if one else queries, k, jobs)
+        return (indices[0], distances[0]) if one else (indices, distances)

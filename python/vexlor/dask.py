@@ -9,6 +9,17 @@ The list is cut into chunks; each chunk is measured by vexlor.describe_many
 on one worker, and the rows come back in list order: the same numbers as one
 vexlor-batch run over the whole list. Every worker needs the vexlor module
 and must see the icons at the same paths (a shared file system).
+
+A data set too large for one machine is searched in shards, each indexed on
+a worker and kept there:
+
+    shards = vexlor.dask.ShardedIndex(client, [part1, part2, ...])
+    indices, distances = shards.nearest(queries, k=5)
+
+Rows are numbered across the shards in order, and each query's answers are
+the k nearest of all the shards' answers, equal distances in row order: what
+one index over the whole data set answers when each shard's index finds its
+own nearest.
 """
 import os
 
@@ -41,3 +52,64 @@ def describe_on_cluster(client, paths, *, chunk_size=1000, jobs=1, tiny=True, bl
     vexlor._warn_of_bad(paths, [r for _, _, reasons in results for r in reasons], stacklevel=3)
     return (np.concatenate([values for values, _, _ in results]),
             np.concatenate([bad for _, bad, _ in results]))
+
+
+def _build_index(shard, jobs):
+    return vexlor.Index(shard, jobs=jobs)
+
+
+def _search_index(index, queries, k, jobs):
+    return index.nearest(queries, k, jobs=jobs)
+
+
+class ShardedIndex:
+    """One vexlor.Index per shard ((N_i, 416) TinyInt records, rows of one
+    data set in order), each built on a worker of `client` and kept in its
+    memory until this object is dropped."""
+
+    def __init__(self, client, shards, *, jobs=1):
+        shards = [np.asarray(s, dtype=np.float64) for s in shards]
+        for i, s in enumerate(shards):
+            if s.ndim != 2 or s.shape[1] != vexlor.RECORD_LENGTH:
+                raise ValueError(f"shard {i} must be an (N, {vexlor.RECORD_LENGTH}) array")
+        self._client = client
+        self._offsets = np.cumsum([0] + [len(s) for s in shards])
+        self._indexes = [client.submit(_build_index, client.scatter(s), jobs, pure=False)
+                         for s in shards]
+        # Waited for, not gathered: an index stays on its worker. Errors now,
+        # not at the first search.
+        from distributed import wait
+        wait(self._indexes)
+        for built in self._indexes:
+            if built.status == "error":
+                raise built.exception()
+        # Searches run where each index is: an index never moves (it cannot
+        # be pickled, and need not be).
+        held = client.who_has(self._indexes)
+        self._workers = [list(held[f.key]) for f in self._indexes]
+
+    def __len__(self):
+        return int(self._offsets[-1])
+
+    def nearest(self, queries, k=5, *, jobs=1):
+        """(indices, distances) as vexlor.Index.nearest gives them, rows
+        numbered across the shards."""
+        queries = np.asarray(queries, dtype=np.float64)
+        one = queries.ndim == 1
+        if one:
+            queries = queries[np.newaxis]
+        sent = self._client.scatter(queries, broadcast=True)
+        answers = self._client.gather([self._client.submit(_search_index, index, sent, k, jobs,
+                                                           workers=workers,
+                                                           allow_other_workers=False, pure=False)
+                                       for index, workers in zip(self._indexes, self._workers)])
+        rows = np.concatenate([np.where(i >= 0, i + offset, -1)
+                               for (i, _), offset in zip(answers, self._offsets)], axis=1)
+        distances = np.concatenate([d for _, d in answers], axis=1)
+        # Nearest first, equal distances in row order, missing answers last.
+        order = np.lexsort((np.where(rows < 0, np.iinfo(np.int64).max, rows),
+                            np.where(np.isnan(distances), np.inf, distances)), axis=1)
+        kept = min(k, int(sum(a[0].shape[1] for a in answers)))
+        rows = np.take_along_axis(rows, order, axis=1)[:, :kept]
+        distances = np.take_along_axis(distances, order, axis=1)[:, :kept]
+        return (rows[0], distances[0]) if one else (rows, distances)
