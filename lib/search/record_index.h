@@ -94,8 +94,8 @@ Status LoadOrBuildIndex(const std::string& data_path, const DataState& read_from
 // done through the index rather than exactly: loading an index costs about
 // as much as 200-330 exact queries, and building one as 20,000-31,000,
 // whatever the size (all three grow with the records), while a query
-// through the index costs a 70th to a 100th of an exact one (measured at
-// 100,000 to a million records with bench/index_search.sh). Below
+// through the index costs a 17th of an exact one at 100,000 records and a
+// 70th to an 85th at a million (bench/index_search.sh). Below
 // kIndexFromRecords records exact search takes under a millisecond a query.
 inline constexpr std::size_t kIndexFromRecords = 50000;
 inline constexpr std::size_t kIndexLoadQueries = 300;
