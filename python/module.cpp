@@ -227,8 +227,9 @@ class ArrayIndex {
   ArrayIndex(const py::array_t<double, py::array::c_style | py::array::forcecast>& data, int jobs) {
     DescriptorTable table;
     FillTable(data, "data", &table);
-    if (table.form() == RecordForm::kDouble)
-      throw py::value_error("an index is of TinyInt records: data holds records of the double form");
+    if (table.form() != RecordForm::kTinyInt)
+      throw py::value_error(table.form() ? "an index is of TinyInt records: data holds records of the double form"
+                                         : "an index is of TinyInt records: data holds none");
     table.PrepareFor(Metric::kRoot);
     rows_ = table.size();
     py::gil_scoped_release unlocked;

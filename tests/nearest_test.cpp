@@ -458,6 +458,19 @@ TEST(NearestIndex, FindsWhatExactSearchFindsAndIsKeptOnlyWhileItMatches) {
     EXPECT_EQ(loaded, nullptr);
   }
 
+  // Any byte changed: refused, or a graph whose every walk stays in it.
+  std::mt19937 random(5);
+  for (int trial = 0; trial < 60; ++trial) {
+    std::string changed = kept;
+    const std::size_t at = 80 + random() % (kept.size() - 80);
+    changed[at] = static_cast<char>(changed[at] ^ (1 << (random() % 8)));
+    WriteFile(IndexPathOf(data), changed);
+    if (!RecordIndex::Load(data, state, table, &loaded).ok() || !loaded) continue;
+    for (std::size_t q = 0; q < 5; ++q) {
+      if (!queries.bad(q)) EXPECT_LE(loaded->Nearest(queries, q, 5).size(), 5u);
+    }
+  }
+
   // DATA appended to: the index is for another DATA.
   WriteFile(IndexPathOf(data), kept);
   WriteFile(data, ReadFile(data) + "Bad Icon\n");

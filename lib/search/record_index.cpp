@@ -402,6 +402,14 @@ Status RecordIndex::Load(const std::string& data_path, const DataState& read_fro
     g.enterpoint_node_ = shape.entry;
     if (nodes > 0 && g.element_levels_[shape.entry] != shape.top_level)
       return refused("its entry point");
+    // A search on a level follows links to nodes of that level or above.
+    for (std::size_t i = 0; i < nodes; ++i)
+      for (int level = 1; level <= g.element_levels_[i]; ++level) {
+        const auto* list = reinterpret_cast<const std::uint32_t*>(g.get_linklist(
+            static_cast<hnswlib::tableint>(i), level));
+        for (std::uint32_t j = 1; j <= list[0]; ++j)
+          if (g.element_levels_[list[j]] < level) return refused("a link to a lower level");
+      }
 
     // Each good row of DATA in exactly one node, in increasing order there.
     graph->starts.resize(nodes + 1);
