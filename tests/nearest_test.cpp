@@ -467,7 +467,8 @@ TEST(NearestIndex, FindsWhatExactSearchFindsAndIsKeptOnlyWhileItMatches) {
     WriteFile(IndexPathOf(data), changed);
     if (!RecordIndex::Load(data, state, table, &loaded).ok() || !loaded) continue;
     for (std::size_t q = 0; q < 5; ++q) {
-      if (!queries.bad(q)) EXPECT_LE(loaded->Nearest(queries, q, 5).size(), 5u);
+      if (queries.bad(q)) continue;
+      EXPECT_LE(loaded->Nearest(queries, q, 5).size(), 5u);
     }
   }
 
