@@ -6,8 +6,9 @@
 # over white, a slight blur, a slight colour shift; bench/groups_truth.py),
 # measured over white; then the best single threshold of a 64-bit pHash and
 # of the root distance on pair decisions, over all same-artwork pairs and
-# over copies only (bench/groups_score.py). oxygen and Tango are the themes
-# to tune on; Adwaita and Yaru are held out.
+# over copies only, beside vexlor-groups at its three settings
+# (bench/groups_score.py). oxygen and Tango are the themes its settings were
+# chosen on; Adwaita and Yaru are held out.
 #
 #   bash bench/groups_quality.sh [MAX_ARTWORKS] [THEME...]
 set -euo pipefail
@@ -26,6 +27,12 @@ for theme in "${themes[@]}"; do
   mkdir -p "$work/$theme"
   /usr/bin/python3 bench/groups_truth.py "/usr/share/icons/$theme" "$work/$theme" "$most"
   build/vexlor-batch -q --background white -o "$work/$theme/data" "$work/$theme/list"
+  for rule in default strict loose; do
+    option=--$rule
+    [ "$rule" = default ] && option=
+    # shellcheck disable=SC2086
+    build/vexlor-groups $option "$work/$theme/data" > "$work/$theme/groups-$rule"
+  done
   echo "== $theme"
-  /usr/bin/python3 bench/groups_score.py "$work/$theme"
+  /usr/bin/python3 bench/groups_score.py "$work/$theme" "$work/$theme"/groups-{default,strict,loose}
 done

@@ -137,7 +137,7 @@ def main():
             g, _, name = line.rstrip("\n").partition("\t")
             groups[i] = -1 if g == "-" else int(g)
         (pa, ra, fa), (pc, rc, fc) = grouping_score(groups, artwork, original)
-        print(f"{groups_file}: all F1 {fa:.3f} (P {pa:.3f} R {ra:.3f}); copies F1 {fc:.3f} (P {pc:.3f} R {rc:.3f})")
+        print(f"{os.path.basename(groups_file)}: all F1 {fa:.3f} (P {pa:.3f} R {ra:.3f}); copies F1 {fc:.3f} (P {pc:.3f} R {rc:.3f})")
 
 
 if __name__ == "__main__":

@@ -5,7 +5,7 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-install(TARGETS vexlor vexlor-batch vexlor-card vexlor-nearest RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vexlor vexlor-batch vexlor-card vexlor-nearest vexlor-groups RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Found by vexlor at ../libexec/vexlor/ from its own folder.
 install(TARGETS vexlor-window vexlor-svg-renderer RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)
 install(TARGETS vexlor-imaging LIBRARY DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)

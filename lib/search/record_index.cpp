@@ -23,6 +23,12 @@
 #include <immintrin.h>
 #endif
 
+// hnswlib's prefetching reads one link past the end of a full link list;
+// on the upper levels, which it allocates to the byte while building, that
+// is past the end of the allocation (AddressSanitizer finds it). Without
+// its manual vectorisation it does not prefetch; the distance is vexlor's
+// own either way.
+#define NO_MANUAL_VECTORIZATION
 #include <hnswlib/hnswlib.h>
 
 #include "search/table_packing.h"

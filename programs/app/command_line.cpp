@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -12,6 +13,17 @@
 #include "support/quoted.h"
 
 namespace vexlor {
+
+namespace {
+
+// 20000 as "20,000".
+std::string Thousands(std::size_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+}  // namespace
 
 void AddDistortionOptions(CLI::App& app, Distortion* distortion) {
   app.add_option("--blur", distortion->blur,
@@ -37,6 +49,24 @@ void AddJobsOption(CLI::App& app, unsigned* jobs) {
          "-j,--jobs", [jobs, cores](unsigned n) { *jobs = n == 0 ? cores : n; },
          "Worker threads, 0: all cores (the default)")
       ->check(CLI::Range(0u, 1024u));
+}
+
+void AddIndexOption(CLI::App& app, IndexUse* use) {
+  app.add_option("--index", *use,
+                 "auto, always or never (default auto). TinyInt records are\n"
+                 "searched with the root metric through an index kept beside\n"
+                 "DATA (DATA.index, built at its first use): every distance\n"
+                 "exact, a true neighbour rarely missed. auto uses it when it\n"
+                 "pays: " + Thousands(kIndexFromRecords) + " records or more and " +
+                     Thousands(kIndexLoadQueries) + " queries, or " +
+                     Thousands(kIndexBuildQueries) + "\n"
+                 "while it is yet to be built; never searches exactly")
+      ->transform(CLI::CheckedTransformer(std::map<std::string, IndexUse>{
+                                              {"auto", IndexUse::kAuto},
+                                              {"always", IndexUse::kAlways},
+                                              {"never", IndexUse::kNever}},
+                                          CLI::ignore_case))
+      ->option_text("WHEN");
 }
 
 void AddLoadOptions(CLI::App& app, LoadSettings* load) {

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "nearest/index_choice.h"
 #include "vexlor/distortion.h"
 
 namespace vexlor {
@@ -22,6 +23,9 @@ void AddDistortionOptions(CLI::App& app, Distortion* distortion);
 
 // -j/--jobs N into `jobs`: worker threads, 0 (and the default) every core.
 void AddJobsOption(CLI::App& app, unsigned* jobs);
+
+// --index auto|always|never into `use` (nearest/index_choice.h).
+void AddIndexOption(CLI::App& app, IndexUse* use);
 
 // --background and --svg-size into `load`.
 void AddLoadOptions(CLI::App& app, LoadSettings* load);

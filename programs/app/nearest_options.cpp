@@ -1,7 +1,6 @@
 #include "app/nearest_options.h"
 
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -9,21 +8,9 @@
 
 #include "app/command_line.h"
 #include "process/exit_codes.h"
-#include "search/record_index.h"
 #include "support/quoted.h"
 
 namespace vexlor {
-
-namespace {
-
-// 20000 as "20,000".
-std::string Thousands(std::size_t n) {
-  std::string digits = std::to_string(n);
-  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-  return digits;
-}
-
-}  // namespace
 
 ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
   NearestOptions o;
@@ -74,21 +61,7 @@ ParsedNearestOptions ParseNearestOptions(int argc, const char* const* argv) {
                  "beside its nearest records' icons, with rank, distance and name")
       ->check(NonEmptyPath())
       ->option_text("FILE");
-  app.add_option("--index", o.index,
-                 "auto, always or never (default auto). TinyInt records are\n"
-                 "searched with the root metric through an index kept beside\n"
-                 "DATA (DATA.index, built at its first use): every distance\n"
-                 "exact, a true neighbour rarely missed. auto uses it when it\n"
-                 "pays: " + Thousands(kIndexFromRecords) + " records or more and " +
-                     Thousands(kIndexLoadQueries) + " queries, or " +
-                     Thousands(kIndexBuildQueries) + "\n"
-                 "while it is yet to be built; never searches exactly")
-      ->transform(CLI::CheckedTransformer(std::map<std::string, IndexUse>{
-                                              {"auto", IndexUse::kAuto},
-                                              {"always", IndexUse::kAlways},
-                                              {"never", IndexUse::kNever}},
-                                          CLI::ignore_case))
-      ->option_text("WHEN");
+  AddIndexOption(app, &o.index);
   AddJobsOption(app, &o.jobs);
   app.set_version_flag("--version", std::string("vexlor-nearest ") + VEXLOR_VERSION);
 

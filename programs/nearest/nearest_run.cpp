@@ -10,9 +10,10 @@
 #include "decode/image_signatures.h"
 #include "descriptors/measure.h"
 #include "nearest/answer_page.h"
+#include "nearest/index_choice.h"
+#include "nearest/name_text.h"
 #include "nearest/names.h"
 #include "record/data_set.h"
-#include "search/record_index.h"
 #include "support/parallel_for.h"
 #include "support/whole_file.h"
 #include "vexlor/results_file.h"
@@ -117,31 +118,6 @@ DescriptorTable MeasureIcons(const NearestOptions& o, RecordForm form,
   return queries;
 }
 
-// A name in an answer line: a backslash, a tab, a line end or any other
-// control byte in it would break the line or its columns, so they are
-// written as \\, \t, \n, \r and \xNN. Every other byte is written as it is.
-void AppendName(std::string* out, std::string_view name) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  for (const char c : name) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      *out += "\\\\";
-    } else if (c == '\t') {
-      *out += "\\t";
-    } else if (c == '\n') {
-      *out += "\\n";
-    } else if (c == '\r') {
-      *out += "\\r";
-    } else if (b < 0x20 || b == 0x7F) {
-      *out += "\\x";
-      *out += kHex[b >> 4];
-      *out += kHex[b & 15];
-    } else {
-      *out += c;
-    }
-  }
-}
-
 void AppendDistance(std::string* out, double distance) {
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, distance);
@@ -201,26 +177,6 @@ Status WritePage(const NearestOptions& o, const Names& names, const std::optiona
   return {};
 }
 
-// The index to search through, or null for exact search. kInvalidArgument
-// when one is asked for where none serves.
-Status IndexToUse(const NearestOptions& o, const DataState& read_from, const DescriptorTable& data,
-                  std::size_t queries, std::FILE* messages, std::unique_ptr<RecordIndex>* index) {
-  if (o.index == IndexUse::kNever) return {};
-  if (o.metric != Metric::kRoot || data.form() != RecordForm::kTinyInt) {
-    if (o.index == IndexUse::kAuto) return {};
-    return Status::InvalidArgument(std::string("--index always serves the root metric over TinyInt records, not ") +
-                                   MetricName(o.metric) + " over '" + o.data + "'" +
-                                   (data.form() == RecordForm::kDouble ? " (double records)" : ""));
-  }
-  if (o.index == IndexUse::kAuto &&
-      !IndexPays(data.usable(), queries, RecordIndex::Kept(o.data, read_from, data)))
-    return {};
-  Status warning;
-  if (Status s = LoadOrBuildIndex(o.data, read_from, data, o.jobs, index, &warning); !s.ok()) return s;
-  if (!warning.ok()) std::fprintf(messages, "vexlor-nearest: %s\n", warning.message().c_str());
-  return {};
-}
-
 }  // namespace
 
 int RunNearest(const NearestOptions& given, std::FILE* messages) {
@@ -267,7 +223,9 @@ int RunNearest(const NearestOptions& given, std::FILE* messages) {
   data.PrepareFor(o.metric);
   queries.PrepareFor(o.metric);
   std::unique_ptr<RecordIndex> index;
-  if (Status s = IndexToUse(o, dataState, data, queries.usable(), messages, &index); !s.ok()) {
+  if (Status s = IndexToUse(o.index, o.data, dataState, data, o.metric, queries.usable(), o.jobs,
+                            "vexlor-nearest", messages, &index);
+      !s.ok()) {
     std::fprintf(messages, "vexlor-nearest: %s\n", s.message().c_str());
     return s.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed;
   }

@@ -5,16 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "nearest/index_choice.h"
 #include "vexlor/distortion.h"
-
 #include "vexlor/nearest.h"
 
 namespace vexlor {
-
-// How the records are searched: through DATA's index (search/record_index.h,
-// built and kept beside DATA when it has none that matches) when that pays,
-// always, or never (exactly).
-enum class IndexUse { kAuto, kAlways, kNever };
 
 struct NearestOptions {
   std::string data;

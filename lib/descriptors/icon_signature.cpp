@@ -1,0 +1,56 @@
+#include "descriptors/icon_signature.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <numbers>
+
+namespace vexlor {
+
+namespace {
+
+constexpr int kSide = kNormalisedSide / 2;  // 31 after the 2 x 2 sums
+constexpr int kFrequencies = 8;
+
+// cos((2x + 1) u pi / 62) in units of 1/65536. No value is within 1e-6 of
+// a rounding boundary (a test holds to it), so every libm gives this table.
+std::array<std::array<std::int64_t, kSide>, kFrequencies> CosineTable() {
+  std::array<std::array<std::int64_t, kSide>, kFrequencies> table{};
+  for (int u = 0; u < kFrequencies; ++u)
+    for (int x = 0; x < kSide; ++x)
+      table[u][x] = std::llround(std::cos((2 * x + 1) * u * std::numbers::pi / (2 * kSide)) * 65536);
+  return table;
+}
+
+}  // namespace
+
+std::uint64_t IconSignature(const NormalisedIcon& bgr) {
+  static const auto cosine = CosineTable();
+  std::int64_t grey[kSide][kSide] = {};
+  for (int y = 0; y < kNormalisedSide; ++y)
+    for (int x = 0; x < kNormalisedSide; ++x) {
+      const std::uint8_t* p = &bgr.samples[(y * kNormalisedSide + x) * 3];
+      grey[y / 2][x / 2] += (29 * p[0] + 150 * p[1] + 77 * p[2] + 128) >> 8;
+    }
+  // Rows first, then columns; at most 31 * 1020 * 65536 * 31 * 65536 < 2^62.
+  std::int64_t rows[kSide][kFrequencies] = {};
+  for (int y = 0; y < kSide; ++y)
+    for (int v = 0; v < kFrequencies; ++v)
+      for (int x = 0; x < kSide; ++x) rows[y][v] += grey[y][x] * cosine[v][x];
+  std::array<std::int64_t, kFrequencies * kFrequencies> low{};
+  for (int u = 0; u < kFrequencies; ++u)
+    for (int v = 0; v < kFrequencies; ++v)
+      for (int y = 0; y < kSide; ++y) low[u * kFrequencies + v] += cosine[u][y] * rows[y][v];
+  std::array<std::int64_t, kFrequencies * kFrequencies> sorted = low;
+  std::sort(sorted.begin(), sorted.end());
+  const std::int64_t twiceMedian = sorted[31] + sorted[32];  // exact: 2 x the median
+  std::uint64_t signature = 0;
+  for (int i = 0; i < kFrequencies * kFrequencies; ++i)
+    if (2 * low[i] > twiceMedian) signature |= std::uint64_t{1} << (63 - i);
+  return signature;
+}
+
+int SignatureDistance(std::uint64_t a, std::uint64_t b) { return std::popcount(a ^ b); }
+
+}  // namespace vexlor

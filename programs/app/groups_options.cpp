@@ -1,0 +1,41 @@
+#include "app/groups_options.h"
+
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "app/command_line.h"
+#include "process/exit_codes.h"
+
+namespace vexlor {
+
+ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
+  GroupsOptions o;
+  CLI::App app(
+      "Groups the records of a data set by artwork: copies of one icon (resized,\n"
+      "recompressed, slightly blurred or recoloured) and its sizes that look alike.\n"
+      "DATA is a data set that vexlor-batch -o made (its names and settings beside it).\n"
+      "Prints one line per line of DATA, in its order: GROUP<TAB>NAME, groups numbered\n"
+      "from 1 in the order of their first line, a record with no other of its artwork\n"
+      "alone in its group, - for a \"Bad Icon\" line. Two records are linked when one is\n"
+      "among the other's 10 nearest by the root distance and that distance plus W times\n"
+      "their icons' signature distance (64-bit, of where each icon is light and dark;\n"
+      "each icon is measured again for it) is at most M; a group is what links join.\n"
+      "W and M: 2 and 12, --strict 3 and 12, --loose 1.5 and 14",
+      "vexlor-groups");
+  app.add_option("DATA", o.data, "The data set")->required();
+  bool strict = false, loose = false;
+  auto* strictFlag = app.add_flag("--strict", strict, "Fewer look-alikes joined, fewer copies found");
+  app.add_flag("--loose", loose, "More copies found, more look-alikes joined")->excludes(strictFlag);
+  AddIndexOption(app, &o.index);
+  AddJobsOption(app, &o.jobs);
+  app.set_version_flag("--version", std::string("vexlor-groups ") + VEXLOR_VERSION);
+  if (const std::optional<int> exit = ParseCommandLine(app, argc, argv, "vexlor-groups"))
+    return {std::nullopt, *exit};
+  if (strict) o.rule = kStrictGroups;
+  if (loose) o.rule = kLooseGroups;
+  return {o, kExitSuccess};
+}
+
+}  // namespace vexlor

@@ -1,0 +1,108 @@
+#include "nearest/groups_run.h"
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+#include "descriptors/icon_signature.h"
+#include "descriptors/measure.h"
+#include "nearest/name_text.h"
+#include "nearest/names.h"
+#include "process/exit_codes.h"
+#include "process/standard_streams.h"
+#include "record/data_set.h"
+#include "support/parallel_for.h"
+
+namespace vexlor {
+
+namespace {
+
+// Each good row's icon measured again as its record was made, for its
+// signature; none for an icon that no longer gives a record, with the
+// first such failure kept in `failure`.
+std::vector<std::optional<std::uint64_t>> Signatures(const DescriptorTable& data, const Names& names,
+                                                     const DataSetManifest& manifest, unsigned jobs,
+                                                     std::size_t* failed, std::string* failure) {
+  std::vector<std::optional<std::uint64_t>> signatures(data.size());
+  std::vector<std::string> failures(data.size());
+  ParallelFor(data.size(), jobs, [&](std::size_t row) {
+    if (data.bad(row)) return;
+    std::optional<Descriptors> described;
+    NormalisedIcon seen;
+    const Status status = MeasureIconFile(std::string(names[row]), manifest.load,
+                                          manifest.distortion, &described, &seen);
+    if (status.ok())
+      signatures[row] = IconSignature(seen);
+    else
+      failures[row] = status.message();
+  });
+  *failed = 0;
+  for (const std::string& why : failures) {
+    if (why.empty()) continue;
+    if ((*failed)++ == 0) *failure = why;
+  }
+  return signatures;
+}
+
+}  // namespace
+
+int RunGroups(const GroupsOptions& o, std::FILE* messages) {
+  auto fail = [messages](const Status& status, int code = kExitFailed) {
+    std::fprintf(messages, "vexlor-groups: %s\n", status.message().c_str());
+    return code;
+  };
+  std::optional<DataSetManifest> manifest;
+  if (Status s = ReadManifest(o.data, &manifest); !s.ok()) return fail(s);
+  if (!manifest)
+    return fail(Status::InvalidArgument("'" + o.data + "' has no manifest (" + ManifestPathOf(o.data) +
+                                        "): vexlor-groups groups a data set that vexlor-batch -o "
+                                        "made, whose names and settings are beside it"),
+                kExitBadArguments);
+  const DataState dataState = DataStateOf(o.data);
+  DescriptorTable data;
+  if (Status s = ReadDescriptorTable(o.data, &data); !s.ok()) return fail(s);
+  Names names;
+  const std::string namesPath = NamesPathOf(o.data);
+  if (Status s = names.Read(namesPath, manifest->nul_names); !s.ok()) return fail(s);
+  if (names.size() != data.size())
+    return fail(Status::InvalidArgument(namesPath + ": " + std::to_string(names.size()) +
+                                        " names for the " + std::to_string(data.size()) +
+                                        " lines of '" + o.data + "'"));
+  data.PrepareFor(Metric::kRoot);
+
+  std::unique_ptr<RecordIndex> index;
+  if (Status s = IndexToUse(o.index, o.data, dataState, data, Metric::kRoot, data.usable(), o.jobs,
+                            "vexlor-groups", messages, &index);
+      !s.ok())
+    return fail(s, s.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed);
+  std::size_t failed = 0;
+  std::string failure;
+  const auto signatures = Signatures(data, names, *manifest, o.jobs, &failed, &failure);
+  const std::size_t k = kGroupNeighbours + 1;  // a row is its own nearest
+  const std::vector<std::size_t> groups = GroupRows(
+      data, signatures,
+      [&](std::size_t row) {
+        return index ? index->Nearest(data, row, k) : Nearest(data, data, row, k, Metric::kRoot);
+      },
+      o.rule, o.jobs);
+
+  std::string out;
+  for (std::size_t row = 0; row < groups.size(); ++row) {
+    out += groups[row] == 0 ? std::string("-") : std::to_string(groups[row]);
+    out += '\t';
+    AppendName(&out, names[row]);
+    out += '\n';
+    if (out.size() >= (1 << 16) || row + 1 == groups.size()) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+  }
+  if (Status s = CheckStandardOutput(!groups.empty()); !s.ok()) return fail(s);
+  if (failed > 0)
+    return fail(Status::IOError(std::to_string(failed) + (failed == 1 ? " icon" : " icons") +
+                                " could not be measured again for the signature, and each is a "
+                                "group of its own; the first: " + failure));
+  return kExitSuccess;
+}
+
+}  // namespace vexlor

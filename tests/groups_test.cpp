@@ -1,0 +1,111 @@
+// vexlor-groups on a small data set whose artworks are known: copies made as
+// people make them join their original, a look-alike of another series does
+// not, and the output keeps DATA's lines.
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "tests/test_support.h"
+
+namespace {
+
+using namespace vexlor;
+
+class GroupsTool : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return dir_ / name; }
+
+  // The group column of each output line ("-" for "Bad Icon").
+  static std::vector<std::string> Groups(const std::string& out) {
+    std::vector<std::string> groups;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) groups.push_back(line.substr(0, line.find('\t')));
+    return groups;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(GroupsTool, CopiesJoinTheirOriginalAndALookAlikeStaysApart) {
+  // Copies as people make them, of the 48 px calculator over white.
+  const cv::Mat calculator = cv::imread(TestDataPath("calculator.png"), cv::IMREAD_UNCHANGED);
+  cv::Mat white(calculator.size(), CV_8UC3), small, blurred;
+  for (int y = 0; y < calculator.rows; ++y)
+    for (int x = 0; x < calculator.cols; ++x) {
+      const cv::Vec4b p = calculator.at<cv::Vec4b>(y, x);
+      for (int c = 0; c < 3; ++c)
+        white.at<cv::Vec3b>(y, x)[c] = cv::saturate_cast<uchar>((p[c] * p[3] + 255 * (255 - p[3])) / 255.0);
+    }
+  cv::resize(white, small, {32, 32}, 0, 0, cv::INTER_AREA);
+  cv::GaussianBlur(white, blurred, {3, 3}, 0.6);
+  // Another icon of its series: the same body with a badge.
+  cv::Mat badge = white.clone();
+  cv::circle(badge, {36, 36}, 9, cv::Scalar(0, 0, 220), cv::FILLED);
+  ASSERT_TRUE(cv::imwrite(Path("small.png"), small));
+  ASSERT_TRUE(cv::imwrite(Path("blurred.png"), blurred));
+  ASSERT_TRUE(cv::imwrite(Path("white.jpg"), white, {cv::IMWRITE_JPEG_QUALITY, 75}));
+  ASSERT_TRUE(cv::imwrite(Path("badge.png"), badge));
+  WriteFile(Path("list"), TestDataPath("audio-card.jpg") + "\n" + TestDataPath("calculator.png") +
+                              "\n" + Path("white.jpg") + "\n" + Path("missing.png") + "\n" +
+                              Path("badge.png") + "\n" + Path("blurred.png") + "\n" +
+                              TestDataPath("audio-card-62x61.png") + "\n" + Path("small.png") +
+                              "\n" + TestDataPath("package-256.png") + "\n");
+  ASSERT_EQ(RunProgram(VEXLOR_BATCH_BINARY, {"-q", "--background", "white", "-o", Path("data"),
+                                             Path("list")})
+                .exit_status,
+            0);
+  for (const char* rule : {"--strict", "--index=never", "--loose"}) {
+    const ProgramResult r = RunProgram(VEXLOR_GROUPS_BINARY, {rule, Path("data")});
+    ASSERT_EQ(r.exit_status, 0) << r.err;
+    const std::vector<std::string> g = Groups(r.out);
+    ASSERT_EQ(g.size(), 9u) << r.out;
+    // Numbered in the order of first lines: audio-card 1, calculator 2.
+    EXPECT_EQ(g[0], "1") << rule;
+    EXPECT_EQ(g[6], "1") << rule << ": audio-card resized";
+    EXPECT_EQ(g[1], "2") << rule;
+    EXPECT_EQ(g[2], "2") << rule << ": JPEG over white";
+    EXPECT_EQ(g[5], "2") << rule << ": blurred";
+    EXPECT_EQ(g[3], "-");
+    EXPECT_EQ(g[4], "3") << rule << ": the badge is another icon";
+    EXPECT_NE(g[8], "2") << rule;
+    if (std::string(rule) == "--loose") {
+      EXPECT_EQ(g[7], "2") << "resized to 32 px";
+    }
+    EXPECT_NE(r.out.find("-\t" + Path("missing.png") + "\n"), std::string::npos) << r.out;
+  }
+}
+
+TEST_F(GroupsTool, RefusesWhatIsNoDataSetAndTellsIconsItCannotMeasureAgain) {
+  WriteFile(Path("list"), TestDataPath("calculator.png") + "\n" + Path("gone.png") + "\n");
+  ASSERT_TRUE(cv::imwrite(Path("gone.png"), cv::imread(TestDataPath("audio-card.png"))));
+  ASSERT_EQ(RunProgram(VEXLOR_BATCH_BINARY, {"-q", "-o", Path("data"), Path("list")}).exit_status, 0);
+  std::filesystem::remove(Path("gone.png"));
+  const ProgramResult gone = RunProgram(VEXLOR_GROUPS_BINARY, {Path("data")});
+  EXPECT_EQ(gone.exit_status, 2);
+  EXPECT_EQ(Groups(gone.out), (std::vector<std::string>{"1", "2"}));
+  EXPECT_NE(gone.err.find("1 icon could not be measured again"), std::string::npos) << gone.err;
+  EXPECT_NE(gone.err.find("gone.png"), std::string::npos) << gone.err;
+
+  std::filesystem::remove(Path("data.manifest"));
+  const ProgramResult plain = RunProgram(VEXLOR_GROUPS_BINARY, {Path("data")});
+  EXPECT_EQ(plain.exit_status, 1);
+  EXPECT_NE(plain.err.find("has no manifest"), std::string::npos) << plain.err;
+  EXPECT_EQ(RunProgram(VEXLOR_GROUPS_BINARY, {"--strict", "--loose", Path("data")}).exit_status, 1);
+}
+
+// The signature's cosines, rounded to 1/65536, are the same under any libm:
+// none lies near a rounding boundary.
+TEST(IconSignature, CosinesAreFarFromRoundingBoundaries) {
+  for (int u = 0; u < 8; ++u)
+    for (int x = 0; x < 31; ++x) {
+      const double scaled = std::cos((2 * x + 1) * u * std::numbers::pi / 62) * 65536;
+      EXPECT_GT(std::fabs(scaled - std::floor(scaled) - 0.5), 1e-6) << u << " " << x;
+    }
+}
+
+}  // namespace
