@@ -9,7 +9,7 @@ install(TARGETS vexlor vexlor-batch vexlor-card vexlor-nearest vexlor-groups RUN
 # Found by vexlor at ../libexec/vexlor/ from its own folder.
 install(TARGETS vexlor-window vexlor-svg-renderer RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)
 install(TARGETS vexlor-imaging LIBRARY DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/vexlor)
-install(FILES man/vexlor.1 man/vexlor-batch.1 man/vexlor-card.1 man/vexlor-nearest.1
+install(FILES man/vexlor.1 man/vexlor-batch.1 man/vexlor-card.1 man/vexlor-nearest.1 man/vexlor-groups.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(TARGETS vexlor_core EXPORT vexlorTargets

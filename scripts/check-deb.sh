@@ -32,7 +32,7 @@ for icon in tests/data/audio-card.bmp tests/data/audio-card.jpg; do
 done
 /usr/bin/python3 -c "import vexlor; print(vexlor.describe('samples/palette.png').line(), end='')" |
   cmp - "$work/built.txt"
-man -w vexlor-batch vexlor-card vexlor-nearest > /dev/null
+man -w vexlor-batch vexlor-card vexlor-nearest vexlor-groups > /dev/null
 /usr/bin/vexlor-card samples/palette.png -o "$work/card.png"
 "$build/vexlor-card" samples/palette.png -o "$work/built-card.png"
 cmp "$work/card.png" "$work/built-card.png"

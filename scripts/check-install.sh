@@ -47,7 +47,7 @@ echo samples/palette.png | "$prefix/bin/vexlor-batch" -q --blur 1 | cmp -s - "$w
   { echo "FAIL: the installed vexlor-nearest does not find the sample"; exit 1; }
 "$prefix/bin/vexlor-card" samples/palette.png -o "$work/card.png" && [ -s "$work/card.png" ] ||
   { echo "FAIL: the installed vexlor-card wrote no card"; exit 1; }
-for page in vexlor vexlor-batch vexlor-card vexlor-nearest; do
+for page in vexlor vexlor-batch vexlor-card vexlor-nearest vexlor-groups; do
   MANPATH=$prefix/share/man man -w "$page" > /dev/null || { echo "FAIL: no man page $page"; exit 1; }
 done
 [ -x "$prefix/libexec/vexlor/vexlor-window" ] || { echo "FAIL: no window helper"; exit 1; }
