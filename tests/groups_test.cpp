@@ -78,6 +78,13 @@ TEST_F(GroupsTool, CopiesJoinTheirOriginalAndALookAlikeStaysApart) {
     }
     EXPECT_NE(r.out.find("-\t" + Path("missing.png") + "\n"), std::string::npos) << r.out;
   }
+  // The page: groups of more than one, largest first (the calculator's).
+  const ProgramResult paged = RunProgram(VEXLOR_GROUPS_BINARY, {"--html", Path("page.html"), Path("data")});
+  ASSERT_EQ(paged.exit_status, 0) << paged.err;
+  const std::string page = ReadFile(Path("page.html"));
+  EXPECT_LT(page.find("id=\"group-2\""), page.find("id=\"group-1\""));
+  EXPECT_EQ(page.find("id=\"group-3\""), std::string::npos) << "the badge alone is no group to show";
+  EXPECT_EQ(RunProgram(VEXLOR_GROUPS_BINARY, {"--html", Path("no/such/page.html"), Path("data")}).exit_status, 2);
 }
 
 TEST_F(GroupsTool, RefusesWhatIsNoDataSetAndTellsIconsItCannotMeasureAgain) {

@@ -28,6 +28,11 @@ ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
   bool strict = false, loose = false;
   auto* strictFlag = app.add_flag("--strict", strict, "Fewer look-alikes joined, fewer copies found");
   app.add_flag("--loose", loose, "More copies found, more look-alikes joined")->excludes(strictFlag);
+  app.add_option("--html", o.html,
+                 "Also write the groups of more than one record as one self-contained\n"
+                 "page, largest first, their icons side by side with their names")
+      ->check(NonEmptyPath())
+      ->option_text("FILE");
   AddIndexOption(app, &o.index);
   AddJobsOption(app, &o.jobs);
   app.set_version_flag("--version", std::string("vexlor-groups ") + VEXLOR_VERSION);

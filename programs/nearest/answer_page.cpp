@@ -140,6 +140,43 @@ std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>&
          pictures.style() + "</style>\n</head>\n<body>\n" + body + "</body>\n</html>\n";
 }
 
+std::string GroupsPage(const std::string& data, std::size_t records,
+                       const std::vector<PageGroup>& groups) {
+  std::string body = "<h1>" + std::to_string(groups.size()) +
+                     (groups.size() == 1 ? " group" : " groups") +
+                     " of more than one record among the " + std::to_string(records) +
+                     " of " + Escaped(data) + "</h1>\n";
+  std::vector<std::size_t> sizes;
+  for (const PageGroup& group : groups) sizes.push_back(group.members.size());
+  const PageExtent extent = PageExtentOf(sizes);
+  Pictures pictures;
+  for (std::size_t g = 0; g < extent.shown.size(); ++g) {
+    const PageGroup& group = groups[g];
+    body += "<section class=\"group\" id=\"group-" + std::to_string(group.number) +
+            "\">\n<h2>group " + std::to_string(group.number) + ", " +
+            std::to_string(group.members.size()) + " records</h2>\n<ol>\n";
+    for (std::size_t m = 0; m < extent.shown[g]; ++m) {
+      const PageMember& member = group.members[m];
+      body += "<li><figure class=\"member\">";
+      pictures.Append(&body, member.picture, member.name);
+      body += "<figcaption><span class=\"name\">" + Escaped(member.name) +
+              "</span></figcaption></figure></li>\n";
+    }
+    body += "</ol>\n";
+    if (extent.shown[g] < group.members.size())
+      body += "<p class=\"more\">and " + std::to_string(group.members.size() - extent.shown[g]) +
+              " more records, in the group lines only</p>\n";
+    body += "</section>\n";
+  }
+  if (extent.shown.size() < groups.size())
+    body += "<p class=\"more\">and " + std::to_string(groups.size() - extent.shown.size()) +
+            " more groups, in the group lines only</p>\n";
+  return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>vexlor-groups: " +
+         Escaped(data) + "</title>\n<style>" + kStyle +
+         "section{flex-direction:column}h2{font-size:14px;margin:0}ol{flex-wrap:wrap}</style>\n<style>\n" +
+         pictures.style() + "</style>\n</head>\n<body>\n" + body + "</body>\n</html>\n";
+}
+
 std::string PictureOf(const NormalisedIcon& seen) {
   std::string png;
   return EncodePng(seen.view(), &png) ? png : "";

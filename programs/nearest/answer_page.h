@@ -38,6 +38,21 @@ struct PageHeading {
 
 std::string AnswerPage(const PageHeading& heading, const std::vector<PageQuery>& queries);
 
+// One self-contained HTML page of vexlor-groups' groups of more than one
+// member, as given (largest first), each group's pictures side by side with
+// their names; the same pictures, names and bounds as AnswerPage's (groups
+// are shown while their members fit in kMaxPageAnswers, the first always).
+struct PageMember {
+  std::string name;
+  std::string picture;
+};
+struct PageGroup {
+  std::size_t number = 0;
+  std::vector<PageMember> members;
+};
+std::string GroupsPage(const std::string& data, std::size_t records,
+                       const std::vector<PageGroup>& groups);
+
 // The icon file at `path` as the search measured it (undistorted, loaded
 // with `load`, resampled to 62 x 62), as PNG bytes; "" when it cannot be
 // loaded.

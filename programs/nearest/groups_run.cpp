@@ -1,17 +1,19 @@
 #include "nearest/groups_run.h"
 
-#include <atomic>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "descriptors/icon_signature.h"
 #include "descriptors/measure.h"
+#include "nearest/answer_page.h"
 #include "nearest/name_text.h"
 #include "nearest/names.h"
 #include "process/exit_codes.h"
 #include "process/standard_streams.h"
 #include "record/data_set.h"
 #include "support/parallel_for.h"
+#include "support/whole_file.h"
 
 namespace vexlor {
 
@@ -42,6 +44,40 @@ std::vector<std::optional<std::uint64_t>> Signatures(const DescriptorTable& data
     if ((*failed)++ == 0) *failure = why;
   }
   return signatures;
+}
+
+// The page of the groups of more than one record, largest first (equal
+// sizes in the order of their numbers), written whole to o.html.
+Status WriteGroupsPage(const GroupsOptions& o, const DataSetManifest& manifest, const Names& names,
+                       const std::vector<std::size_t>& groups) {
+  std::vector<PageGroup> page;
+  std::vector<std::size_t> indexOf;  // group number -> place in `page` + 1
+  for (std::size_t row = 0; row < groups.size(); ++row) {
+    if (groups[row] == 0) continue;
+    if (indexOf.size() <= groups[row]) indexOf.resize(groups[row] + 1, 0);
+    std::size_t& at = indexOf[groups[row]];
+    if (at == 0) {
+      page.push_back({groups[row], {}});
+      at = page.size();
+    }
+    page[at - 1].members.push_back({std::string(names[row]), ""});
+  }
+  std::erase_if(page, [](const PageGroup& g) { return g.members.size() < 2; });
+  std::stable_sort(page.begin(), page.end(), [](const PageGroup& a, const PageGroup& b) {
+    return a.members.size() > b.members.size();
+  });
+  std::vector<std::size_t> sizes;
+  for (const PageGroup& g : page) sizes.push_back(g.members.size());
+  const PageExtent extent = PageExtentOf(sizes);
+  std::vector<PageMember*> shown;
+  for (std::size_t g = 0; g < extent.shown.size(); ++g)
+    for (std::size_t m = 0; m < extent.shown[g]; ++m) shown.push_back(&page[g].members[m]);
+  ParallelFor(shown.size(), o.jobs,
+              [&](std::size_t i) { shown[i]->picture = MeasuredPicture(shown[i]->name, manifest.load); });
+  const std::string text = GroupsPage(o.data, groups.size(), page);
+  if (const Status written = ReplaceWholeFile(o.html, text.data(), text.size()); !written.ok())
+    return Status::IOError("cannot write the page '" + o.html + "': " + written.message());
+  return {};
 }
 
 }  // namespace
@@ -98,6 +134,8 @@ int RunGroups(const GroupsOptions& o, std::FILE* messages) {
     }
   }
   if (Status s = CheckStandardOutput(!groups.empty()); !s.ok()) return fail(s);
+  if (!o.html.empty())
+    if (Status s = WriteGroupsPage(o, *manifest, names, groups); !s.ok()) return fail(s);
   if (failed > 0)
     return fail(Status::IOError(std::to_string(failed) + (failed == 1 ? " icon" : " icons") +
                                 " could not be measured again for the signature, and each is a "

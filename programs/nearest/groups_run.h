@@ -14,6 +14,7 @@ struct GroupsOptions {
   GroupingRule rule = kDefaultGroups;
   IndexUse index = IndexUse::kAuto;
   unsigned jobs = 0;
+  std::string html;  // where to write the page of the groups, or ""
 };
 
 // Partitions the records of a data set into groups of the same artwork
@@ -24,7 +25,9 @@ struct GroupsOptions {
 // signature. Returns an exit code (process/exit_codes.h): 1 when DATA is no
 // data set; 2 when it cannot be read or its names do not fit, and when an
 // icon could not be measured again (it is then a group of its own; every
-// line is printed all the same).
+// line is printed all the same). With `html`, also writes the groups of more
+// than one record as one page there (nearest/answer_page.h), largest first,
+// whole or not at all; 2 when it cannot be written.
 int RunGroups(const GroupsOptions& options, std::FILE* messages);
 
 }  // namespace vexlor
