@@ -19,8 +19,11 @@
 #include <thread>
 #include <vector>
 
+#include "descriptors/icon_signature.h"
+#include "descriptors/measure.h"
 #include "opencv/interleaved_icon.h"
 #include "record/form_constants.h"
+#include "search/groups.h"
 #include "search/record_index.h"
 #include "search/table_file.h"
 #include "support/line_count.h"
@@ -272,6 +275,51 @@ class ArrayIndex {
   std::size_t rows_ = 0;
 };
 
+// The groups of a data set's rows (search/groups.h): `values` its records,
+// `names` its icons, measured again with `settings` for their signatures.
+// Returns the group of each row (0 for "Bad Icon") and, for each row whose
+// icon could not be measured again, its reason ("" for the others).
+py::tuple GroupDataSet(const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
+                       const std::vector<std::string>& names, const Settings& settings,
+                       double weight, double most, int jobs) {
+  DescriptorTable table;
+  FillTable(values, "values", &table);
+  if (names.size() != table.size())
+    throw py::value_error(std::to_string(names.size()) + " names for " + std::to_string(table.size()) +
+                          " rows");
+  const unsigned threads = static_cast<unsigned>(std::max(jobs, 0));
+  std::vector<std::size_t> groups;
+  std::vector<std::string> failures(table.size());
+  {
+    py::gil_scoped_release unlocked;
+    table.PrepareFor(Metric::kRoot);
+    std::vector<std::optional<std::uint64_t>> signatures(table.size());
+    ParallelFor(table.size(), threads, [&](std::size_t row) {
+      if (table.bad(row)) return;
+      std::optional<Descriptors> described;
+      NormalisedIcon seen;
+      const Status status = MeasureIconFile(names[row], settings.load, settings.distortion, &described, &seen);
+      if (status.ok())
+        signatures[row] = IconSignature(seen);
+      else
+        failures[row] = Shown(status.message());
+    });
+    std::unique_ptr<RecordIndex> index;
+    if (table.form() == RecordForm::kTinyInt && IndexPays(table.usable(), table.usable(), false))
+      if (Status built = RecordIndex::Build(table, threads, &index); !built.ok()) index.reset();
+    const std::size_t k = kGroupNeighbours + 1;
+    groups = GroupRows(
+        table, signatures,
+        [&](std::size_t row) {
+          return index ? index->Nearest(table, row, k) : Nearest(table, table, row, k, Metric::kRoot);
+        },
+        {weight, most}, threads);
+  }
+  py::array_t<std::int64_t> out(static_cast<py::ssize_t>(groups.size()));
+  std::copy(groups.begin(), groups.end(), out.mutable_data());
+  return py::make_tuple(out, failures);
+}
+
 // Measures every path on `jobs` threads, the GIL released; row i of the
 // result holds path i's numbers as its line in vexlor-batch's output holds
 // them, in `tiny` or double form (6 significant digits), NaN for a path
@@ -475,6 +523,16 @@ PYBIND11_MODULE(_vexlor, m) {
         });
   m.def("read_results", &ReadResultsArrays);
   m.def("nearest", &NearestArrays);
+  m.def("group_data_set",
+        [](const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
+           const std::vector<std::string>& names, int blur, double red, double green, double blue,
+           const std::string& background, int svg_size, const std::string& rule, int jobs) {
+          const GroupingRule chosen = rule == "strict"  ? kStrictGroups
+                                      : rule == "loose" ? kLooseGroups
+                                                        : kDefaultGroups;
+          return GroupDataSet(values, names, MakeSettings(blur, red, green, blue, background, svg_size),
+                              chosen.signature_weight, chosen.most, jobs);
+        });
   py::class_<ArrayIndex>(m, "_Index")
       .def(py::init<const py::array_t<double, py::array::c_style | py::array::forcecast>&, int>())
       .def("nearest", &ArrayIndex::Nearest)

@@ -11,7 +11,8 @@ DATA = SOURCE / "tests" / "data"
 @pytest.fixture(scope="session")
 def tools():
     return {"vexlor": str(BUILD / "vexlor"), "batch": str(BUILD / "vexlor-batch"),
-            "card": str(BUILD / "vexlor-card"), "nearest": str(BUILD / "vexlor-nearest")}
+            "card": str(BUILD / "vexlor-card"), "nearest": str(BUILD / "vexlor-nearest"),
+            "groups": str(BUILD / "vexlor-groups")}
 
 
 @pytest.fixture(scope="session")

@@ -217,6 +217,26 @@ def test_an_index_and_its_shards_answer_as_exact_search():
                      np.full(96, 16), np.full(72, 1), np.full(40, 8)])
 
 
+def test_groups_are_those_vexlor_groups_prints(tools, icons, tmp_path):
+    paths = icons + [str(DATA / "calculator-16bit.png"), str(tmp_path / "missing.png")]
+    listed = tmp_path / "list"
+    listed.write_text("".join(p + "\n" for p in paths))
+    data = tmp_path / "data"
+    subprocess.run([tools["batch"], "-q", "--background", "white", "-o", str(data), str(listed)],
+                   check=True)
+    for rule in ("strict", "loose"):
+        printed = subprocess.run([tools["groups"], "--" + rule, str(data)], check=True,
+                                 capture_output=True, text=True).stdout
+        expected = [0 if g == "-" else int(g) for g in
+                    (line.split("\t")[0] for line in printed.splitlines())]
+        assert vexlor.groups(str(data), **{rule: True}).tolist() == expected
+    assert vexlor.groups(str(data))[-1] == 0
+    plain = tmp_path / "plain"
+    plain.write_bytes(data.read_bytes())
+    with pytest.raises(ValueError, match="manifest"):
+        vexlor.groups(str(plain))
+
+
 def test_the_documented_examples_run(tmp_path):
     source = SOURCE.resolve()
     page = (source / "docs" / "python.md").read_text()

@@ -49,7 +49,7 @@ from . import _vexlor  # noqa: E402  (after the setting is usable)
 __version__ = _vexlor.VERSION
 
 __all__ = ["BadIconError", "Record", "DataSet", "describe", "describe_many", "read_results",
-           "read_data_set", "nearest", "Index",
+           "read_data_set", "nearest", "Index", "groups",
            "RECORD_LENGTH", "DEFAULT_METRIC", "MAX_BLUR", "MAX_SVG_SIZE"]
 
 RECORD_LENGTH = _vexlor.RECORD_LENGTH
@@ -333,3 +333,32 @@ class Index:
         one = queries.ndim == 1
         indices, distances = self._index.nearest(queries[np.newaxis] if one else queries, k, jobs)
         return (indices[0], distances[0]) if one else (indices, distances)
+
+
+def groups(path, *, strict=False, loose=False, jobs=0):
+    """The groups of the same artwork in a data set that vexlor-batch -o made,
+    as vexlor-groups finds them: an (N,) int64 array, row i the group of line
+    i, numbered from 1 in the order of their first line, 0 for a "Bad Icon"
+    line. Each icon is measured again, with the data set's settings, for its
+    signature; one that cannot be is a group of its own, with a single
+    RuntimeWarning naming the icons. Raises ValueError for a results file
+    without a manifest."""
+    if strict and loose:
+        raise ValueError("strict and loose exclude each other")
+    jobs = _jobs(jobs)
+    values, bad, names, manifest = read_data_set(path)
+    if manifest is None:
+        raise ValueError(f"{os.fsdecode(path)!r} has no manifest: groups are of a data set that "
+                         "vexlor-batch -o made")
+    background = manifest.get("background", "none")
+    grouped, reasons = _vexlor.group_data_set(
+        values, names, int(manifest.get("blur", 0)), float(manifest.get("red", 1)),
+        float(manifest.get("green", 1)), float(manifest.get("blue", 1)),
+        "" if background == "none" else background, int(manifest.get("svg-size", 0)),
+        "strict" if strict else "loose" if loose else "default", jobs)
+    failed = [r for r in reasons if r]
+    if failed:
+        warnings.warn(f"{len(failed)} of {len(reasons)} icons could not be measured again for the "
+                      f"signature, and each is a group of its own: {'; '.join(failed[:3])}"
+                      f"{'; ...' if len(failed) > 3 else ''}", RuntimeWarning, stacklevel=2)
+    return grouped
