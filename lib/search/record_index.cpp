@@ -427,8 +427,9 @@ Status RecordIndex::Load(const std::string& data_path, const DataState& read_fro
       return refused("its size");
     std::vector<char> seen(data.size(), 0);
     if (graph->starts.front() != 0 || graph->starts.back() != h.usable) return refused("its rows");
-    for (std::size_t d = 0; d < nodes; ++d) {
+    for (std::size_t d = 0; d < nodes; ++d)
       if (graph->starts[d] >= graph->starts[d + 1]) return refused("its rows");
+    for (std::size_t d = 0; d < nodes; ++d) {
       for (std::uint32_t at = graph->starts[d]; at < graph->starts[d + 1]; ++at) {
         const std::uint32_t row = graph->rows[at];
         if (row >= data.size() || data.bad(row) || seen[row]++ ||
