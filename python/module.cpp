@@ -188,6 +188,32 @@ void FillTable(const py::array_t<double, py::array::c_style | py::array::forceca
   }
 }
 
+// The (M, kept) row numbers and distances of every query of `asked`, found
+// by `find(q, kept)` on `jobs` threads, the GIL released; -1 and NaN where a
+// query is "Bad Icon" or has fewer answers.
+template <typename Find>
+py::tuple AnswerArrays(const DescriptorTable& asked, std::size_t kept, int jobs, Find find) {
+  const std::size_t m = asked.size();
+  py::array_t<std::int64_t> indices({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
+  py::array_t<double> distances({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
+  std::int64_t* index = indices.mutable_data();
+  double* distance = distances.mutable_data();
+  {
+    py::gil_scoped_release unlocked;
+    ParallelFor(m, static_cast<unsigned>(std::max(jobs, 0)), [&](std::size_t q) {
+      std::fill(index + q * kept, index + (q + 1) * kept, -1);
+      std::fill(distance + q * kept, distance + (q + 1) * kept, std::nan(""));
+      if (asked.bad(q)) return;
+      const std::vector<Neighbour> found = find(q, kept);
+      for (std::size_t r = 0; r < found.size(); ++r) {
+        index[q * kept + r] = static_cast<std::int64_t>(found[r].row);
+        distance[q * kept + r] = found[r].distance;
+      }
+    });
+  }
+  return py::make_tuple(indices, distances);
+}
+
 py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array::forcecast>& data,
                         const py::array_t<double, py::array::c_style | py::array::forcecast>& queries,
                         std::size_t k, const std::string& metricName, int jobs) {
@@ -201,26 +227,9 @@ py::tuple NearestArrays(const py::array_t<double, py::array::c_style | py::array
   FillTable(queries, "queries", &asked);
   table.PrepareFor(*metric);
   asked.PrepareFor(*metric);
-  const std::size_t m = asked.size();
-  const std::size_t kept = std::min(k, table.usable());
-  py::array_t<std::int64_t> indices({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
-  py::array_t<double> distances({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
-  std::int64_t* index = indices.mutable_data();
-  double* distance = distances.mutable_data();
-  {
-    py::gil_scoped_release unlocked;
-    ParallelFor(m, static_cast<unsigned>(std::max(jobs, 0)), [&](std::size_t q) {
-      std::fill(index + q * kept, index + (q + 1) * kept, -1);
-      std::fill(distance + q * kept, distance + (q + 1) * kept, std::nan(""));
-      if (asked.bad(q)) return;
-      const std::vector<Neighbour> found = Nearest(table, asked, q, kept, *metric);
-      for (std::size_t r = 0; r < found.size(); ++r) {
-        index[q * kept + r] = static_cast<std::int64_t>(found[r].row);
-        distance[q * kept + r] = found[r].distance;
-      }
-    });
-  }
-  return py::make_tuple(indices, distances);
+  return AnswerArrays(asked, std::min(k, table.usable()), jobs, [&](std::size_t q, std::size_t kept) {
+    return Nearest(table, asked, q, kept, *metric);
+  });
 }
 
 // An index of (N, 416) TinyInt records for the root metric
@@ -246,25 +255,9 @@ class ArrayIndex {
     DescriptorTable asked(RecordForm::kTinyInt);
     FillTable(queries, "queries", &asked);
     asked.PrepareFor(Metric::kRoot);
-    const std::size_t m = asked.size(), kept = std::min(k, index_->size());
-    py::array_t<std::int64_t> indices({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
-    py::array_t<double> distances({static_cast<py::ssize_t>(m), static_cast<py::ssize_t>(kept)});
-    std::int64_t* index = indices.mutable_data();
-    double* distance = distances.mutable_data();
-    {
-      py::gil_scoped_release unlocked;
-      ParallelFor(m, static_cast<unsigned>(std::max(jobs, 0)), [&](std::size_t q) {
-        std::fill(index + q * kept, index + (q + 1) * kept, -1);
-        std::fill(distance + q * kept, distance + (q + 1) * kept, std::nan(""));
-        if (asked.bad(q)) return;
-        const std::vector<Neighbour> found = index_->Nearest(asked, q, kept);
-        for (std::size_t r = 0; r < found.size(); ++r) {
-          index[q * kept + r] = static_cast<std::int64_t>(found[r].row);
-          distance[q * kept + r] = found[r].distance;
-        }
-      });
-    }
-    return py::make_tuple(indices, distances);
+    return AnswerArrays(asked, std::min(k, index_->size()), jobs, [&](std::size_t q, std::size_t kept) {
+      return index_->Nearest(asked, q, kept);
+    });
   }
 
   std::size_t rows() const { return rows_; }
