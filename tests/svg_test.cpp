@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <zlib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/test_support.h"
+#include "vexlor/vexlor.h"
 
 namespace {
 
@@ -291,6 +293,23 @@ TEST_F(SvgTest, SvgsAreRenderedInAProcessOfTheirOwnStartedOnlyForThem) {
   EXPECT_EQ(loaders(TestDataPath("calculator.png")), std::vector<bool>{false});
   EXPECT_EQ(loaders(TestDataPath("audio-card.jpg")), std::vector<bool>{false});
   EXPECT_EQ(loaders(Path("a.svg")), (std::vector<bool>{false, true}));
+}
+
+TEST_F(SvgTest, AThreadHeldForItsSvgsIsLetGoAtTheFirstOtherIcon) {
+  cpu_set_t all;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+  if (CPU_COUNT(&all) < 2) GTEST_SKIP() << "one processor: nothing to hold";
+  const auto processors = [] {
+    cpu_set_t now;
+    EXPECT_EQ(::sched_getaffinity(0, sizeof now, &now), 0);
+    return CPU_COUNT(&now);
+  };
+  WriteFile(Path("a.svg"), kSvgHead + " width='16' height='16'><rect width='8' height='8'/></svg>");
+  std::optional<vexlor::Descriptors> out;
+  ASSERT_TRUE(vexlor::DescribeFile(Path("a.svg"), {}, &out).ok());
+  EXPECT_EQ(processors(), 1) << "held to its renderer's processor between SVGs";
+  ASSERT_TRUE(vexlor::DescribeFile(TestDataPath("calculator.png"), {}, &out).ok());
+  EXPECT_EQ(processors(), CPU_COUNT(&all));
 }
 
 }  // namespace

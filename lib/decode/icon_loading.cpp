@@ -117,6 +117,7 @@ Status DecodeForeign(const ForeignIcon& source, Decode decode, const std::string
   if (source.is_svg)
     return RenderSvgIcon(source, basePath, {maxPixels, settings.svg_size, settings.background},
                          icon);
+  EndSvgRun();
   if (source.is_dicom)
     return Status::IconRefused(
         "a DICOM file (not read: the image library's DICOM reader aborts the process on "
@@ -138,9 +139,12 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Ins
   const std::uint64_t maxPixels = MaxIconPixels();
   Status status;
   try {
-    std::optional<Status> own = decodeOwn(maxPixels);
-    status = own ? std::move(*own)
-                 : DecodeForeign(inspect(), decode, basePath, settings, maxPixels, icon);
+    if (std::optional<Status> own = decodeOwn(maxPixels)) {
+      EndSvgRun();
+      status = std::move(*own);
+    } else {
+      status = DecodeForeign(inspect(), decode, basePath, settings, maxPixels, icon);
+    }
   } catch (const std::bad_alloc&) {
     status = OutOfMemory();
   }

@@ -64,6 +64,10 @@ bool LooksLikeSvg(const std::uint8_t* head, std::size_t size);
 Status RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
                  const SvgSettings& settings, IconPixels* icon);
 
+// Called for each icon that is not an SVG: a thread that rendered SVGs one
+// after another was held to one processor for them, and is let go.
+void EndSvgRun();
+
 }  // namespace vexlor
 
 #endif  // VEXLOR_DECODE_SVG_RENDERER_H_

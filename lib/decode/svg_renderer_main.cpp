@@ -65,8 +65,9 @@ void EndWithVexlor(int socket) {
   }).detach();
 }
 
-// A reply, gathered so that a small icon goes out in one write: a write a
-// row would cost both processes a wake-up a row.
+// Replies, each gathered so that a small icon goes out in one write: a write
+// a row would cost both processes a wake-up a row. One writer serves every
+// reply, so that its storage is not asked of the system again each time.
 class ReplyWriter {
  public:
   explicit ReplyWriter(int out) : out_(out) {}
@@ -89,12 +90,17 @@ class ReplyWriter {
     gathered_.clear();
     return written;
   }
+  // What was gathered of a reply that is not sent.
+  void Discard() { gathered_.clear(); }
 
  private:
   static constexpr std::size_t kGathered = std::size_t{1} << 20;
   int out_;
   std::vector<std::uint8_t> gathered_;
 };
+
+// A larger SVG's storage goes back to the system after its request.
+constexpr std::size_t kKeptSvgBytes = std::size_t{1} << 20;
 
 // Requests, read through a buffer from standard input.
 class RequestReader {
@@ -113,21 +119,22 @@ class RequestReader {
   ExchangeReader reader_;
 };
 
-// Answers one request; false when the socket is closed or broken.
-bool Serve(RequestReader& in, int out) {
+// Answers one request; false when the socket is closed or broken. `svg`
+// holds the request's SVG, kept from one request to the next.
+bool Serve(RequestReader& in, std::vector<std::uint8_t>& svg, ReplyWriter& reply) {
   SvgRequest request;
   if (!in.Read(&request, sizeof request) || request.mark != kSvgExchangeMark ||
       request.svg_bytes > kMaxSvgBytes || request.path_size > 1 << 16)
     return false;
   std::string path(request.path_size, '\0');
-  std::vector<std::uint8_t> svg(request.svg_bytes);
+  if (svg.capacity() > kKeptSvgBytes) std::vector<std::uint8_t>().swap(svg);
+  svg.resize(request.svg_bytes);
   if (!in.Read(path.data(), path.size()) || !in.Read(svg.data(), svg.size())) return false;
   SvgSettings settings;
   settings.max_pixels = request.max_pixels;
   settings.svg_size = request.svg_size;
   settings.background = {request.background_set != 0, request.blue, request.green, request.red};
 
-  ReplyWriter reply(out);
   std::size_t rowBytes = 0;
   // Left running after the rendering: it counts only this process's work,
   // and the next request sets it anew.
@@ -140,9 +147,10 @@ bool Serve(RequestReader& in, int out) {
       },
       [&](const std::uint8_t* row) { return reply.Add(row, rowBytes); });
   if (!result.ok()) {
-    // Nothing of a rendered reply is gathered when the rendering failed.
-    ReplyWriter refusal(out);
-    return refusal.Head(result) && refusal.Flush();
+    // Whatever was gathered before the rendering failed is not part of the
+    // refusal.
+    reply.Discard();
+    return reply.Head(result) && reply.Flush();
   }
   return reply.Flush();
 }
@@ -162,7 +170,9 @@ int main() {
   vexlor::SetLimits();
   vexlor::EndWithVexlor(STDIN_FILENO);
   vexlor::RequestReader requests;
-  while (vexlor::Serve(requests, STDOUT_FILENO)) {
+  std::vector<std::uint8_t> svg;
+  vexlor::ReplyWriter replies(STDOUT_FILENO);
+  while (vexlor::Serve(requests, svg, replies)) {
   }
   return 0;
 }

@@ -118,34 +118,47 @@ std::string WhyItEnded(int status) {
   return "its renderer ended";
 }
 
-// While a thread waits for its renderer, it is held to the processor it is
-// on, and the renderer is held there too (RendererProcess::Follow): the two
-// take turns, never run at once, and a wake-up on the same processor costs
-// a fraction of one on another. Free to move, the waiting thread is woken on
-// whichever processor is idle, and on a two-core machine that made up a
-// quarter of an SVG's whole cost. The thread's own setting comes back when
-// the SVG is done.
-class HeldToThisProcessor {
+// While a thread renders SVGs it is held to the processor it is on, and its
+// renderer is held there too (RendererProcess::Follow): the two take turns,
+// never run at once, and a wake-up on the same processor costs a fraction of
+// one on another. Free to move, the waiting thread is woken on whichever
+// processor is idle, and on a two-core machine that made up a quarter of an
+// SVG's whole cost. The hold lasts over SVGs that come one after another
+// (taking and giving it back for each cost another 5%), and the thread's own
+// setting comes back after kHeldSvgs of them, so that the scheduler may still
+// spread threads over the processors, and at the first icon of another kind.
+class ProcessorHold {
  public:
-  HeldToThisProcessor() : cpu_(::sched_getcpu()) {
-    if (cpu_ < 0 || ::sched_getaffinity(0, sizeof before_, &before_) != 0) return;
+  // The processor held, or -1 when it cannot be.
+  int Take() {
+    if (held_) return cpu_;
+    cpu_ = ::sched_getcpu();
+    if (cpu_ < 0 || ::sched_getaffinity(0, sizeof before_, &before_) != 0) return -1;
     cpu_set_t here;
     CPU_ZERO(&here);
     CPU_SET(cpu_, &here);
     held_ = ::sched_setaffinity(0, sizeof here, &here) == 0;
+    rendered_ = 0;
+    return held_ ? cpu_ : -1;
   }
-  ~HeldToThisProcessor() {
+  void Rendered() {
+    if (++rendered_ >= kHeldSvgs) Release();
+  }
+  void Release() {
     if (held_) ::sched_setaffinity(0, sizeof before_, &before_);
+    held_ = false;
   }
-  HeldToThisProcessor(const HeldToThisProcessor&) = delete;
-  HeldToThisProcessor& operator=(const HeldToThisProcessor&) = delete;
-  int cpu() const { return held_ ? cpu_ : -1; }
 
  private:
-  int cpu_;
-  cpu_set_t before_;
+  static constexpr unsigned kHeldSvgs = 16;
   bool held_ = false;
+  int cpu_ = -1;
+  unsigned rendered_ = 0;
+  cpu_set_t before_;
 };
+
+// Trivially destructible: touched for every icon, it costs a PNG nothing.
+thread_local ProcessorHold processorHold;
 
 // Counts the forks of this process: a renderer started before a fork
 // belongs to the parent.
@@ -171,13 +184,16 @@ class RendererProcess {
     request.green = settings.background.green;
     request.red = settings.background.red;
     Clock::time_point deadline;
-    const HeldToThisProcessor held;
+    const int heldCpu = processorHold.Take();
+    struct Counted {
+      ~Counted() { processorHold.Rendered(); }
+    } counted;
     // A renderer that ended while it waited (killed from outside) takes no
     // request; a new one is asked once.
     for (int attempt = 0;; ++attempt) {
       if (pid_ <= 0)
         if (Status started = Start(); !started.ok()) return started;
-      Follow(held.cpu());
+      Follow(heldCpu);
       deadline = Clock::now() + std::chrono::seconds(kSvgWallSeconds);
       const Transfer sent = SendAll(socket_,
                                     {{&request, sizeof request},
@@ -325,5 +341,7 @@ Status RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string&
   thread_local RendererProcess process;
   return process.Render(bytes, size, base_path, settings, icon);
 }
+
+void EndSvgRun() { processorHold.Release(); }
 
 }  // namespace vexlor
