@@ -19,11 +19,9 @@
 #include <thread>
 #include <vector>
 
-#include "descriptors/icon_signature.h"
-#include "descriptors/measure.h"
 #include "opencv/interleaved_icon.h"
 #include "record/form_constants.h"
-#include "search/groups.h"
+#include "search/data_set_groups.h"
 #include "search/record_index.h"
 #include "search/table_file.h"
 #include "support/line_count.h"
@@ -281,33 +279,21 @@ py::tuple GroupDataSet(const py::array_t<double, py::array::c_style | py::array:
     throw py::value_error(std::to_string(names.size()) + " names for " + std::to_string(table.size()) +
                           " rows");
   const unsigned threads = static_cast<unsigned>(std::max(jobs, 0));
-  std::vector<std::size_t> groups;
-  std::vector<std::string> failures(table.size());
+  DataSetGroups grouped;
   {
     py::gil_scoped_release unlocked;
     table.PrepareFor(Metric::kRoot);
-    std::vector<std::optional<std::uint64_t>> signatures(table.size());
-    ParallelFor(table.size(), threads, [&](std::size_t row) {
-      if (table.bad(row)) return;
-      std::optional<Descriptors> described;
-      NormalisedIcon seen;
-      const Status status = MeasureIconFile(names[row], settings.load, settings.distortion, &described, &seen);
-      if (status.ok())
-        signatures[row] = IconSignature(seen);
-      else
-        failures[row] = Shown(status.message());
-    });
     std::unique_ptr<RecordIndex> index;
     if (table.form() == RecordForm::kTinyInt && IndexPays(table.usable(), table.usable(), false))
       if (Status built = RecordIndex::Build(table, threads, &index); !built.ok()) index.reset();
-    const std::size_t k = kGroupNeighbours + 1;
-    groups = GroupRows(
-        table, signatures,
-        [&](std::size_t row) {
-          return index ? index->Nearest(table, row, k) : Nearest(table, table, row, k, Metric::kRoot);
-        },
-        {weight, most}, threads);
+    grouped = GroupsOfDataSet(
+        table, [&](std::size_t row) { return names[row]; }, settings.load, settings.distortion,
+        index.get(), {weight, most}, threads);
   }
+  const std::vector<std::size_t>& groups = grouped.groups;
+  std::vector<std::string> failures;
+  failures.reserve(grouped.failures.size());
+  for (const std::string& why : grouped.failures) failures.push_back(why.empty() ? why : Shown(why));
   py::array_t<std::int64_t> out(static_cast<py::ssize_t>(groups.size()));
   std::copy(groups.begin(), groups.end(), out.mutable_data());
   return py::make_tuple(out, failures);

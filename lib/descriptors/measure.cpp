@@ -36,19 +36,25 @@ void Forget(IconPixels& icon) {
     icon.Clear();
 }
 
-}  // namespace
-
-Status MeasureIconFile(const std::string& path, const LoadSettings& load,
-                       const Distortion& distortion, std::optional<Descriptors>* out,
-                       NormalisedIcon* seen) {
-  out->reset();
+// One for each thread, whatever the icon is loaded for.
+IconPixels& DecodingStorage() {
   thread_local IconPixels icon;
+  return icon;
+}
+
+// Loads and distorts `path` on this thread's decoding storage and hands the
+// icon to `use`; the one loading path of MeasureIconFile and
+// NormaliseIconFile.
+template <typename Use>
+Status WithDistortedIcon(const std::string& path, const LoadSettings& load,
+                         const Distortion& distortion, Use use) {
+  IconPixels& icon = DecodingStorage();
   Status status;
   try {
     status = LoadIconPixels(path, &icon, load);
     if (status.ok()) {
       DistortIcon(icon, distortion);
-      out->emplace(MeasureDistorted(icon.view(), seen));
+      use(icon.view());
     }
     Forget(icon);
     return status;
@@ -57,6 +63,22 @@ Status MeasureIconFile(const std::string& path, const LoadSettings& load,
     status = StatusOf(e);
   }
   return Status::MeasureFailed("cannot measure '" + Quoted(path) + "': " + status.message());
+}
+
+}  // namespace
+
+Status MeasureIconFile(const std::string& path, const LoadSettings& load,
+                       const Distortion& distortion, std::optional<Descriptors>* out,
+                       NormalisedIcon* seen) {
+  out->reset();
+  return WithDistortedIcon(path, load, distortion,
+                           [&](const BgrImageView& icon) { out->emplace(MeasureDistorted(icon, seen)); });
+}
+
+Status NormaliseIconFile(const std::string& path, const LoadSettings& load,
+                         const Distortion& distortion, NormalisedIcon* seen) {
+  return WithDistortedIcon(path, load, distortion,
+                           [&](const BgrImageView& icon) { NormaliseSize(icon, seen); });
 }
 
 }  // namespace vexlor

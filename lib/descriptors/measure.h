@@ -25,6 +25,12 @@ Status MeasureIconFile(const std::string& path, const LoadSettings& load,
                        const Distortion& distortion, std::optional<Descriptors>* out,
                        NormalisedIcon* seen = nullptr);
 
+// The 62 x 62 icon MeasureIconFile measures `path` on (its `seen`), without
+// measuring it: for what is computed from the icon beside its record, at
+// the cost of loading it. Statuses as MeasureIconFile's; never throws.
+Status NormaliseIconFile(const std::string& path, const LoadSettings& load,
+                         const Distortion& distortion, NormalisedIcon* seen);
+
 }  // namespace vexlor
 
 #endif  // VEXLOR_DESCRIPTORS_MEASURE_H_

@@ -4,47 +4,19 @@
 #include <optional>
 #include <vector>
 
-#include "descriptors/icon_signature.h"
-#include "descriptors/measure.h"
 #include "nearest/answer_page.h"
 #include "nearest/name_text.h"
 #include "nearest/names.h"
 #include "process/exit_codes.h"
 #include "process/standard_streams.h"
 #include "record/data_set.h"
+#include "search/data_set_groups.h"
 #include "support/parallel_for.h"
 #include "support/whole_file.h"
 
 namespace vexlor {
 
 namespace {
-
-// Each good row's icon measured again as its record was made, for its
-// signature; none for an icon that no longer gives a record, with the
-// first such failure kept in `failure`.
-std::vector<std::optional<std::uint64_t>> Signatures(const DescriptorTable& data, const Names& names,
-                                                     const DataSetManifest& manifest, unsigned jobs,
-                                                     std::size_t* failed, std::string* failure) {
-  std::vector<std::optional<std::uint64_t>> signatures(data.size());
-  std::vector<std::string> failures(data.size());
-  ParallelFor(data.size(), jobs, [&](std::size_t row) {
-    if (data.bad(row)) return;
-    std::optional<Descriptors> described;
-    NormalisedIcon seen;
-    const Status status = MeasureIconFile(std::string(names[row]), manifest.load,
-                                          manifest.distortion, &described, &seen);
-    if (status.ok())
-      signatures[row] = IconSignature(seen);
-    else
-      failures[row] = status.message();
-  });
-  *failed = 0;
-  for (const std::string& why : failures) {
-    if (why.empty()) continue;
-    if ((*failed)++ == 0) *failure = why;
-  }
-  return signatures;
-}
 
 // The page of the groups of more than one record, largest first (equal
 // sizes in the order of their numbers), written whole to o.html.
@@ -111,16 +83,10 @@ int RunGroups(const GroupsOptions& o, std::FILE* messages) {
                             "vexlor-groups", messages, &index);
       !s.ok())
     return fail(s, s.code() == Status::Code::kInvalidArgument ? kExitBadArguments : kExitFailed);
-  std::size_t failed = 0;
-  std::string failure;
-  const auto signatures = Signatures(data, names, *manifest, o.jobs, &failed, &failure);
-  const std::size_t k = kGroupNeighbours + 1;  // a row is its own nearest
-  const std::vector<std::size_t> groups = GroupRows(
-      data, signatures,
-      [&](std::size_t row) {
-        return index ? index->Nearest(data, row, k) : Nearest(data, data, row, k, Metric::kRoot);
-      },
-      o.rule, o.jobs);
+  const DataSetGroups grouped = GroupsOfDataSet(
+      data, [&](std::size_t row) { return std::string(names[row]); }, manifest->load,
+      manifest->distortion, index.get(), o.rule, o.jobs);
+  const std::vector<std::size_t>& groups = grouped.groups;
 
   std::string out;
   for (std::size_t row = 0; row < groups.size(); ++row) {
@@ -136,10 +102,14 @@ int RunGroups(const GroupsOptions& o, std::FILE* messages) {
   if (Status s = CheckStandardOutput(!groups.empty()); !s.ok()) return fail(s);
   if (!o.html.empty())
     if (Status s = WriteGroupsPage(o, *manifest, names, groups); !s.ok()) return fail(s);
-  if (failed > 0)
-    return fail(Status::IOError(std::to_string(failed) + (failed == 1 ? " icon" : " icons") +
+  if (grouped.failed > 0) {
+    const std::string& first = *std::find_if(grouped.failures.begin(), grouped.failures.end(),
+                                             [](const std::string& why) { return !why.empty(); });
+    return fail(Status::IOError(std::to_string(grouped.failed) +
+                                (grouped.failed == 1 ? " icon" : " icons") +
                                 " could not be measured again for the signature, and each is a "
-                                "group of its own; the first: " + failure));
+                                "group of its own; the first: " + first));
+  }
   return kExitSuccess;
 }
 
