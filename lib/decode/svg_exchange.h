@@ -9,7 +9,8 @@
 namespace vexlor {
 
 // What vexlor and its SVG renderer process (vexlor-svg-renderer) say to each
-// other over their socket, in this machine's byte order (both ends are built
+// other over their two sockets (requests one way, replies the other), in
+// this machine's byte order (both ends are built
 // together): a request, then its reply, one SVG at a time.
 //
 //   request: SvgRequest, the base path (path_size bytes), the SVG

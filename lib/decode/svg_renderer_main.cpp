@@ -1,8 +1,9 @@
 // vexlor-svg-renderer: renders SVG icons for vexlor, one after the other,
 // in a process of its own that can be stopped, so that no SVG can take
 // vexlor's memory, time or signals. vexlor starts it (decode/svg_renderer.h)
-// with a socket as standard input and output; it answers each request
-// (decode/svg_exchange.h) until the socket closes.
+// with a socket of requests as standard input and one of replies as standard
+// output; it answers each request (decode/svg_exchange.h) until vexlor's
+// end of the requests closes.
 //
 // Its limits, set before it renders anything: kSvgMemoryBytes of address
 // space and kSvgCpuSeconds of processor time for each SVG. Beyond them the
@@ -10,7 +11,7 @@
 // SIGPROF ends it at the time limit), and vexlor tells the icon and starts
 // another. It holds the signals that end a vexlor run, so that an interrupt
 // at the terminal ends vexlor, which writes whole lines, and not this;
-// it ends by itself when vexlor's end of the socket closes.
+// it ends by itself when vexlor's end of the requests closes.
 #include <malloc.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -54,7 +55,7 @@ void ArmCpuLimit(int seconds) {
   ::setitimer(ITIMER_PROF, &limit, nullptr);
 }
 
-// Ends the process as soon as vexlor's end of the socket is closed, also in
+// Ends the process as soon as vexlor's end of the requests is closed, also in
 // the middle of a rendering.
 void EndWithVexlor(int socket) {
   std::thread([socket] {
@@ -161,7 +162,7 @@ bool Serve(RequestReader& in, std::vector<std::uint8_t>& svg, ReplyWriter& reply
 
 int main() {
   vexlor::HoldRunSignals();
-  // Only the socket: nothing else of vexlor's (its output file, pipes it
+  // Only the sockets: nothing else of vexlor's (its output file, pipes it
   // was given) stays open here.
   ::close_range(3, ~0U, 0);
   // One malloc arena: address space reserved for arenas would count against

@@ -195,7 +195,7 @@ class RendererProcess {
         if (Status started = Start(); !started.ok()) return started;
       Follow(heldCpu);
       deadline = Clock::now() + std::chrono::seconds(kSvgWallSeconds);
-      const Transfer sent = SendAll(socket_,
+      const Transfer sent = SendAll(requests_,
                                     {{&request, sizeof request},
                                      {const_cast<char*>(base_path.data()), base_path.size()},
                                      {const_cast<std::uint8_t*>(bytes), size}},
@@ -206,7 +206,7 @@ class RendererProcess {
       if (attempt > 0) return Status::IOError("its renderer closed the connection");
     }
     SvgReply reply;
-    if (const Transfer got = replies_.Receive(socket_, &reply, sizeof reply, deadline);
+    if (const Transfer got = replies_.Receive(replySocket_, &reply, sizeof reply, deadline);
         got != Transfer::kDone)
       return Failed(got);
     const std::uint64_t pixels =
@@ -221,13 +221,13 @@ class RendererProcess {
     }
     if (reply.code != kOk) {
       std::string why(reply.why_size, '\0');
-      if (const Transfer got = replies_.Receive(socket_, why.data(), why.size(), deadline);
+      if (const Transfer got = replies_.Receive(replySocket_, why.data(), why.size(), deadline);
           got != Transfer::kDone)
         return Failed(got);
       return Status::IconRefused(std::move(why));
     }
     std::uint8_t* out = icon->Allocate(reply.rows, reply.cols);
-    if (const Transfer got = replies_.Receive(socket_, out, pixels * 3, deadline);
+    if (const Transfer got = replies_.Receive(replySocket_, out, pixels * 3, deadline);
         got != Transfer::kDone) {
       icon->Clear();
       return Failed(got);
@@ -239,16 +239,23 @@ class RendererProcess {
   Status Start() {
     std::string program;
     if (Status found = FindRenderer(&program); !found.ok()) return found;
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+    // Requests and replies each on a socket of their own: when one end
+    // reads, the writer's socket wakes whoever sleeps on it, and a thread
+    // waiting for its reply on the socket it sent the request on was woken
+    // for nothing as the renderer took the request (two context switches
+    // more for every SVG).
+    int requests[2], replies[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, requests) != 0)
       return Status::IOError(std::string("cannot start its renderer: ") + std::strerror(errno));
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, replies) != 0) {
+      const int error = errno;
+      for (int end : requests) ::close(end);
+      return Status::IOError(std::string("cannot start its renderer: ") + std::strerror(error));
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-    // librsvg's warnings are not vexlor's messages; the reasons come back in
-    // the replies.
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, requests[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, replies[1], STDOUT_FILENO);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // The signals that end a run are held from the first instruction on.
@@ -265,18 +272,21 @@ class RendererProcess {
     const int failure = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    ::close(ends[1]);
+    ::close(requests[1]);
+    ::close(replies[1]);
     if (failure != 0) {
-      ::close(ends[0]);
+      ::close(requests[0]);
+      ::close(replies[0]);
       return Status::IOError("cannot start its renderer " + program + ": " +
                              std::strerror(failure));
     }
     pid_ = pid;
-    socket_ = ends[0];
+    requests_ = requests[0];
+    replySocket_ = replies[0];
     pinned_ = -1;
     replies_.Reset();
-    ::setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &kSocketWait, sizeof kSocketWait);
-    ::setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, &kSocketWait, sizeof kSocketWait);
+    ::setsockopt(replySocket_, SOL_SOCKET, SO_RCVTIMEO, &kSocketWait, sizeof kSocketWait);
+    ::setsockopt(requests_, SOL_SOCKET, SO_SNDTIMEO, &kSocketWait, sizeof kSocketWait);
     born_ = forks.load(std::memory_order_relaxed);
     return {};
   }
@@ -295,21 +305,25 @@ class RendererProcess {
   // that is already dying keeps the status it dies with.
   int End() {
     if (pid_ <= 0) return -1;
-    ::close(socket_);
+    CloseSockets();
     ::kill(pid_, SIGKILL);
     int status = -1;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     pid_ = -1;
-    socket_ = -1;
     return status;
   }
 
   // After a fork: the process is the parent's, not this copy's.
   void Forget() {
-    ::close(socket_);
+    CloseSockets();
     pid_ = -1;
-    socket_ = -1;
+  }
+
+  void CloseSockets() {
+    ::close(requests_);
+    ::close(replySocket_);
+    requests_ = replySocket_ = -1;
   }
 
   // The process ended (its socket closed as it died) or took too long:
@@ -323,7 +337,8 @@ class RendererProcess {
   }
 
   pid_t pid_ = -1;
-  int socket_ = -1;
+  int requests_ = -1;     // written here, read by the renderer
+  int replySocket_ = -1;  // written by the renderer, read here
   unsigned born_ = 0;  // the value of `forks` when it was started
   int pinned_ = -1;    // the processor the renderer is held to
   ReplyReader replies_;
