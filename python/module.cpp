@@ -266,13 +266,95 @@ class ArrayIndex {
   std::size_t rows_ = 0;
 };
 
+GroupingRule RuleNamed(const std::string& rule) {
+  return rule == "strict" ? kStrictGroups : rule == "loose" ? kLooseGroups : kDefaultGroups;
+}
+
+// The signatures of the icons `names` (search/data_set_groups.h), loaded
+// with `settings`, but of the rows `bad` marks: (N,) uint64 signatures, the
+// (N,) mask of the rows that have one, and each row's reason its icon could
+// not be loaded ("" for the others).
+py::tuple SignatureArrays(const std::vector<std::string>& names,
+                          const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
+                          const Settings& settings, int jobs) {
+  if (bad.ndim() != 1 || static_cast<std::size_t>(bad.shape(0)) != names.size())
+    throw py::value_error("bad must be an (N,) mask of the N names");
+  const bool* isBad = bad.data();
+  IconSignatures signed_;
+  {
+    py::gil_scoped_release unlocked;
+    signed_ = SignaturesOfIcons(
+        names.size(), [&](std::size_t row) { return isBad[row]; },
+        [&](std::size_t row) { return names[row]; }, settings.load, settings.distortion,
+        static_cast<unsigned>(std::max(jobs, 0)));
+  }
+  const auto n = static_cast<py::ssize_t>(names.size());
+  py::array_t<std::uint64_t> signatures(n);
+  py::array_t<bool> has(n);
+  std::vector<std::string> failures;
+  for (py::ssize_t row = 0; row < n; ++row) {
+    const auto& signature = signed_.signatures[static_cast<std::size_t>(row)];
+    signatures.mutable_data()[row] = signature.value_or(0);
+    has.mutable_data()[row] = signature.has_value();
+    const std::string& why = signed_.failures[static_cast<std::size_t>(row)];
+    failures.push_back(why.empty() ? why : Shown(why));
+  }
+  return py::make_tuple(signatures, has, failures);
+}
+
+// The groups of rows whose nearest were found elsewhere (by shards of the
+// data set): `values` the records, `signatures` and `has` as SignatureArrays
+// gives them, `rows` and `distances` (N, k) each row's nearest, nearest
+// first (-1 where none). Groups as GroupRows numbers them.
+py::array_t<std::int64_t> GroupNeighbourArrays(
+    const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
+    const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& signatures,
+    const py::array_t<bool, py::array::c_style | py::array::forcecast>& has,
+    const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& rows,
+    const py::array_t<double, py::array::c_style | py::array::forcecast>& distances,
+    const std::string& rule, int jobs) {
+  DescriptorTable table;
+  FillTable(values, "values", &table);
+  const auto n = static_cast<py::ssize_t>(table.size());
+  if (signatures.ndim() != 1 || signatures.shape(0) != n || has.ndim() != 1 || has.shape(0) != n)
+    throw py::value_error("signatures and has must be (N,) arrays of the N rows");
+  if (rows.ndim() != 2 || rows.shape(0) != n || distances.ndim() != 2 ||
+      distances.shape(0) != n || distances.shape(1) != rows.shape(1))
+    throw py::value_error("rows and distances must be (N, k) arrays of the N rows");
+  const auto k = static_cast<std::size_t>(rows.shape(1));
+  std::vector<std::optional<std::uint64_t>> signed_(table.size());
+  for (py::ssize_t row = 0; row < n; ++row)
+    if (has.data()[row]) signed_[static_cast<std::size_t>(row)] = signatures.data()[row];
+  const std::int64_t* row0 = rows.data();
+  const double* distance0 = distances.data();
+  for (std::size_t i = 0; i < table.size() * k; ++i)
+    if (row0[i] >= n) throw py::value_error("rows name a row past the N rows");
+  std::vector<std::size_t> groups;
+  {
+    py::gil_scoped_release unlocked;
+    groups = GroupRows(
+        table, signed_,
+        [&](std::size_t row) {
+          std::vector<Neighbour> found;
+          for (std::size_t j = 0; j < k; ++j)
+            if (row0[row * k + j] >= 0)
+              found.push_back({static_cast<std::size_t>(row0[row * k + j]), distance0[row * k + j]});
+          return found;
+        },
+        RuleNamed(rule), static_cast<unsigned>(std::max(jobs, 0)));
+  }
+  py::array_t<std::int64_t> out(static_cast<py::ssize_t>(groups.size()));
+  std::copy(groups.begin(), groups.end(), out.mutable_data());
+  return out;
+}
+
 // The groups of a data set's rows (search/groups.h): `values` its records,
 // `names` its icons, measured again with `settings` for their signatures.
 // Returns the group of each row (0 for "Bad Icon") and, for each row whose
 // icon could not be measured again, its reason ("" for the others).
 py::tuple GroupDataSet(const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
                        const std::vector<std::string>& names, const Settings& settings,
-                       double weight, double most, int jobs) {
+                       const GroupingRule& rule, int jobs) {
   DescriptorTable table;
   FillTable(values, "values", &table);
   if (names.size() != table.size())
@@ -288,7 +370,7 @@ py::tuple GroupDataSet(const py::array_t<double, py::array::c_style | py::array:
       if (Status built = RecordIndex::Build(table, threads, &index); !built.ok()) index.reset();
     grouped = GroupsOfDataSet(
         table, [&](std::size_t row) { return names[row]; }, settings.load, settings.distortion,
-        index.get(), {weight, most}, threads);
+        index.get(), rule, threads);
   }
   const std::vector<std::size_t>& groups = grouped.groups;
   std::vector<std::string> failures;
@@ -506,12 +588,19 @@ PYBIND11_MODULE(_vexlor, m) {
         [](const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
            const std::vector<std::string>& names, int blur, double red, double green, double blue,
            const std::string& background, int svg_size, const std::string& rule, int jobs) {
-          const GroupingRule chosen = rule == "strict"  ? kStrictGroups
-                                      : rule == "loose" ? kLooseGroups
-                                                        : kDefaultGroups;
           return GroupDataSet(values, names, MakeSettings(blur, red, green, blue, background, svg_size),
-                              chosen.signature_weight, chosen.most, jobs);
+                              RuleNamed(rule), jobs);
         });
+  m.def("icon_signatures",
+        [](const std::vector<std::string>& names,
+           const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad, int blur,
+           double red, double green, double blue, const std::string& background, int svg_size,
+           int jobs) {
+          return SignatureArrays(names, bad, MakeSettings(blur, red, green, blue, background, svg_size),
+                                 jobs);
+        });
+  m.def("group_neighbours", &GroupNeighbourArrays);
+  m.attr("GROUP_NEIGHBOURS") = kGroupNeighbours;
   py::class_<ArrayIndex>(m, "_Index")
       .def(py::init<const py::array_t<double, py::array::c_style | py::array::forcecast>&, int>())
       .def("nearest", &ArrayIndex::Nearest)

@@ -8,27 +8,39 @@
 
 namespace vexlor {
 
+IconSignatures SignaturesOfIcons(std::size_t rows, const std::function<bool(std::size_t)>& bad,
+                                 const std::function<std::string(std::size_t)>& icon_of,
+                                 const LoadSettings& load, const Distortion& distortion,
+                                 unsigned jobs) {
+  IconSignatures out;
+  out.signatures.resize(rows);
+  out.failures.resize(rows);
+  ParallelFor(rows, jobs, [&](std::size_t row) {
+    if (bad(row)) return;
+    NormalisedIcon seen;
+    const Status status = NormaliseIconFile(icon_of(row), load, distortion, &seen);
+    if (status.ok())
+      out.signatures[row] = IconSignature(seen);
+    else
+      out.failures[row] = status.message();
+  });
+  for (const std::string& why : out.failures) out.failed += why.empty() ? 0 : 1;
+  return out;
+}
+
 DataSetGroups GroupsOfDataSet(const DescriptorTable& data,
                               const std::function<std::string(std::size_t)>& icon_of,
                               const LoadSettings& load, const Distortion& distortion,
                               const RecordIndex* index, const GroupingRule& rule,
                               unsigned jobs) {
+  IconSignatures signed_ = SignaturesOfIcons(
+      data.size(), [&](std::size_t row) { return data.bad(row); }, icon_of, load, distortion, jobs);
   DataSetGroups out;
-  out.failures.resize(data.size());
-  std::vector<std::optional<std::uint64_t>> signatures(data.size());
-  ParallelFor(data.size(), jobs, [&](std::size_t row) {
-    if (data.bad(row)) return;
-    NormalisedIcon seen;
-    const Status status = NormaliseIconFile(icon_of(row), load, distortion, &seen);
-    if (status.ok())
-      signatures[row] = IconSignature(seen);
-    else
-      out.failures[row] = status.message();
-  });
-  for (const std::string& why : out.failures) out.failed += why.empty() ? 0 : 1;
+  out.failures = std::move(signed_.failures);
+  out.failed = signed_.failed;
   const std::size_t k = kGroupNeighbours + 1;  // a row is its own nearest
   out.groups = GroupRows(
-      data, signatures,
+      data, signed_.signatures,
       [&](std::size_t row) {
         return index != nullptr ? index->Nearest(data, row, k) : Nearest(data, data, row, k, Metric::kRoot);
       },

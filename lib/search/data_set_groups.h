@@ -2,7 +2,9 @@
 #define VEXLOR_SEARCH_DATA_SET_GROUPS_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,11 +20,25 @@ struct DataSetGroups {
   std::size_t failed = 0;             // rows with a reason
 };
 
+struct IconSignatures {
+  std::vector<std::optional<std::uint64_t>> signatures;  // none for a bad row or a failed icon
+  std::vector<std::string> failures;  // a row's reason its icon could not be loaded again, or ""
+  std::size_t failed = 0;             // rows with a reason
+};
+
+// The signature (descriptors/icon_signature.h) of each good row's icon,
+// `icon_of(row)`, loaded again with `load` and `distortion` as its record
+// was made; `bad(row)` says which rows are "Bad Icon" lines, which are not
+// loaded. On `jobs` threads. Never throws but std::bad_alloc.
+IconSignatures SignaturesOfIcons(std::size_t rows, const std::function<bool(std::size_t)>& bad,
+                                 const std::function<std::string(std::size_t)>& icon_of,
+                                 const LoadSettings& load, const Distortion& distortion,
+                                 unsigned jobs);
+
 // The groups of the same artwork among the rows of a data set, as
 // vexlor-groups prints them and vexlor.groups returns them. Each good row's
-// icon, `icon_of(row)`, is loaded again with `load` and `distortion`, as its
-// record was made, for its signature (descriptors/icon_signature.h); a row
-// whose icon no longer loads keeps a reason and is a group of its own. Rows
+// signature comes from SignaturesOfIcons; a row whose icon no longer loads
+// keeps a reason and is a group of its own. Rows
 // are linked by GroupRows over their kGroupNeighbours nearest, found through
 // `index` when one is given (an index of `data`), else by exact search.
 // `data` is prepared for the root metric. Never throws but std::bad_alloc.

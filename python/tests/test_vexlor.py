@@ -165,16 +165,23 @@ def test_bad_input_raises_clear_errors(tmp_path):
         vexlor.describe(np.zeros((8, 8, 3), np.uint8), blur=-1)
 
 
-def test_a_dask_cluster_gives_what_one_batch_run_gives(tools, icons, tmp_path):
+@pytest.fixture(scope="module")
+def client():
+    """A local Dask cluster of two worker processes, shared by the tests of
+    this file that use one."""
     distributed = pytest.importorskip("dask.distributed")
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
+            distributed.Client(cluster) as connected:
+        yield connected
+
+
+def test_a_dask_cluster_gives_what_one_batch_run_gives(client, tools, icons, tmp_path):
     import vexlor.dask
     paths = (icons + [str(tmp_path / "missing.png")]) * 5
     expected, expected_bad = vexlor.read_results(
         batch_output(tools, paths, tmp_path, "--blur", "1"))
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
-                                  dashboard_address=None) as cluster, \
-            distributed.Client(cluster) as client:
-        values, bad = vexlor.dask.describe_on_cluster(client, paths, chunk_size=7, blur=1)
+    values, bad = vexlor.dask.describe_on_cluster(client, paths, chunk_size=7, blur=1)
     assert bad.tolist() == expected_bad.tolist()
     np.testing.assert_array_equal(values, expected)
 
@@ -192,8 +199,7 @@ def clustered_tiny_records(n, seed, bases=200):
     return records
 
 
-def test_an_index_and_its_shards_answer_as_exact_search():
-    distributed = pytest.importorskip("dask.distributed")
+def test_an_index_and_its_shards_answer_as_exact_search(client):
     import vexlor.dask
     data, queries = clustered_tiny_records(1200, 3), clustered_tiny_records(60, 4)
     expected = vexlor.nearest(data, queries, k=4, metric="root")
@@ -202,13 +208,10 @@ def test_an_index_and_its_shards_answer_as_exact_search():
     for got in (index.nearest(queries, k=4),):
         np.testing.assert_array_equal(got[0], expected[0])
         np.testing.assert_array_equal(got[1], expected[1])
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
-                                  dashboard_address=None) as cluster, \
-            distributed.Client(cluster) as client:
-        shards = vexlor.dask.ShardedIndex(client, [data[:500], data[500:700], data[700:]])
-        assert len(shards) == 1200
-        rows, distances = shards.nearest(queries, k=4)
-        one = shards.nearest(queries[0], k=4)
+    shards = vexlor.dask.ShardedIndex(client, [data[:500], data[500:700], data[700:]])
+    assert len(shards) == 1200
+    rows, distances = shards.nearest(queries, k=4)
+    one = shards.nearest(queries[0], k=4)
     np.testing.assert_array_equal(rows, expected[0])
     np.testing.assert_array_equal(distances, expected[1])
     np.testing.assert_array_equal(one[0], expected[0][0])
@@ -235,6 +238,20 @@ def test_groups_are_those_vexlor_groups_prints(tools, icons, tmp_path):
     plain.write_bytes(data.read_bytes())
     with pytest.raises(ValueError, match="manifest"):
         vexlor.groups(str(plain))
+
+
+def test_groups_across_shards_are_those_of_the_whole(client, tools, icons, tmp_path):
+    import vexlor.dask
+    # Each icon twice, far apart, so that copies fall into different shards.
+    paths = (icons + [str(tmp_path / "missing.png")]) * 2
+    listed = tmp_path / "list"
+    listed.write_text("".join(p + "\n" for p in paths))
+    data = tmp_path / "data"
+    subprocess.run([tools["batch"], "-q", "-o", str(data), str(listed)], check=True)
+    whole = vexlor.groups(str(data))
+    assert whole.max() <= len(icons)  # copies joined
+    for shards in (1, 3):
+        np.testing.assert_array_equal(vexlor.dask.groups(client, str(data), shards=shards), whole)
 
 
 def test_the_documented_examples_run(tmp_path):

@@ -335,6 +335,29 @@ class Index:
         return (indices[0], distances[0]) if one else (indices, distances)
 
 
+def _grouped_data_set(path, strict, loose):
+    """(values, bad, names, loading settings, rule) of a data set to group."""
+    if strict and loose:
+        raise ValueError("strict and loose exclude each other")
+    values, bad, names, manifest = read_data_set(path)
+    if manifest is None:
+        raise ValueError(f"{os.fsdecode(path)!r} has no manifest: groups are of a data set that "
+                         "vexlor-batch -o made")
+    background = manifest.get("background", "none")
+    settings = (int(manifest.get("blur", 0)), float(manifest.get("red", 1)),
+                float(manifest.get("green", 1)), float(manifest.get("blue", 1)),
+                "" if background == "none" else background, int(manifest.get("svg-size", 0)))
+    return values, bad, names, settings, "strict" if strict else "loose" if loose else "default"
+
+
+def _warn_of_unsigned(reasons, stacklevel):
+    failed = [r for r in reasons if r]
+    if failed:
+        warnings.warn(f"{len(failed)} of {len(reasons)} icons could not be measured again for the "
+                      f"signature, and each is a group of its own: {'; '.join(failed[:3])}"
+                      f"{'; ...' if len(failed) > 3 else ''}", RuntimeWarning, stacklevel=stacklevel + 1)
+
+
 def groups(path, *, strict=False, loose=False, jobs=0):
     """The groups of the same artwork in a data set that vexlor-batch -o made,
     as vexlor-groups finds them: an (N,) int64 array, row i the group of line
@@ -343,22 +366,7 @@ def groups(path, *, strict=False, loose=False, jobs=0):
     signature; one that cannot be is a group of its own, with a single
     RuntimeWarning naming the icons. Raises ValueError for a results file
     without a manifest."""
-    if strict and loose:
-        raise ValueError("strict and loose exclude each other")
-    jobs = _jobs(jobs)
-    values, bad, names, manifest = read_data_set(path)
-    if manifest is None:
-        raise ValueError(f"{os.fsdecode(path)!r} has no manifest: groups are of a data set that "
-                         "vexlor-batch -o made")
-    background = manifest.get("background", "none")
-    grouped, reasons = _vexlor.group_data_set(
-        values, names, int(manifest.get("blur", 0)), float(manifest.get("red", 1)),
-        float(manifest.get("green", 1)), float(manifest.get("blue", 1)),
-        "" if background == "none" else background, int(manifest.get("svg-size", 0)),
-        "strict" if strict else "loose" if loose else "default", jobs)
-    failed = [r for r in reasons if r]
-    if failed:
-        warnings.warn(f"{len(failed)} of {len(reasons)} icons could not be measured again for the "
-                      f"signature, and each is a group of its own: {'; '.join(failed[:3])}"
-                      f"{'; ...' if len(failed) > 3 else ''}", RuntimeWarning, stacklevel=2)
+    values, _, names, settings, rule = _grouped_data_set(path, strict, loose)
+    grouped, reasons = _vexlor.group_data_set(values, names, *settings, rule, _jobs(jobs))
+    _warn_of_unsigned(reasons, stacklevel=2)
     return grouped

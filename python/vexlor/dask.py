@@ -20,12 +20,18 @@ Rows are numbered across the shards in order, and each query's answers are
 the k nearest of all the shards' answers, equal distances in row order: what
 one index over the whole data set answers when each shard's index finds its
 own nearest.
+
+The groups of a data set (vexlor.groups) are found the same way, each shard
+indexed and each icon's signature measured on a worker:
+
+    grouped = vexlor.dask.groups(client, "icons.txt")
 """
 import os
 
 import numpy as np
 
 import vexlor
+from vexlor import _vexlor
 
 
 def _describe_chunk(paths, jobs, tiny, blur, red, green, blue, background, svg_size):
@@ -113,3 +119,39 @@ class ShardedIndex:
         rows = np.take_along_axis(rows, order, axis=1)[:, :kept]
         distances = np.take_along_axis(distances, order, axis=1)[:, :kept]
         return (rows[0], distances[0]) if one else (rows, distances)
+
+
+def _signatures(names, bad, settings, jobs):
+    return _vexlor.icon_signatures(names, bad, *settings, jobs)
+
+
+def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
+    """vexlor.groups(path) across the workers of `client`: the data set's
+    rows cut into `shards` parts in order (default: one for each worker),
+    each part indexed on a worker (ShardedIndex) and its icons' signatures
+    measured there; each row's nearest are those of all the shards. The
+    groups are vexlor.groups's wherever the shards' indexes find the true
+    nearest, as they do on small shards. Every worker must see the icons at
+    the same paths."""
+    values, bad, names, settings, rule = vexlor._grouped_data_set(path, strict, loose)
+    n = len(values)
+    if n == 0:
+        return np.zeros(0, dtype=np.int64)
+    if shards is None:
+        shards = max(1, len(client.scheduler_info()["workers"]))
+    shards = max(1, min(int(shards), n))
+    bounds = [n * i // shards for i in range(shards + 1)]
+    parts = list(zip(bounds[:-1], bounds[1:]))
+    signing = [client.submit(_signatures, names[a:b], bad[a:b], settings, jobs, pure=False)
+               for a, b in parts]
+    index = ShardedIndex(client, [values[a:b] for a, b in parts], jobs=jobs)
+    k = _vexlor.GROUP_NEIGHBOURS + 1  # a row is its own nearest
+    found = [index.nearest(values[a:b], k, jobs=jobs) for a, b in parts]
+    rows = np.concatenate([r for r, _ in found])
+    distances = np.concatenate([d for _, d in found])
+    signed = client.gather(signing)
+    signatures = np.concatenate([s for s, _, _ in signed])
+    has = np.concatenate([h for _, h, _ in signed])
+    reasons = [r for _, _, part in signed for r in part]
+    vexlor._warn_of_unsigned(reasons, stacklevel=2)
+    return _vexlor.group_neighbours(values, signatures, has, rows, distances, rule, jobs)
