@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 
@@ -310,6 +311,31 @@ TEST_F(SvgTest, AThreadHeldForItsSvgsIsLetGoAtTheFirstOtherIcon) {
   EXPECT_EQ(processors(), 1) << "held to its renderer's processor between SVGs";
   ASSERT_TRUE(vexlor::DescribeFile(TestDataPath("calculator.png"), {}, &out).ok());
   EXPECT_EQ(processors(), CPU_COUNT(&all));
+}
+
+TEST_F(SvgTest, TheRendererHoldsItsTwoSocketsAndNothingElseOfVexlors) {
+  WriteFile(Path("a.svg"), kSvgHead + " width='16' height='16'><rect width='8' height='8'/></svg>");
+  std::optional<vexlor::Descriptors> out;
+  ASSERT_TRUE(vexlor::DescribeFile(Path("a.svg"), {}, &out).ok());
+  std::vector<std::string> held;  // the renderer's open files, in descriptor order
+  for (const auto& process : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(process.path() / "stat");
+    std::string pid, name, state;
+    long parent = 0;
+    if (!(stat >> pid >> name >> state >> parent) || parent != ::getpid() ||
+        name != "(vexlor-svg-rend)")
+      continue;
+    std::map<int, std::string> files;
+    for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd"))
+      files[std::stoi(fd.path().filename())] = std::filesystem::read_symlink(fd.path()).string();
+    for (const auto& [fd, file] : files) held.push_back(file.substr(0, file.find(':')));
+  }
+  // Requests in, replies out, librsvg's warnings nowhere; the rest is the
+  // renderer's own (its poll of the requests holds no descriptor).
+  ASSERT_GE(held.size(), 3u);
+  EXPECT_EQ(held[0], "socket");
+  EXPECT_EQ(held[1], "socket");
+  EXPECT_EQ(held[2], "/dev/null");
 }
 
 }  // namespace

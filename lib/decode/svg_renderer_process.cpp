@@ -256,6 +256,9 @@ class RendererProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, requests[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, replies[1], STDOUT_FILENO);
+    // librsvg's warnings are not vexlor's messages; the reasons come back in
+    // the replies.
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // The signals that end a run are held from the first instruction on.
