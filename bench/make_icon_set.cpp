@@ -1,7 +1,7 @@
 // Makes a set of varied icons for the benchmarks from the shipped test icons:
 // shifted, cropped, rescaled and recoloured copies, mostly PNG with some JPEG,
 // and prints their paths, one per line.
-// Usage: vexlor_make_icons SOURCE_DIR OUT_DIR COUNT
+// Usage: vexlor_make_icons SOURCE_DIR OUT_DIR COUNT [SEED]
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +15,8 @@
 #include <opencv2/imgproc.hpp>
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s SOURCE_DIR OUT_DIR COUNT\n", argv[0]);
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: %s SOURCE_DIR OUT_DIR COUNT [SEED]\n", argv[0]);
     return 1;
   }
   std::vector<cv::Mat> sources;
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   }
   std::filesystem::create_directories(argv[2]);
   const int count = std::atoi(argv[3]);
-  std::mt19937 random(20261207);
+  std::mt19937 random(argc == 5 ? static_cast<unsigned>(std::atol(argv[4])) : 20261207u);
   for (int i = 0; i < count; ++i) {
     const cv::Mat& source = sources[random() % sources.size()];
     // A random crop of 70..100 % of each side, scaled to one of the sizes
