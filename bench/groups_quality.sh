@@ -8,7 +8,9 @@
 # of the root distance on pair decisions, over all same-artwork pairs and
 # over copies only, beside vexlor-groups at its three settings
 # (bench/groups_score.py). oxygen and Tango are the themes its settings were
-# chosen on; Adwaita and Yaru are held out.
+# chosen on; Adwaita and Yaru are held out. Last, a set of many varied copies
+# of three pictures (bench/groups_many_copies.py), each of which must stay
+# one group.
 #
 #   bash bench/groups_quality.sh [MAX_ARTWORKS] [THEME...]
 set -euo pipefail
@@ -23,9 +25,13 @@ bash scripts/build.sh build > /dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for theme in "${themes[@]}"; do
+for theme in "${themes[@]}" many-copies; do
   mkdir -p "$work/$theme"
-  /usr/bin/python3 bench/groups_truth.py "/usr/share/icons/$theme" "$work/$theme" "$most"
+  if [ "$theme" = many-copies ]; then
+    /usr/bin/python3 bench/groups_many_copies.py "$work/$theme"
+  else
+    /usr/bin/python3 bench/groups_truth.py "/usr/share/icons/$theme" "$work/$theme" "$most"
+  fi
   build/vexlor-batch -q --background white -o "$work/$theme/data" "$work/$theme/list"
   for rule in default strict loose; do
     option=--$rule

@@ -2,6 +2,7 @@
 // people make them join their original, a look-alike of another series does
 // not, and the output keeps DATA's lines.
 
+#include <bit>
 #include <cmath>
 #include <numbers>
 #include <sstream>
@@ -10,7 +11,9 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "search/groups.h"
 #include "tests/test_support.h"
+#include "vexlor/vexlor.h"
 
 namespace {
 
@@ -113,6 +116,49 @@ TEST(IconSignature, CosinesAreFarFromRoundingBoundaries) {
       const double scaled = std::cos((2 * x + 1) * u * std::numbers::pi / 62) * 65536;
       EXPECT_GT(std::fabs(scaled - std::floor(scaled) - 0.5), 1e-6) << u << " " << x;
     }
+}
+
+// Chains of more than kGroupNeighbours + 1 records: cut where they join
+// distinct pictures, kept whole where one picture is copied many times.
+TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
+  std::optional<Descriptors> record;
+  ASSERT_TRUE(DescribeFile(TestDataPath("calculator.png"), {}, &record).ok());
+  std::vector<double> values;  // in results-file order
+  for (const auto* part : {&record->recDesc(), &record->groupDesc(), &record->recWeights(), &record->groupRanges()})
+    values.insert(values.end(), part->begin(), part->end());
+  const auto groupsOf = [&](std::size_t n, const std::vector<std::uint64_t>& signature,
+                            const std::function<double(std::size_t, std::size_t)>& distance) {
+    DescriptorTable table(RecordForm::kDouble);
+    for (std::size_t i = 0; i < n; ++i) table.Add(values.data());
+    std::vector<std::optional<std::uint64_t>> signatures(signature.begin(), signature.end());
+    return GroupRows(table, signatures, [&](std::size_t row) {
+      std::vector<Neighbour> near;
+      for (std::size_t other = 0; other < n; ++other)
+        if (other != row && distance(row, other) < 100) near.push_back({other, distance(row, other)});
+      std::stable_sort(near.begin(), near.end(), [](auto& a, auto& b) { return a.distance < b.distance; });
+      near.resize(std::min(near.size(), kGroupNeighbours));
+      return near;
+    }, kDefaultGroups, 2);
+  };
+  // Two pictures of 8 records, their signatures 5 bits apart, joined by one
+  // link of score 6 + 2 x 5 = 16.
+  const std::uint64_t a = 0x0123456789abcdef, b = a ^ 0x1f;
+  std::vector<std::uint64_t> two(16, a);
+  std::fill(two.begin() + 8, two.end(), b);
+  const std::vector<std::size_t> cut = groupsOf(16, two, [](std::size_t i, std::size_t j) {
+    if (i / 8 == j / 8) return 1.0;
+    return (i == 7 && j == 8) || (i == 8 && j == 7) ? 6.0 : 100.0;
+  });
+  EXPECT_EQ(cut, (std::vector<std::size_t>{1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2}));
+  // One picture in 30 copies whose signatures differ by a bit or two, near
+  // each other only along a line: at every lower level it falls apart, into
+  // pieces of one picture.
+  std::vector<std::uint64_t> copies(30);
+  for (std::size_t i = 0; i < copies.size(); ++i) copies[i] = a ^ (std::uint64_t{1} << (i % 3));
+  const std::vector<std::size_t> kept = groupsOf(30, copies, [](std::size_t i, std::size_t j) {
+    return 1.0 + 2.0 * static_cast<double>(i > j ? i - j : j - i);
+  });
+  EXPECT_EQ(kept, std::vector<std::size_t>(30, 1));
 }
 
 }  // namespace

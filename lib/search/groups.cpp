@@ -1,5 +1,6 @@
 #include "search/groups.h"
 
+#include <algorithm>
 #include <numeric>
 
 #include "descriptors/icon_signature.h"
@@ -19,11 +20,96 @@ class DisjointSets {
   void Join(std::size_t a, std::size_t b) {
     a = Find(a);
     b = Find(b);
-    if (a != b) parent_[std::max(a, b)] = std::min(a, b);  // the earlier row leads
+    if (a != b) parent_[std::max(a, b)] = std::min(a, b);  // the earlier one leads
   }
 
  private:
   std::vector<std::size_t> parent_;
+};
+
+struct Link {
+  std::size_t a, b;  // rows
+  double score;
+};
+
+// The members of each set of `sets` over `n` items, in the order of their
+// first item, each in item order.
+std::vector<std::vector<std::size_t>> SetsOf(DisjointSets& sets, std::size_t n) {
+  std::vector<std::vector<std::size_t>> out;
+  std::vector<std::size_t> placeOf(n, 0);  // leader -> place in `out` + 1
+  for (std::size_t i = 0; i < n; ++i) {
+    std::size_t& place = placeOf[sets.Find(i)];
+    if (place == 0) {
+      out.emplace_back();
+      place = out.size();
+    }
+    out[place - 1].push_back(i);
+  }
+  return out;
+}
+
+// Each bit as most of `rows` have it in their signatures.
+std::uint64_t MajoritySignature(const std::vector<std::size_t>& rows,
+                                const std::vector<std::optional<std::uint64_t>>& signatures) {
+  int ones[64] = {};
+  for (const std::size_t row : rows)
+    for (int bit = 0; bit < 64; ++bit) ones[bit] += static_cast<int>((*signatures[row] >> bit) & 1);
+  std::uint64_t majority = 0;
+  for (int bit = 0; bit < 64; ++bit)
+    if (2 * static_cast<std::size_t>(ones[bit]) > rows.size()) majority |= std::uint64_t{1} << bit;
+  return majority;
+}
+
+// Cuts a chain (`rows`, in row order, joined by `links` at or below
+// `level`) as groups.h says, and gives each group it ends as to `found`.
+class ChainCutter {
+ public:
+  ChainCutter(const std::vector<std::optional<std::uint64_t>>& signatures, const GroupingRule& rule,
+              std::size_t rows)
+      : signatures_(signatures), rule_(rule), localOf_(rows, 0) {}
+
+  template <typename Found>
+  void Cut(const std::vector<std::size_t>& rows, const std::vector<Link>& links, double level,
+           Found found) {
+    if (rows.size() <= kGroupNeighbours + 1) return found(rows);
+    for (std::size_t i = 0; i < rows.size(); ++i) localOf_[rows[i]] = i;
+    for (double cut = level - 1; cut >= kLowestCut; cut -= 1) {
+      DisjointSets parts(rows.size());
+      for (const Link& link : links)
+        if (link.score <= cut) parts.Join(localOf_[link.a], localOf_[link.b]);
+      std::vector<std::vector<std::size_t>> pieces = SetsOf(parts, rows.size());
+      if (pieces.size() < 2) continue;
+      std::vector<std::uint64_t> pictures;
+      for (std::vector<std::size_t>& piece : pieces) {
+        for (std::size_t& i : piece) i = rows[i];
+        pictures.push_back(MajoritySignature(piece, signatures_));
+      }
+      DisjointSets alike(pieces.size());
+      for (std::size_t i = 0; i < pieces.size(); ++i)
+        for (std::size_t j = i + 1; j < pieces.size(); ++j)
+          if (SignatureDistance(pictures[i], pictures[j]) < rule_.distinct_bits) alike.Join(i, j);
+      const std::vector<std::vector<std::size_t>> kinds = SetsOf(alike, pieces.size());
+      if (kinds.size() < 2) continue;
+      for (const std::vector<std::size_t>& kind : kinds) {
+        std::vector<std::size_t> part;
+        for (const std::size_t piece : kind) part.insert(part.end(), pieces[piece].begin(), pieces[piece].end());
+        std::sort(part.begin(), part.end());
+        std::vector<Link> inside;
+        const auto in = [&](std::size_t row) { return std::binary_search(part.begin(), part.end(), row); };
+        if (part.size() > kGroupNeighbours + 1)
+          for (const Link& link : links)
+            if (link.score <= cut && in(link.a) && in(link.b)) inside.push_back(link);
+        Cut(part, inside, cut, found);
+      }
+      return;
+    }
+    found(rows);
+  }
+
+ private:
+  const std::vector<std::optional<std::uint64_t>>& signatures_;
+  const GroupingRule& rule_;
+  std::vector<std::size_t> localOf_;  // row -> place in the chain being cut
 };
 
 }  // namespace
@@ -33,7 +119,7 @@ std::vector<std::size_t> GroupRows(const DescriptorTable& data,
                                    const std::function<std::vector<Neighbour>(std::size_t)>& nearest,
                                    const GroupingRule& rule, unsigned jobs) {
   const std::size_t n = data.size();
-  std::vector<std::vector<std::size_t>> links(n);
+  std::vector<std::vector<Link>> linksOf(n);
   ParallelFor(n, jobs, [&](std::size_t row) {
     if (data.bad(row) || !signatures[row]) return;
     for (const Neighbour& other : nearest(row)) {
@@ -41,18 +127,40 @@ std::vector<std::size_t> GroupRows(const DescriptorTable& data,
       const double score =
           other.distance +
           rule.signature_weight * SignatureDistance(*signatures[row], *signatures[other.row]);
-      if (score <= rule.most) links[row].push_back(other.row);
+      if (score <= rule.most) linksOf[row].push_back({row, other.row, score});
     }
   });
-  DisjointSets sets(n);
-  for (std::size_t row = 0; row < n; ++row)
-    for (const std::size_t other : links[row]) sets.Join(row, other);
-  std::vector<std::size_t> group(n, 0), numberOfLeader(n, 0);
+  DisjointSets chains(n);
+  for (const std::vector<Link>& links : linksOf)
+    for (const Link& link : links) chains.Join(link.a, link.b);
+  // Each chain's rows and links, in the order of their first row.
+  std::vector<std::vector<std::size_t>> rowsOf = SetsOf(chains, n);
+  std::vector<std::size_t> chainOf(n);
+  for (std::size_t c = 0; c < rowsOf.size(); ++c)
+    for (const std::size_t row : rowsOf[c]) chainOf[row] = c;
+  std::vector<std::vector<Link>> chainLinks(rowsOf.size());
+  for (std::vector<Link>& links : linksOf)
+    for (const Link& link : links)
+      if (rowsOf[chainOf[link.a]].size() > kGroupNeighbours + 1) chainLinks[chainOf[link.a]].push_back(link);
+
+  std::vector<std::size_t> group(n, 0);
   std::size_t groups = 0;
+  ChainCutter cutter(signatures, rule, n);
+  for (std::size_t c = 0; c < rowsOf.size(); ++c)
+    cutter.Cut(rowsOf[c], chainLinks[c], rule.most, [&](const std::vector<std::size_t>& rows) {
+      ++groups;
+      for (const std::size_t row : rows) group[row] = groups;
+    });
+  // Numbered in the order of their first row; "Bad Icon" rows are 0.
+  std::vector<std::size_t> numberOf(groups + 1, 0);
+  std::size_t numbered = 0;
   for (std::size_t row = 0; row < n; ++row) {
-    if (data.bad(row)) continue;
-    std::size_t& number = numberOfLeader[sets.Find(row)];
-    if (number == 0) number = ++groups;
+    if (data.bad(row)) {
+      group[row] = 0;
+      continue;
+    }
+    std::size_t& number = numberOf[group[row]];
+    if (number == 0) number = ++numbered;
     group[row] = number;
   }
   return group;

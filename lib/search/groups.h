@@ -17,20 +17,32 @@ namespace vexlor {
 //
 //   root distance + signature_weight x signature distance <= most
 //
-// (the signature distance: differing bits of descriptors/icon_signature.h);
-// groups are the records linked to each other directly or through others.
-// The root distance alone puts icons of one series (an emblem apart) nearer
-// than a resized copy to its original; the signature tells most of them
-// apart, and the two err on different pairs. Chosen on the oxygen and
-// Tango themes with bench/groups_quality.sh (w, most): strict (3, 12) for
-// precision, the default (2, 12), loose (1.5, 14) for recall.
+// (the signature distance: differing bits of descriptors/icon_signature.h),
+// and records linked to each other directly or through others make one
+// chain. The root distance alone puts icons of one series (an emblem apart)
+// nearer than a resized copy to its original; the signature tells most of
+// them apart, and the two err on different pairs.
+//
+// A chain of more than kGroupNeighbours + 1 records (more than can all be
+// each other's nearest) may be several pictures joined by their weakest
+// links, or one picture copied many times. It is cut at the highest lower
+// level (most - 1, most - 2, ... down to kLowestCut) where it falls into
+// parts whose pictures differ: each part's majority signature (each bit as
+// most of its records have it) at least `distinct_bits` from the others'.
+// Parts less distinct are kept together, so that a picture copied at many
+// sizes and qualities, whose signatures barely differ, stays one group;
+// each part is looked at again in the same way. Chosen on the oxygen and
+// Tango themes with bench/groups_quality.sh: strict (2, 14, 3), the
+// default (2, 18, 4), loose (1.5, 20, 6).
 struct GroupingRule {
   double signature_weight = 2;
-  double most = 12;
+  double most = 18;
+  int distinct_bits = 4;
 };
-inline constexpr GroupingRule kStrictGroups{3, 12};
-inline constexpr GroupingRule kDefaultGroups{2, 12};
-inline constexpr GroupingRule kLooseGroups{1.5, 14};
+inline constexpr GroupingRule kStrictGroups{2, 14, 3};
+inline constexpr GroupingRule kDefaultGroups{2, 18, 4};
+inline constexpr GroupingRule kLooseGroups{1.5, 20, 6};
+inline constexpr double kLowestCut = 4;
 inline constexpr std::size_t kGroupNeighbours = 10;
 
 // The group of every row of `data` (prepared for kRoot): numbers from 1 in
@@ -38,7 +50,7 @@ inline constexpr std::size_t kGroupNeighbours = 10;
 // gives a good row's nearest rows (itself among them or not), nearest first;
 // `signatures[row]` is its icon's signature, or none when its icon could not
 // be loaded again (it is then linked to nothing). Calls `nearest` for every
-// good row on `jobs` threads.
+// good row on `jobs` threads; the same groups whatever `jobs` is.
 std::vector<std::size_t> GroupRows(const DescriptorTable& data,
                                    const std::vector<std::optional<std::uint64_t>>& signatures,
                                    const std::function<std::vector<Neighbour>(std::size_t)>& nearest,
