@@ -159,6 +159,27 @@ TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
     return 1.0 + 2.0 * static_cast<double>(i > j ? i - j : j - i);
   });
   EXPECT_EQ(kept, std::vector<std::size_t>(30, 1));
+
+  // A chain that falls into more pieces than are compared pair by pair
+  // (2,100 pairs of records in each of two halves, whose pictures differ by
+  // a bit from pair to pair and by five between the halves): cut into its
+  // two halves all the same, and in no time.
+  const std::size_t pairs = 4200, n = 2 * pairs;
+  std::vector<std::optional<std::uint64_t>> line(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t pair = i / 2, gray = pair ^ (pair >> 1);
+    line[i] = a ^ (gray << 16) ^ (pair >= pairs / 2 ? 0xf : 0);
+  }
+  DescriptorTable table(RecordForm::kDouble);
+  for (std::size_t i = 0; i < n; ++i) table.Add(values.data());
+  const std::vector<std::size_t> halves = GroupRows(table, line, [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    if (row % 2 == 1 && row + 1 < n) near.push_back({row + 1, 5});
+    near.insert(near.begin(), {row ^ 1, 1});
+    return near;
+  }, kDefaultGroups, 2);
+  EXPECT_EQ(std::count(halves.begin(), halves.begin() + pairs, 1), static_cast<long>(pairs));
+  EXPECT_EQ(std::count(halves.begin() + pairs, halves.end(), 2), static_cast<long>(pairs));
 }
 
 }  // namespace

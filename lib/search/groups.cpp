@@ -66,7 +66,7 @@ class ChainCutter {
  public:
   ChainCutter(const std::vector<std::optional<std::uint64_t>>& signatures, const GroupingRule& rule,
               std::size_t rows)
-      : signatures_(signatures), rule_(rule), localOf_(rows, 0) {}
+      : signatures_(signatures), rule_(rule), pieceOf_(rows, 0), localOf_(rows, 0) {}
 
   template <typename Found>
   void Cut(const std::vector<std::size_t>& rows, const std::vector<Link>& links, double level,
@@ -85,9 +85,7 @@ class ChainCutter {
         pictures.push_back(MajoritySignature(piece, signatures_));
       }
       DisjointSets alike(pieces.size());
-      for (std::size_t i = 0; i < pieces.size(); ++i)
-        for (std::size_t j = i + 1; j < pieces.size(); ++j)
-          if (SignatureDistance(pictures[i], pictures[j]) < rule_.distinct_bits) alike.Join(i, j);
+      JoinAlike(pictures, pieces, links, cut, &alike);
       const std::vector<std::vector<std::size_t>> kinds = SetsOf(alike, pieces.size());
       if (kinds.size() < 2) continue;
       for (const std::vector<std::size_t>& kind : kinds) {
@@ -107,8 +105,45 @@ class ChainCutter {
   }
 
  private:
+  // Joins the pieces whose pictures are less than distinct_bits apart:
+  // every pair of distinct pictures, or, among more than kComparedPictures
+  // of them (every pair would cost their square), the pieces that a link
+  // above `cut` joins; pieces of one picture always.
+  void JoinAlike(const std::vector<std::uint64_t>& pictures,
+                 const std::vector<std::vector<std::size_t>>& pieces, const std::vector<Link>& links,
+                 double cut, DisjointSets* alike) {
+    std::vector<std::size_t> byPicture(pictures.size());
+    std::iota(byPicture.begin(), byPicture.end(), 0);
+    std::stable_sort(byPicture.begin(), byPicture.end(),
+                     [&](std::size_t i, std::size_t j) { return pictures[i] < pictures[j]; });
+    std::vector<std::size_t> distinct;  // the first piece of each picture
+    for (std::size_t k = 0; k < byPicture.size(); ++k) {
+      if (k > 0 && pictures[byPicture[k]] == pictures[byPicture[k - 1]])
+        alike->Join(byPicture[k], byPicture[k - 1]);
+      else
+        distinct.push_back(byPicture[k]);
+    }
+    const auto near = [&](std::size_t i, std::size_t j) {
+      return SignatureDistance(pictures[i], pictures[j]) < rule_.distinct_bits;
+    };
+    if (distinct.size() <= kComparedPictures) {
+      for (std::size_t i = 0; i < distinct.size(); ++i)
+        for (std::size_t j = i + 1; j < distinct.size(); ++j)
+          if (near(distinct[i], distinct[j])) alike->Join(distinct[i], distinct[j]);
+      return;
+    }
+    for (std::size_t p = 0; p < pieces.size(); ++p)
+      for (const std::size_t row : pieces[p]) pieceOf_[row] = p;
+    for (const Link& link : links) {
+      const std::size_t i = pieceOf_[link.a], j = pieceOf_[link.b];
+      if (link.score > cut && i != j && near(i, j)) alike->Join(i, j);
+    }
+  }
+
+  static constexpr std::size_t kComparedPictures = 2048;
   const std::vector<std::optional<std::uint64_t>>& signatures_;
   const GroupingRule& rule_;
+  std::vector<std::size_t> pieceOf_;  // row -> its piece of the chain being cut
   std::vector<std::size_t> localOf_;  // row -> place in the chain being cut
 };
 
