@@ -31,7 +31,9 @@ namespace vexlor {
 // most of its records have it) at least `distinct_bits` from the others'.
 // Parts less distinct are kept together, so that a picture copied at many
 // sizes and qualities, whose signatures barely differ, stays one group;
-// each part is looked at again in the same way. Chosen on the oxygen and
+// each part is looked at again in the same way. (A cut into more than 2,048
+// distinct pictures weighs only the parts its cut links join: every pair
+// would cost their square.) Chosen on the oxygen and
 // Tango themes with bench/groups_quality.sh: strict (2, 14, 3), the
 // default (2, 18, 4), loose (1.5, 20, 6).
 struct GroupingRule {
