@@ -8,9 +8,10 @@
 #     vexlor-batch -j 1 over ICONS (default 3000) SVGs, against the floor:
 #     librsvg and cairo alone rendering the same SVGs on one thread
 #     (build/bench/vexlor_svg_render_floor) plus vexlor-batch -j 1 measuring
-#     their rsvg-convert PNGs; medians of five rounds in which the commands
-#     take turns. (2) one vexlor run per icon over LOOP_ICONS (default 100)
-#     SVGs against plain PNG icons of the themes (medians of three). Every
+#     their rsvg-convert PNGs; medians of six rounds in which the commands
+#     take turns, each round's on one processor (bench/cpu_rounds.py).
+#     (2) one vexlor run per icon over LOOP_ICONS (default 100) SVGs
+#     against plain PNG icons of the themes (medians of three). Every
 #     SVG's record is also checked against its PNG's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,7 +49,7 @@ work = sys.argv[1]
 batch = ["build/vexlor-batch", "-q", "-j", "1", "-o", "/dev/null"]
 median = median_cpu_seconds(
     {"svg": batch + [f"{work}/svg-list"], "png": batch + [f"{work}/png-list"],
-     "librsvg": ["build/bench/vexlor_svg_render_floor", f"{work}/svg-list"]}, 5)
+     "librsvg": ["build/bench/vexlor_svg_render_floor", f"{work}/svg-list"]}, 6, one_processor=True)
 svg, png, librsvg = median["svg"], median["png"], median["librsvg"]
 n = sum(1 for _ in open(f"{work}/svg-list"))
 us = lambda t: f"{t / n * 1e6:8.1f} us"

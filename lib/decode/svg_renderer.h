@@ -64,8 +64,13 @@ bool LooksLikeSvg(const std::uint8_t* head, std::size_t size);
 Status RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string& base_path,
                  const SvgSettings& settings, IconPixels* icon);
 
-// Called for each icon that is not an SVG: a thread that rendered SVGs one
-// after another was held to one processor for them, and is let go.
+// While a thread renders an SVG, it and its renderer are held to one
+// processor, and the thread is let go before RenderSvg returns. A thread that
+// is vexlor's own and measures icons one after another (vexlor-batch's) may
+// call KeepSvgHoldsOnThisThread: it is then held from one SVG to the next
+// and let go after 16 in a row, or by EndSvgRun, which the loader calls for
+// each icon that is not an SVG.
+void KeepSvgHoldsOnThisThread();
 void EndSvgRun();
 
 }  // namespace vexlor

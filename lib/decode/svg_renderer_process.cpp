@@ -123,10 +123,13 @@ std::string WhyItEnded(int status) {
 // never run at once, and a wake-up on the same processor costs a fraction of
 // one on another. Free to move, the waiting thread is woken on whichever
 // processor is idle, and on a two-core machine that made up a quarter of an
-// SVG's whole cost. The hold lasts over SVGs that come one after another
-// (taking and giving it back for each cost another 5%), and the thread's own
-// setting comes back after kHeldSvgs of them, so that the scheduler may still
-// spread threads over the processors, and at the first icon of another kind.
+// SVG's whole cost. On a thread of vexlor-batch's (KeepSvgHoldsOnThisThread)
+// the hold lasts over SVGs that come one after another (taking and giving it
+// back for each cost another 5%), and the thread's own setting comes back
+// after kHeldSvgs of them, so that the scheduler may still spread threads
+// over the processors, and at the first icon of another kind. Any other
+// thread is let go before RenderSvg returns: a caller's thread left held
+// would hand its one processor to every thread it starts.
 class ProcessorHold {
  public:
   // The processor held, or -1 when it cannot be.
@@ -142,8 +145,9 @@ class ProcessorHold {
     return held_ ? cpu_ : -1;
   }
   void Rendered() {
-    if (++rendered_ >= kHeldSvgs) Release();
+    if (!kept_ || ++rendered_ >= kHeldSvgs) Release();
   }
+  void Keep() { kept_ = true; }
   void Release() {
     if (held_) ::sched_setaffinity(0, sizeof before_, &before_);
     held_ = false;
@@ -151,6 +155,7 @@ class ProcessorHold {
 
  private:
   static constexpr unsigned kHeldSvgs = 16;
+  bool kept_ = false;  // held from one SVG to the next
   bool held_ = false;
   int cpu_ = -1;
   unsigned rendered_ = 0;
@@ -361,5 +366,7 @@ Status RenderSvg(const std::uint8_t* bytes, std::size_t size, const std::string&
 }
 
 void EndSvgRun() { processorHold.Release(); }
+
+void KeepSvgHoldsOnThisThread() { processorHold.Keep(); }
 
 }  // namespace vexlor

@@ -21,6 +21,7 @@
 #include "batch/progress.h"
 #include "process/exit_codes.h"
 #include "decode/image_signatures.h"
+#include "decode/svg_renderer.h"
 #include "descriptors/measure.h"
 #include "report/output_file.h"
 #include "support/quoted.h"
@@ -212,7 +213,11 @@ int RunBatch(const BatchOptions& options, std::FILE* messages) {
 
   OrderedPipeline<IconLine, IconPath> pipeline;
   pipeline.next = [&] { return inputs.Next(); };
-  pipeline.work = [&](const IconPath& icon) { return MeasureLine(icon, options); };
+  pipeline.work = [&](const IconPath& icon) {
+    // Every thread here is the run's own, measuring icon after icon.
+    KeepSvgHoldsOnThisThread();
+    return MeasureLine(icon, options);
+  };
   pipeline.emit = [&](IconLine&& result) {
     if (result.passed_over) {
       ++passedOver;
