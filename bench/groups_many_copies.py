@@ -14,6 +14,8 @@ import sys
 
 from PIL import Image, ImageEnhance, ImageFilter
 
+from groups_truth import write_truth
+
 PICTURES = ["/usr/share/icons/oxygen/base/128x128/apps/kate.png",
             "/usr/share/icons/oxygen/base/64x64/places/user-home.png",
             "/usr/share/icons/Yaru/256x256/apps/org.gnome.Calculator.png"]
@@ -44,10 +46,7 @@ def main():
                 copy.save(path)
             paths.append(path)
             truth.append(f"{a}\t{a}\tcopy")
-    with open(os.path.join(work, "list"), "w") as f:
-        f.writelines(p + "\n" for p in paths)
-    with open(os.path.join(work, "truth"), "w") as f:
-        f.writelines(t + "\n" for t in truth)
+    write_truth(work, paths, truth)
 
 
 if __name__ == "__main__":

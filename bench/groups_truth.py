@@ -88,6 +88,14 @@ def make_copy(original, kind, out):
                         "-channel", "B", "-evaluate", "multiply", "0.95", "+channel", out], check=True)
 
 
+def write_truth(work, paths, truth):
+    """WORK/list and WORK/truth, a line for each icon."""
+    with open(os.path.join(work, "list"), "w") as f:
+        f.writelines(p + "\n" for p in paths)
+    with open(os.path.join(work, "truth"), "w") as f:
+        f.writelines(t + "\n" for t in truth)
+
+
 def main():
     theme, work = sys.argv[1], sys.argv[2]
     most = int(sys.argv[3]) if len(sys.argv) > 3 else 1500
@@ -118,10 +126,7 @@ def main():
                 truth_lines.append(f"{a}\t{original_number}\t{kind}")
     with ThreadPoolExecutor(os.cpu_count()) as pool:
         list(pool.map(lambda c: make_copy(*c), copies))
-    with open(os.path.join(work, "list"), "w") as f:
-        f.writelines(l + "\n" for l in list_lines)
-    with open(os.path.join(work, "truth"), "w") as f:
-        f.writelines(l + "\n" for l in truth_lines)
+    write_truth(work, list_lines, truth_lines)
 
 
 if __name__ == "__main__":

@@ -266,6 +266,14 @@ class ArrayIndex {
   std::size_t rows_ = 0;
 };
 
+// Reasons as the module shows them, "" kept for the rows without one.
+std::vector<std::string> ShownReasons(const std::vector<std::string>& reasons) {
+  std::vector<std::string> shown;
+  shown.reserve(reasons.size());
+  for (const std::string& why : reasons) shown.push_back(why.empty() ? why : Shown(why));
+  return shown;
+}
+
 GroupingRule RuleNamed(const std::string& rule) {
   return rule == "strict" ? kStrictGroups : rule == "loose" ? kLooseGroups : kDefaultGroups;
 }
@@ -291,49 +299,46 @@ py::tuple SignatureArrays(const std::vector<std::string>& names,
   const auto n = static_cast<py::ssize_t>(names.size());
   py::array_t<std::uint64_t> signatures(n);
   py::array_t<bool> has(n);
-  std::vector<std::string> failures;
   for (py::ssize_t row = 0; row < n; ++row) {
     const auto& signature = signed_.signatures[static_cast<std::size_t>(row)];
     signatures.mutable_data()[row] = signature.value_or(0);
     has.mutable_data()[row] = signature.has_value();
-    const std::string& why = signed_.failures[static_cast<std::size_t>(row)];
-    failures.push_back(why.empty() ? why : Shown(why));
   }
-  return py::make_tuple(signatures, has, failures);
+  return py::make_tuple(signatures, has, ShownReasons(signed_.failures));
 }
 
 // The groups of rows whose nearest were found elsewhere (by shards of the
-// data set): `values` the records, `signatures` and `has` as SignatureArrays
+// data set): `bad` the mask of "Bad Icon" rows, `signatures` and `has` as SignatureArrays
 // gives them, `rows` and `distances` (N, k) each row's nearest, nearest
 // first (-1 where none). Groups as GroupRows numbers them.
 py::array_t<std::int64_t> GroupNeighbourArrays(
-    const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
+    const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
     const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& signatures,
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& has,
     const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& rows,
     const py::array_t<double, py::array::c_style | py::array::forcecast>& distances,
     const std::string& rule, int jobs) {
-  DescriptorTable table;
-  FillTable(values, "values", &table);
-  const auto n = static_cast<py::ssize_t>(table.size());
+  if (bad.ndim() != 1) throw py::value_error("bad must be an (N,) mask of the N rows");
+  const py::ssize_t n = bad.shape(0);
   if (signatures.ndim() != 1 || signatures.shape(0) != n || has.ndim() != 1 || has.shape(0) != n)
     throw py::value_error("signatures and has must be (N,) arrays of the N rows");
   if (rows.ndim() != 2 || rows.shape(0) != n || distances.ndim() != 2 ||
       distances.shape(0) != n || distances.shape(1) != rows.shape(1))
     throw py::value_error("rows and distances must be (N, k) arrays of the N rows");
   const auto k = static_cast<std::size_t>(rows.shape(1));
-  std::vector<std::optional<std::uint64_t>> signed_(table.size());
+  std::vector<std::optional<std::uint64_t>> signed_(static_cast<std::size_t>(n));
   for (py::ssize_t row = 0; row < n; ++row)
     if (has.data()[row]) signed_[static_cast<std::size_t>(row)] = signatures.data()[row];
   const std::int64_t* row0 = rows.data();
   const double* distance0 = distances.data();
-  for (std::size_t i = 0; i < table.size() * k; ++i)
+  for (std::size_t i = 0; i < signed_.size() * k; ++i)
     if (row0[i] >= n) throw py::value_error("rows name a row past the N rows");
   std::vector<std::size_t> groups;
   {
     py::gil_scoped_release unlocked;
+    const bool* isBad = bad.data();
     groups = GroupRows(
-        table, signed_,
+        signed_.size(), [&](std::size_t row) { return isBad[row]; }, signed_,
         [&](std::size_t row) {
           std::vector<Neighbour> found;
           for (std::size_t j = 0; j < k; ++j)
@@ -373,12 +378,9 @@ py::tuple GroupDataSet(const py::array_t<double, py::array::c_style | py::array:
         index.get(), rule, threads);
   }
   const std::vector<std::size_t>& groups = grouped.groups;
-  std::vector<std::string> failures;
-  failures.reserve(grouped.failures.size());
-  for (const std::string& why : grouped.failures) failures.push_back(why.empty() ? why : Shown(why));
   py::array_t<std::int64_t> out(static_cast<py::ssize_t>(groups.size()));
   std::copy(groups.begin(), groups.end(), out.mutable_data());
-  return py::make_tuple(out, failures);
+  return py::make_tuple(out, ShownReasons(grouped.failures));
 }
 
 // Measures every path on `jobs` threads, the GIL released; row i of the

@@ -13,7 +13,6 @@
 
 #include "search/groups.h"
 #include "tests/test_support.h"
-#include "vexlor/vexlor.h"
 
 namespace {
 
@@ -121,17 +120,11 @@ TEST(IconSignature, CosinesAreFarFromRoundingBoundaries) {
 // Chains of more than kGroupNeighbours + 1 records: cut where they join
 // distinct pictures, kept whole where one picture is copied many times.
 TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
-  std::optional<Descriptors> record;
-  ASSERT_TRUE(DescribeFile(TestDataPath("calculator.png"), {}, &record).ok());
-  std::vector<double> values;  // in results-file order
-  for (const auto* part : {&record->recDesc(), &record->groupDesc(), &record->recWeights(), &record->groupRanges()})
-    values.insert(values.end(), part->begin(), part->end());
+  const auto none = [](std::size_t) { return false; };  // no "Bad Icon" rows
   const auto groupsOf = [&](std::size_t n, const std::vector<std::uint64_t>& signature,
                             const std::function<double(std::size_t, std::size_t)>& distance) {
-    DescriptorTable table(RecordForm::kDouble);
-    for (std::size_t i = 0; i < n; ++i) table.Add(values.data());
     std::vector<std::optional<std::uint64_t>> signatures(signature.begin(), signature.end());
-    return GroupRows(table, signatures, [&](std::size_t row) {
+    return GroupRows(n, none, signatures, [&](std::size_t row) {
       std::vector<Neighbour> near;
       for (std::size_t other = 0; other < n; ++other)
         if (other != row && distance(row, other) < 100) near.push_back({other, distance(row, other)});
@@ -170,9 +163,7 @@ TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
     const std::uint64_t pair = i / 2, gray = pair ^ (pair >> 1);
     line[i] = a ^ (gray << 16) ^ (pair >= pairs / 2 ? 0xf : 0);
   }
-  DescriptorTable table(RecordForm::kDouble);
-  for (std::size_t i = 0; i < n; ++i) table.Add(values.data());
-  const std::vector<std::size_t> halves = GroupRows(table, line, [&](std::size_t row) {
+  const std::vector<std::size_t> halves = GroupRows(n, none, line, [&](std::size_t row) {
     std::vector<Neighbour> near;
     if (row % 2 == 1 && row + 1 < n) near.push_back({row + 1, 5});
     near.insert(near.begin(), {row ^ 1, 1});

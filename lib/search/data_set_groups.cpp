@@ -24,7 +24,6 @@ IconSignatures SignaturesOfIcons(std::size_t rows, const std::function<bool(std:
     else
       out.failures[row] = status.message();
   });
-  for (const std::string& why : out.failures) out.failed += why.empty() ? 0 : 1;
   return out;
 }
 
@@ -33,14 +32,13 @@ DataSetGroups GroupsOfDataSet(const DescriptorTable& data,
                               const LoadSettings& load, const Distortion& distortion,
                               const RecordIndex* index, const GroupingRule& rule,
                               unsigned jobs) {
-  IconSignatures signed_ = SignaturesOfIcons(
-      data.size(), [&](std::size_t row) { return data.bad(row); }, icon_of, load, distortion, jobs);
+  const auto bad = [&](std::size_t row) { return data.bad(row); };
+  IconSignatures signed_ = SignaturesOfIcons(data.size(), bad, icon_of, load, distortion, jobs);
   DataSetGroups out;
   out.failures = std::move(signed_.failures);
-  out.failed = signed_.failed;
   const std::size_t k = kGroupNeighbours + 1;  // a row is its own nearest
   out.groups = GroupRows(
-      data, signed_.signatures,
+      data.size(), bad, signed_.signatures,
       [&](std::size_t row) {
         return index != nullptr ? index->Nearest(data, row, k) : Nearest(data, data, row, k, Metric::kRoot);
       },

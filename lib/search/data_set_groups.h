@@ -17,13 +17,11 @@ namespace vexlor {
 struct DataSetGroups {
   std::vector<std::size_t> groups;    // as GroupRows numbers them
   std::vector<std::string> failures;  // a row's reason its icon could not be loaded again, or ""
-  std::size_t failed = 0;             // rows with a reason
 };
 
 struct IconSignatures {
   std::vector<std::optional<std::uint64_t>> signatures;  // none for a bad row or a failed icon
   std::vector<std::string> failures;  // a row's reason its icon could not be loaded again, or ""
-  std::size_t failed = 0;             // rows with a reason
 };
 
 // The signature (descriptors/icon_signature.h) of each good row's icon,

@@ -149,14 +149,14 @@ class ChainCutter {
 
 }  // namespace
 
-std::vector<std::size_t> GroupRows(const DescriptorTable& data,
+std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(std::size_t)>& bad,
                                    const std::vector<std::optional<std::uint64_t>>& signatures,
                                    const std::function<std::vector<Neighbour>(std::size_t)>& nearest,
                                    const GroupingRule& rule, unsigned jobs) {
-  const std::size_t n = data.size();
+  const std::size_t n = rows;
   std::vector<std::vector<Link>> linksOf(n);
   ParallelFor(n, jobs, [&](std::size_t row) {
-    if (data.bad(row) || !signatures[row]) return;
+    if (bad(row) || !signatures[row]) return;
     for (const Neighbour& other : nearest(row)) {
       if (other.row == row || !signatures[other.row]) continue;
       const double score =
@@ -182,15 +182,15 @@ std::vector<std::size_t> GroupRows(const DescriptorTable& data,
   std::size_t groups = 0;
   ChainCutter cutter(signatures, rule, n);
   for (std::size_t c = 0; c < rowsOf.size(); ++c)
-    cutter.Cut(rowsOf[c], chainLinks[c], rule.most, [&](const std::vector<std::size_t>& rows) {
+    cutter.Cut(rowsOf[c], chainLinks[c], rule.most, [&](const std::vector<std::size_t>& members) {
       ++groups;
-      for (const std::size_t row : rows) group[row] = groups;
+      for (const std::size_t row : members) group[row] = groups;
     });
   // Numbered in the order of their first row; "Bad Icon" rows are 0.
   std::vector<std::size_t> numberOf(groups + 1, 0);
   std::size_t numbered = 0;
   for (std::size_t row = 0; row < n; ++row) {
-    if (data.bad(row)) {
+    if (bad(row)) {
       group[row] = 0;
       continue;
     }

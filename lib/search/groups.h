@@ -47,13 +47,14 @@ inline constexpr GroupingRule kLooseGroups{1.5, 20, 6};
 inline constexpr double kLowestCut = 4;
 inline constexpr std::size_t kGroupNeighbours = 10;
 
-// The group of every row of `data` (prepared for kRoot): numbers from 1 in
-// the order of each group's first row, 0 for a "Bad Icon" row. `nearest(row)`
+// The group of each of `rows` rows: numbers from 1 in the order of each
+// group's first row, 0 for a row that `bad(row)` calls a "Bad Icon" line.
+// `nearest(row)`
 // gives a good row's nearest rows (itself among them or not), nearest first;
 // `signatures[row]` is its icon's signature, or none when its icon could not
 // be loaded again (it is then linked to nothing). Calls `nearest` for every
 // good row on `jobs` threads; the same groups whatever `jobs` is.
-std::vector<std::size_t> GroupRows(const DescriptorTable& data,
+std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(std::size_t)>& bad,
                                    const std::vector<std::optional<std::uint64_t>>& signatures,
                                    const std::function<std::vector<Neighbour>(std::size_t)>& nearest,
                                    const GroupingRule& rule, unsigned jobs);

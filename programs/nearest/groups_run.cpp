@@ -102,11 +102,10 @@ int RunGroups(const GroupsOptions& o, std::FILE* messages) {
   if (Status s = CheckStandardOutput(!groups.empty()); !s.ok()) return fail(s);
   if (!o.html.empty())
     if (Status s = WriteGroupsPage(o, *manifest, names, groups); !s.ok()) return fail(s);
-  if (grouped.failed > 0) {
-    const std::string& first = *std::find_if(grouped.failures.begin(), grouped.failures.end(),
-                                             [](const std::string& why) { return !why.empty(); });
-    return fail(Status::IOError(std::to_string(grouped.failed) +
-                                (grouped.failed == 1 ? " icon" : " icons") +
+  const auto told = [](const std::string& why) { return !why.empty(); };
+  if (const auto failed = std::count_if(grouped.failures.begin(), grouped.failures.end(), told)) {
+    const std::string& first = *std::find_if(grouped.failures.begin(), grouped.failures.end(), told);
+    return fail(Status::IOError(std::to_string(failed) + (failed == 1 ? " icon" : " icons") +
                                 " could not be measured again for the signature, and each is a "
                                 "group of its own; the first: " + first));
   }

@@ -154,4 +154,4 @@ def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
     has = np.concatenate([h for _, h, _ in signed])
     reasons = [r for _, _, part in signed for r in part]
     vexlor._warn_of_unsigned(reasons, stacklevel=2)
-    return _vexlor.group_neighbours(values, signatures, has, rows, distances, rule, jobs)
+    return _vexlor.group_neighbours(bad, signatures, has, rows, distances, rule, jobs)
