@@ -7,9 +7,10 @@
 // distance as the exact k-th counts, as ties may be settled either way).
 // Then the costs that decide when vexlor-nearest uses the index, in exact
 // queries.
-// With LINKS and CANDIDATES, the graph is built with that many links and
+// With LINKS (or LINKS/BUILD_CANDIDATES) and CANDIDATES, the graph is built
+// with that many links (weighing that many candidates for each) and
 // searched with each number of candidates in turn.
-// Usage: vexlor_index_search DATA QUERIES [JOBS [LINKS [CANDIDATES...]]]
+// Usage: vexlor_index_search DATA QUERIES [JOBS [LINKS[/BUILD_CANDIDATES] [CANDIDATES...]]]
 
 #include <sys/resource.h>
 
@@ -75,7 +76,11 @@ int main(int argc, char** argv) {
   const std::string dataPath = argv[1];
   const unsigned jobs = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 0;
   IndexShape shape;
-  if (argc > 4) shape.links = std::strtoul(argv[4], nullptr, 10);
+  if (argc > 4) {
+    char* end = nullptr;
+    shape.links = std::strtoul(argv[4], &end, 10);
+    if (*end == '/') shape.build_candidates = std::strtoul(end + 1, nullptr, 10);
+  }
   std::vector<size_t> candidates;
   for (int i = 5; i < argc; ++i) candidates.push_back(std::strtoul(argv[i], nullptr, 10));
   if (candidates.empty()) candidates.push_back(RecordIndex::kSearchCandidates);
@@ -113,10 +118,30 @@ int main(int argc, char** argv) {
   const double loadCpu = CpuSeconds() - cpu;
   const auto bytes = std::filesystem::file_size(IndexPathOf(dataPath));
 
+  // Exact and index queries in turns, kRounds times, each turn's ratio of
+  // the two; their median is printed: this machine's processors can differ
+  // in speed by half for minutes at a time.
+  constexpr size_t kRounds = 5;
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
   std::vector<std::vector<Neighbour>> exact(queries.size()), found(queries.size());
-  cpu = CpuSeconds();
-  for (size_t q : asked) exact[q] = Nearest(data, queries, q, 5, Metric::kRoot);
-  const double exactCpu = (CpuSeconds() - cpu) / static_cast<double>(asked.size());
+  for (size_t q : asked) found[q] = index->Nearest(queries, q, 5);  // caches warm for the first
+  std::vector<double> exactCpu(kRounds);
+  std::vector<std::vector<double>> indexCpu(candidates.size(), std::vector<double>(kRounds));
+  for (size_t round = 0; round < kRounds; ++round) {
+    const size_t from = asked.size() * round / kRounds, to = asked.size() * (round + 1) / kRounds;
+    cpu = CpuSeconds();
+    for (size_t i = from; i < to; ++i) exact[asked[i]] = Nearest(data, queries, asked[i], 5, Metric::kRoot);
+    exactCpu[round] = (CpuSeconds() - cpu) / static_cast<double>(std::max<size_t>(to - from, 1));
+    for (size_t c = 0; c < candidates.size(); ++c) {
+      index->set_search_candidates(candidates[c]);
+      cpu = CpuSeconds();
+      for (size_t q : asked) found[q] = index->Nearest(queries, q, 5);
+      indexCpu[c][round] = (CpuSeconds() - cpu) / static_cast<double>(asked.size());
+    }
+  }
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
 
@@ -125,25 +150,25 @@ int main(int argc, char** argv) {
   std::printf("index: %zu distinct root vectors\n", index->nodes());
   std::printf("index: %.0f bytes a record (%.0f MB)\n", static_cast<double>(bytes) / static_cast<double>(n),
               static_cast<double>(bytes) / 1e6);
-  std::printf("exact query, one thread: %.0f us CPU\n", exactCpu * 1e6);
-  double indexCpu = 0;
-  for (size_t q : asked) found[q] = index->Nearest(queries, q, 5);  // caches warm for the first
-  for (size_t c : candidates) {
-    index->set_search_candidates(c);
-    cpu = CpuSeconds();
+  std::printf("exact query, one thread: %.0f us CPU (median of %zu rounds)\n", median(exactCpu) * 1e6,
+              kRounds);
+  for (size_t c = 0; c < candidates.size(); ++c) {
+    index->set_search_candidates(candidates[c]);
     for (size_t q : asked) found[q] = index->Nearest(queries, q, 5);
-    indexCpu = (CpuSeconds() - cpu) / static_cast<double>(asked.size());
+    std::vector<double> ratios(kRounds);
+    for (size_t round = 0; round < kRounds; ++round) ratios[round] = exactCpu[round] / indexCpu[c][round];
     double recall1 = 0, recall5 = 0;
     for (size_t q : asked) {
       recall1 += Recall(exact[q], found[q], 1);
       recall5 += Recall(exact[q], found[q], 5);
     }
-    std::printf("index query, %zu links, %zu candidates: %.0f us CPU, %.0fx less; recall @1 %.4f, @5 %.4f\n",
-                shape.links, c, indexCpu * 1e6, exactCpu / indexCpu,
+    std::printf("index query, %zu/%zu links, %zu candidates: %.0f us CPU, %.0fx less; recall @1 %.4f, @5 %.4f\n",
+                shape.links, shape.build_candidates, candidates[c], median(indexCpu[c]) * 1e6, median(ratios),
                 recall1 / static_cast<double>(asked.size()), recall5 / static_cast<double>(asked.size()));
   }
+  const double exactMedian = median(exactCpu);
   std::printf("loading the index costs %.0f exact queries, building it %.0f\n",
-              loadCpu / exactCpu, buildCpu / exactCpu);
+              loadCpu / exactMedian, buildCpu / exactMedian);
   std::printf("peak memory %.0f MB\n", static_cast<double>(usage.ru_maxrss) / 1024);
   return 0;
 }

@@ -450,7 +450,7 @@ std::vector<Neighbour> RecordIndex::Nearest(const DescriptorTable& queries, std:
   if (k == 0 || g.cur_element_count == 0) return {};
   std::uint8_t vector[kSearchedValueCount];
   RootVectorOf(queries, query, vector);
-  auto candidates = g.searchKnn(vector, std::max(k, search_candidates_));
+  auto candidates = g.searchKnn(vector, std::max(2 * k, search_candidates_));
   std::vector<std::pair<int, hnswlib::labeltype>> nodes;
   nodes.reserve(candidates.size());
   for (; !candidates.empty(); candidates.pop()) nodes.push_back(candidates.top());

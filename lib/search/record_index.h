@@ -25,17 +25,19 @@ namespace vexlor {
 // exact search, CPU per query and bytes per record are in
 // docs/results-file.md.
 // How an index's graph is built: links per record (twice that on its base
-// layer) and the candidates weighed while linking one.
+// layer) and the candidates weighed while linking one. Weighing 400 rather
+// than 200 doubles the building's cost and makes a graph whose search finds
+// as much with a third of the candidates (bench/index_search.sh).
 struct IndexShape {
   std::size_t links = 16;
-  std::size_t build_candidates = 200;
+  std::size_t build_candidates = 400;
 };
 
 class RecordIndex {
  public:
-  // Candidates a search weighs; more finds more of the true nearest and
-  // costs more.
-  static constexpr std::size_t kSearchCandidates = 64;
+  // Candidates a search weighs, and at least twice the neighbours asked
+  // for; more finds more of the true nearest and costs more.
+  static constexpr std::size_t kSearchCandidates = 32;
 
   ~RecordIndex();
   RecordIndex(const RecordIndex&) = delete;
@@ -92,14 +94,14 @@ Status LoadOrBuildIndex(const std::string& data_path, const DataState& read_from
 
 // When a search of `queries` queries over a table of `usable` records is
 // done through the index rather than exactly: loading an index costs about
-// as much as 200-330 exact queries, and building one as 20,000-31,000,
+// as much as 210-280 exact queries, and building one as 43,000-46,000,
 // whatever the size (all three grow with the records), while a query
-// through the index costs a 17th of an exact one at 100,000 records and a
-// 70th to an 85th at a million (bench/index_search.sh). Below
+// through the index costs a 23rd of an exact one at 100,000 records and a
+// 120th at a million (bench/index_search.sh). Below
 // kIndexFromRecords records exact search takes under a millisecond a query.
 inline constexpr std::size_t kIndexFromRecords = 50000;
 inline constexpr std::size_t kIndexLoadQueries = 300;
-inline constexpr std::size_t kIndexBuildQueries = 25000;
+inline constexpr std::size_t kIndexBuildQueries = 45000;
 bool IndexPays(std::size_t usable, std::size_t queries, bool index_kept);
 
 }  // namespace vexlor

@@ -302,8 +302,8 @@ class Index:
     """An approximate index of TinyInt records for the root metric, as
     vexlor-nearest --index keeps beside a data set (see its --help): every
     distance it gives is exact; a true neighbour is rarely missed (recall@5
-    about 0.99 at a million records), at a 70th to an 85th of the CPU time
-    of an exact query. Building costs about as much as 20,000 exact queries.
+    above 0.99 at a million records), at about a 120th of the CPU time of
+    an exact query. Building costs about as much as 45,000 exact queries.
 
     data  (N, 416) TinyInt records (rows from read_results, describe_many or
           Record.tiny; NaN rows are "Bad Icon" rows, kept in the numbering)
