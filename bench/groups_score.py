@@ -12,7 +12,7 @@ other copies of it; pairs of other sizes of one artwork count neither way).
 """
 import os
 import sys
-from collections import Counter
+from collections import Counter, defaultdict
 
 import numpy as np
 from PIL import Image
@@ -82,6 +82,82 @@ def best_threshold(pair_values, same, scorable, true_pairs):
     return f1[i], p[i], r[i], v[i]
 
 
+def differing_share(a, b):
+    """Share of pixels of two same-sized images over white that differ by more than 32 in a channel."""
+    return float((np.abs(a.astype(np.int64) - b.astype(np.int64)).max(-1) > 32).mean())
+
+
+def rgb_over_white(path, size=None):
+    with Image.open(path) as im:
+        im = im.convert("RGBA")
+        if size is not None and im.size != size:
+            im = im.resize(size, Image.LANCZOS)
+        white = Image.new("RGBA", im.size, (255, 255, 255, 255))
+        return np.asarray(Image.alpha_composite(white, im).convert("RGB"))
+
+
+def wrong_pairs(groups, artwork, original, kind, paths):
+    """Prints the kinds of pairs `groups` gets wrong (see the module's text)."""
+    drawn = defaultdict(dict)  # artwork -> image size -> row of the theme's file
+    for i, k in enumerate(kind):
+        if k == "size":
+            with Image.open(paths[i]) as im:
+                drawn[artwork[i]][im.size] = i
+    alike = {}
+
+    def how_alike(x, y):
+        key = (min(x, y), max(x, y))
+        if key not in alike:
+            common = set(drawn[x]) & set(drawn[y])
+            alike[key] = min((differing_share(rgb_over_white(paths[drawn[x][s]]),
+                                              rgb_over_white(paths[drawn[y][s]])) for s in common), default=1.0)
+        return alike[key]
+
+    members = defaultdict(list)
+    for i, g in enumerate(groups):
+        if g >= 0:
+            members[g].append(i)
+    bins = [(0.01, "<= 1%"), (0.03, "<= 3%"), (0.10, "<= 10%"), (1.01, "more")]
+    joined = Counter()
+    for rows in members.values():
+        arts = Counter(artwork[i] for i in rows)
+        listed = sorted(arts)
+        for u in range(len(listed)):
+            for v in range(u + 1, len(listed)):
+                share = how_alike(listed[u], listed[v])
+                joined[next(label for bound, label in bins if share <= bound)] += arts[listed[u]] * arts[listed[v]]
+    print(f"  pairs of two artworks grouped: {sum(joined.values())}; by the share of pixels their pictures "
+          f"differ in at one size: " + ", ".join(f"{label} {joined[label]}" for _, label in bins))
+
+    same_art_missed = Counter()
+    redrawn = {}
+    theme_file = {original[i]: i for i, k in enumerate(kind) if k == "size"}
+    source = {artwork[i]: theme_file[original[i]] for i, k in enumerate(kind) if k != "size"}
+    for i, k in enumerate(kind):
+        big = source.get(artwork[i], i)
+        if k == "size" and big != i:
+            with Image.open(paths[i]) as im:
+                size = im.size
+            redrawn[i] = differing_share(rgb_over_white(paths[i]), rgb_over_white(paths[big], size)) > 0.10
+    by_art = defaultdict(list)
+    for i, a in enumerate(artwork):
+        by_art[a].append(i)
+    for rows in by_art.values():
+        for u in range(len(rows)):
+            for v in range(u + 1, len(rows)):
+                x, y = rows[u], rows[v]
+                if groups[x] >= 0 and groups[x] == groups[y]:
+                    continue
+                if original[x] == original[y]:
+                    same_art_missed["copies"] += 1
+                elif redrawn.get(x, False) or redrawn.get(y, False):
+                    same_art_missed["other sizes, redrawn"] += 1
+                else:
+                    same_art_missed["other sizes, scaled"] += 1
+    print("  same-artwork pairs left apart: " + ", ".join(
+        f"{label} {same_art_missed[label]}" for label in ("copies", "other sizes, redrawn", "other sizes, scaled")))
+
+
 def main():
     work = sys.argv[1]
     artwork, original, kind = truth_of(work)
@@ -138,6 +214,8 @@ def main():
             groups[i] = -1 if g == "-" else int(g)
         (pa, ra, fa), (pc, rc, fc) = grouping_score(groups, artwork, original)
         print(f"{os.path.basename(groups_file)}: all F1 {fa:.3f} (P {pa:.3f} R {ra:.3f}); copies F1 {fc:.3f} (P {pc:.3f} R {rc:.3f})")
+        if groups_file == sys.argv[2]:
+            wrong_pairs(groups, artwork, original, kind, paths)
 
 
 if __name__ == "__main__":

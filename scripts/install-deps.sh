@@ -22,7 +22,8 @@ case "${1:-}" in
   bench) packages+=(time bc hyperfine valgrind python3-opencv python3-pil python3-pandas imagemagick parallel
                    python3-scipy librsvg2-bin breeze-icon-theme
                    adwaita-icon-theme oxygen-icon-theme
-                   tango-icon-theme hicolor-icon-theme yaru-theme-icon) ;;
+                   tango-icon-theme hicolor-icon-theme yaru-theme-icon mate-icon-theme
+                   gnome-icon-theme) ;;
 esac
 
 missing=()
