@@ -245,7 +245,11 @@ struct RecordIndex::Graph {
   std::vector<std::uint32_t> starts, rows;
 };
 
-RecordIndex::RecordIndex(std::unique_ptr<Graph> graph) : graph_(std::move(graph)) {}
+RecordIndex::RecordIndex(std::unique_ptr<Graph> graph)
+    : graph_(std::move(graph)),
+      search_candidates_(graph_->hnsw->ef_construction_ < IndexShape{}.build_candidates
+                             ? kSearchCandidatesOfSparserGraphs
+                             : kSearchCandidates) {}
 RecordIndex::~RecordIndex() = default;
 
 std::size_t RecordIndex::size() const { return graph_->rows.size(); }

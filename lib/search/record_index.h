@@ -22,12 +22,11 @@ namespace vexlor {
 // used.
 //
 // Measured at a million records (bench/index_search.sh): recall@5 against
-// exact search, CPU per query and bytes per record are in
-// docs/results-file.md.
+// exact search, CPU per query and bytes per record are in docs/search.md.
 // How an index's graph is built: links per record (twice that on its base
 // layer) and the candidates weighed while linking one. Weighing 400 rather
 // than 200 doubles the building's cost and makes a graph whose search finds
-// as much with a third of the candidates (bench/index_search.sh).
+// as much with half the candidates or fewer (bench/index_search.sh).
 struct IndexShape {
   std::size_t links = 16;
   std::size_t build_candidates = 400;
@@ -36,8 +35,11 @@ struct IndexShape {
 class RecordIndex {
  public:
   // Candidates a search weighs, and at least twice the neighbours asked
-  // for; more finds more of the true nearest and costs more.
+  // for; more finds more of the true nearest and costs more. A graph built
+  // weighing fewer than 400 (kept by an earlier version) needs 64 to find
+  // as much.
   static constexpr std::size_t kSearchCandidates = 32;
+  static constexpr std::size_t kSearchCandidatesOfSparserGraphs = 64;
 
   ~RecordIndex();
   RecordIndex(const RecordIndex&) = delete;
@@ -78,7 +80,7 @@ class RecordIndex {
   struct Graph;
   explicit RecordIndex(std::unique_ptr<Graph> graph);
   std::unique_ptr<Graph> graph_;
-  std::size_t search_candidates_ = kSearchCandidates;
+  std::size_t search_candidates_;
 };
 
 std::string IndexPathOf(const std::string& data);
