@@ -8,6 +8,7 @@
 // file only.
 #include "search/record_index.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -234,6 +235,21 @@ void DistinctVectors(const DescriptorTable& data, std::vector<std::uint32_t>* st
   for (std::size_t i = 0; i < good.size(); ++i) (*rows)[next[group[i]]++] = good[i];
 }
 
+// Loading or building an index writes every page of the graph's base level
+// once: on the system's large pages (2 MB), where it gives them, that takes
+// a 512th of the page faults, and a million records load in about half the
+// CPU time (bench/index_search.sh). Asked for before the memory is first
+// written, which is when pages are given.
+void AskForLargePages(const Hnsw& g) {
+#if defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+  const auto at = reinterpret_cast<std::uintptr_t>(g.data_level0_memory_);
+  const std::uintptr_t begin = (at + kLarge - 1) & ~(kLarge - 1);
+  const std::uintptr_t end = (at + g.max_elements_ * g.size_data_per_element_) & ~(kLarge - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);  // a wish
+#endif
+}
+
 }  // namespace
 
 struct RecordIndex::Graph {
@@ -270,6 +286,7 @@ Status RecordIndex::Build(const DescriptorTable& data, unsigned jobs,
   try {
     graph->hnsw = std::make_unique<Hnsw>(&graph->space, std::max<std::size_t>(nodes, 1),
                                          shape.links, shape.build_candidates);
+    AskForLargePages(*graph->hnsw);
     auto add = [&](std::size_t node) {
       std::uint8_t vector[kSearchedValueCount];
       RootVectorOf(data, graph->rows[graph->starts[node]], vector);
@@ -368,6 +385,7 @@ Status RecordIndex::Load(const std::string& data_path, const DataState& read_fro
     graph->hnsw = std::make_unique<Hnsw>(&graph->space, std::max<std::uint64_t>(nodes, 1), h.links,
                                          h.build_candidates);
     Hnsw& g = *graph->hnsw;
+    AskForLargePages(g);
     GraphShape expected = ShapeOf(g);
     expected.elements = nodes;
     if (!SameLayout(shape, expected) ||
