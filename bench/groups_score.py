@@ -132,7 +132,8 @@ def wrong_pairs(groups, artwork, original, kind, paths):
     same_art_missed = Counter()
     redrawn = {}
     theme_file = {original[i]: i for i, k in enumerate(kind) if k == "size"}
-    source = {artwork[i]: theme_file[original[i]] for i, k in enumerate(kind) if k != "size"}
+    source = {artwork[i]: theme_file[original[i]] for i, k in enumerate(kind)
+              if k != "size" and original[i] in theme_file}
     for i, k in enumerate(kind):
         big = source.get(artwork[i], i)
         if k == "size" and big != i:
