@@ -9,6 +9,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "tests/test_support.h"
+#include "vexlor/icon.h"
 
 namespace {
 
@@ -111,3 +112,43 @@ TEST_F(HostileInputs, AResultsFileWithoutWritePermissionIsReported) {
 }
 
 }  // namespace
+
+// Images the image library reads only from files (OpenEXR, Radiance HDR,
+// PFM, Sun raster) decoded from memory, whole and declaring far more pixels
+// than an icon may have: no temporary file is left behind, the library's
+// own or vexlor's.
+TEST(HostileBytes, ImagesReadOnlyFromFilesLeaveNoTemporaryFile) {
+  TempDir temporary;
+  const std::string folder = temporary.path().string();
+  ASSERT_EQ(setenv("TMPDIR", folder.c_str(), 1), 0);
+  ASSERT_EQ(setenv("OPENCV_TEMP_PATH", folder.c_str(), 1), 0);
+  auto decode = [](const std::string& bytes) {
+    const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, const_cast<char*>(bytes.data()));
+    cv::Mat icon;
+    return vexlor::DecodeIcon(encoded, &icon);
+  };
+  const cv::Mat icon = cv::imread(TestDataPath("audio-card.png"), cv::IMREAD_COLOR);
+  cv::Mat floats;
+  icon.convertTo(floats, CV_32F, 1 / 255.0);
+  for (const std::string ext : {".exr", ".hdr", ".pfm", ".sr"}) {
+    std::vector<uchar> bytes;
+    ASSERT_TRUE(cv::imencode(ext, ext == ".sr" ? icon : floats, bytes)) << ext;
+    EXPECT_TRUE(decode(std::string(bytes.begin(), bytes.end())).ok()) << ext;
+  }
+  std::string sunRaster = std::string("\x59\xa6\x6a\x95", 4) + std::string("\x00\x01\x86\xa0", 4) +
+                          std::string("\x00\x01\x86\xa0", 4) + std::string("\x00\x00\x00\x18", 4) +
+                          std::string(16, '\0') + std::string(64, '\x7f');
+  sunRaster[23] = 1;  // type: standard
+  for (const std::string& huge : {std::string("PF\n100000 100000\n-1\n") + std::string(64, '\x3f'),
+                                  std::string("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 100000 +X 100000\n") +
+                                      std::string(64, '\x7f'),
+                                  sunRaster}) {
+    const vexlor::Status s = decode(huge);
+    EXPECT_FALSE(s.ok()) << huge.substr(0, 12);
+  }
+  unsetenv("TMPDIR");
+  unsetenv("OPENCV_TEMP_PATH");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+  EXPECT_TRUE(left.empty()) << left.size() << " left, the first " << left.front();
+}
