@@ -22,11 +22,14 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "build", "pytho
 import vexlor  # noqa: E402
 
 
-def over_white(path):
+def over_white(path, mode="L", size=None):
+    """The image at `path` over white, in `mode`; scaled to `size` (LANCZOS) first if given."""
     with Image.open(path) as im:
         im = im.convert("RGBA")
+        if size is not None and im.size != size:
+            im = im.resize(size, Image.LANCZOS)
         white = Image.new("RGBA", im.size, (255, 255, 255, 255))
-        return Image.alpha_composite(white, im).convert("L")
+        return Image.alpha_composite(white, im).convert(mode)
 
 
 def phash(path):
@@ -88,12 +91,7 @@ def differing_share(a, b):
 
 
 def rgb_over_white(path, size=None):
-    with Image.open(path) as im:
-        im = im.convert("RGBA")
-        if size is not None and im.size != size:
-            im = im.resize(size, Image.LANCZOS)
-        white = Image.new("RGBA", im.size, (255, 255, 255, 255))
-        return np.asarray(Image.alpha_composite(white, im).convert("RGB"))
+    return np.asarray(over_white(path, "RGB", size))
 
 
 def wrong_pairs(groups, artwork, original, kind, paths):

@@ -2,6 +2,7 @@
 
 #include <limits.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -10,12 +11,14 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "decode/decoding_failures.h"
 #include "decode/file_bytes.h"
 #include "decode/image_library.h"
+#include "decode/image_signatures.h"
 #include "decode/own_decoders.h"
 #include "decode/svg_renderer.h"
 #include "pixels/blur_check.h"
@@ -153,6 +156,31 @@ Status Decoding(const std::string& what, DecodeOwn decodeOwn, Decode decode, Ins
   return WithContext("cannot load " + what, status);
 }
 
+// Bytes the library reads only from files (decode/image_signatures.h) are
+// written to a temporary file of vexlor's own, in $TMPDIR or /tmp, read from
+// there, and the file is removed whatever the reading does.
+Status ReadThroughTemporaryFile(const ImageLibrary& library, const std::uint8_t* bytes,
+                                std::size_t size, std::uint64_t maxPixels,
+                                const Background& background, IconPixels* icon) {
+  const char* tmpdir = std::getenv("TMPDIR");
+  const std::string folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";
+  const auto failed = [&](const std::string& why) {
+    return Status::IOError("cannot write a temporary file in '" + Quoted(folder) +
+                           "' to decode from: " + why);
+  };
+  std::string path = folder + "/vexlor-decoding.XXXXXX";
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) return failed(std::strerror(errno));
+  struct Removed {
+    const std::string& path;
+    ~Removed() { ::unlink(path.c_str()); }
+  } removed{path};
+  Status written = WriteAll(fd, bytes, size);
+  if (::close(fd) != 0 && written.ok()) written = Status::IOError(std::strerror(errno));
+  if (!written.ok()) return failed(written.message());
+  return library.read(path, maxPixels, background, icon);
+}
+
 std::string ExtensionOf(const char* path) {
   const char* slash = std::strrchr(path, '/');
   const char* dot = std::strrchr(slash != nullptr ? slash : path, '.');
@@ -190,6 +218,8 @@ Status DecodeIconPixels(const std::uint8_t* bytes, std::size_t size, IconPixels*
         return DecodeOwnFormatBytes(bytes, size, maxPixels, icon, background);
       },
       [&](const ImageLibrary& library, std::uint64_t maxPixels) {
+        if (ReadOnlyFromFiles(bytes, size))
+          return ReadThroughTemporaryFile(library, bytes, size, maxPixels, background, icon);
         return library.decode(bytes, size, maxPixels, background, icon);
       },
       [&] { return InspectBytes(bytes, size); },

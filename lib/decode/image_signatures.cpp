@@ -16,14 +16,22 @@ bool StartsWith(const std::uint8_t* head, std::size_t size, const char* mark, st
   return size >= length && std::memcmp(head, mark, length) == 0;
 }
 
-// P1 ... P7 (PBM, PGM, PPM, PAM) and PF / Pf (PFM), then white space.
-bool IsAnyMap(const std::uint8_t* head, std::size_t size) {
-  if (size < 3 || head[0] != 'P') return false;
-  const bool kind = (head[1] >= '1' && head[1] <= '7') || head[1] == 'F' || head[1] == 'f';
-  return kind && std::strchr(" \t\r\n", head[2]) != nullptr && head[2] != '\0';
+// P then one of `kinds`, then white space: P1 ... P7 (PBM, PGM, PPM, PAM),
+// PF / Pf (PFM).
+bool IsAnyMap(const std::uint8_t* head, std::size_t size, const char* kinds) {
+  return size >= 3 && head[0] == 'P' && head[1] != '\0' && std::strchr(kinds, head[1]) != nullptr &&
+         head[2] != '\0' && std::strchr(" \t\r\n", head[2]) != nullptr;
 }
 
 }  // namespace
+
+bool ReadOnlyFromFiles(const std::uint8_t* head, std::size_t size) {
+  const auto starts = [&](const char* mark, std::size_t length) {
+    return StartsWith(head, size, mark, length);
+  };
+  return IsAnyMap(head, size, "Ff") || starts("\x76\x2f\x31\x01", 4) || starts("#?RADIANCE", 10) ||
+         starts("#?RGBE", 6) || starts("\x59\xa6\x6a\x95", 4);
+}
 
 bool LooksLikeImage(const std::uint8_t* head, std::size_t size) {
   const auto starts = [&](const char* mark, std::size_t length) {
@@ -33,9 +41,8 @@ bool LooksLikeImage(const std::uint8_t* head, std::size_t size) {
          LooksLikeSvg(head, size) || starts("GIF87a", 6) || starts("GIF89a", 6) ||
          starts("BM", 2) || starts("II*\0", 4) || starts("MM\0*", 4) ||
          (starts("RIFF", 4) && size >= 12 && std::memcmp(head + 8, "WEBP", 4) == 0) ||
-         IsAnyMap(head, size) || starts("\0\0\0\x0cjP  \r\n\x87\n", 12) ||
-         starts("\xff\x4f\xff\x51", 4) || starts("\x76\x2f\x31\x01", 4) ||
-         starts("#?RADIANCE", 10) || starts("#?RGBE", 6) || starts("\x59\xa6\x6a\x95", 4);
+         IsAnyMap(head, size, "1234567") || starts("\0\0\0\x0cjP  \r\n\x87\n", 12) ||
+         starts("\xff\x4f\xff\x51", 4) || ReadOnlyFromFiles(head, size);
 }
 
 bool FileLooksLikeImage(const std::string& path) {

@@ -15,8 +15,14 @@ namespace vexlor {
 // damaged one.
 bool LooksLikeImage(const std::uint8_t* head, std::size_t size);
 
-// The same for the first bytes of the file at `path`; false when it cannot
-// be read.
+// Whether `head` starts as an image of a format that the image library reads
+// only from files (OpenEXR, Radiance HDR, PFM, Sun raster): handed such bytes
+// in memory, it writes them to a temporary file of its own, which it leaves
+// behind in /tmp when it refuses the image after its header.
+bool ReadOnlyFromFiles(const std::uint8_t* head, std::size_t size);
+
+// The same as LooksLikeImage for the first bytes of the file at `path`;
+// false when it cannot be read.
 bool FileLooksLikeImage(const std::string& path);
 
 }  // namespace vexlor

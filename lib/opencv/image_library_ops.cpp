@@ -1,13 +1,6 @@
 // The image library's operations (decode/image_library.h), as the library
 // itself and the plugin vexlor-imaging.so provide them.
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <new>
-#include <string>
-#include <string_view>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -131,51 +124,8 @@ Status Read(const std::string& path, std::uint64_t maxPixels, const Background& 
   return Decoding(maxPixels, background, [&](int mode) { return cv::imread(path, mode); }, icon);
 }
 
-namespace {
-
-// The library reads OpenEXR, Radiance HDR, PFM and Sun raster images only
-// from files: given them in memory, it writes them to a temporary file of
-// its own, and one it refuses after reading the header (more pixels than an
-// icon may have, an impossible size) leaves that file behind in /tmp.
-bool ReadOnlyFromFiles(const std::uint8_t* bytes, std::size_t size) {
-  auto startsWith = [&](std::string_view magic) {
-    return size >= magic.size() && std::memcmp(bytes, magic.data(), magic.size()) == 0;
-  };
-  return startsWith("\x76\x2f\x31\x01") || startsWith("#?RADIANCE") || startsWith("#?RGBE") ||
-         startsWith("\x59\xa6\x6a\x95") || startsWith("PF") || startsWith("Pf");
-}
-
-// Such bytes go through a temporary file of vexlor's own, removed whatever
-// the decoding does.
-Status DecodeThroughFile(const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixels,
-                         const Background& background, IconPixels* icon) {
-  const char* folder = std::getenv("TMPDIR");
-  std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
-                     "/vexlor-decoding.XXXXXX";
-  const int fd = ::mkstemp(path.data());
-  if (fd < 0) return NoImage();  // as the library fares without its file
-  struct Removed {
-    const std::string& path;
-    ~Removed() { ::unlink(path.c_str()); }
-  } removed{path};
-  // Written here rather than by the support library's helpers: this file
-  // is also the image-library plugin, which links no more than the library.
-  std::size_t written = 0;
-  while (written < size) {
-    const ssize_t n = ::write(fd, bytes + written, size - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0 || written < size) return NoImage();
-  return Read(path, maxPixels, background, icon);
-}
-
-}  // namespace
-
 Status Decode(const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixels,
               const Background& background, IconPixels* icon) {
-  if (ReadOnlyFromFiles(bytes, size)) return DecodeThroughFile(bytes, size, maxPixels, background, icon);
   const cv::Mat encoded(1, static_cast<int>(size), CV_8UC1, const_cast<std::uint8_t*>(bytes));
   return Decoding(maxPixels, background, [&](int mode) { return cv::imdecode(encoded, mode); },
                   icon);
