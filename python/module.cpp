@@ -278,67 +278,77 @@ GroupingRule RuleNamed(const std::string& rule) {
   return rule == "strict" ? kStrictGroups : rule == "loose" ? kLooseGroups : kDefaultGroups;
 }
 
-// The signatures of the icons `names` (search/data_set_groups.h), loaded
-// with `settings`, but of the rows `bad` marks: (N,) uint64 signatures, the
-// (N,) mask of the rows that have one, and each row's reason its icon could
-// not be loaded ("" for the others).
-py::tuple SignatureArrays(const std::vector<std::string>& names,
-                          const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
-                          const Settings& settings, int jobs) {
+// The looks of the icons `names` (search/data_set_groups.h), loaded with
+// `settings`, but of the rows `bad` marks: (N,) uint64 signatures, (N, 64)
+// uint8 grey maps, the (N,) mask of the rows that have them, and each row's
+// reason its icon could not be loaded ("" for the others).
+py::tuple LookArrays(const std::vector<std::string>& names,
+                     const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
+                     const Settings& settings, int jobs) {
   if (bad.ndim() != 1 || static_cast<std::size_t>(bad.shape(0)) != names.size())
     throw py::value_error("bad must be an (N,) mask of the N names");
   const bool* isBad = bad.data();
-  IconSignatures signed_;
+  IconLooks seen;
   {
     py::gil_scoped_release unlocked;
-    signed_ = SignaturesOfIcons(
+    seen = LooksOfIcons(
         names.size(), [&](std::size_t row) { return isBad[row]; },
         [&](std::size_t row) { return names[row]; }, settings.load, settings.distortion,
         static_cast<unsigned>(std::max(jobs, 0)));
   }
   const auto n = static_cast<py::ssize_t>(names.size());
+  const auto cells = static_cast<py::ssize_t>(GreyMap().size());
   py::array_t<std::uint64_t> signatures(n);
+  py::array_t<std::uint8_t> greys({n, cells});
   py::array_t<bool> has(n);
   for (py::ssize_t row = 0; row < n; ++row) {
-    const auto& signature = signed_.signatures[static_cast<std::size_t>(row)];
-    signatures.mutable_data()[row] = signature.value_or(0);
-    has.mutable_data()[row] = signature.has_value();
+    const IconLook look = seen.looks[static_cast<std::size_t>(row)].value_or(IconLook{});
+    signatures.mutable_data()[row] = look.signature;
+    std::copy(look.grey.begin(), look.grey.end(), greys.mutable_data() + row * cells);
+    has.mutable_data()[row] = seen.looks[static_cast<std::size_t>(row)].has_value();
   }
-  return py::make_tuple(signatures, has, ShownReasons(signed_.failures));
+  return py::make_tuple(signatures, greys, has, ShownReasons(seen.failures));
 }
 
 // The groups of rows whose nearest were found elsewhere (by shards of the
-// data set): `bad` the mask of "Bad Icon" rows, `signatures` and `has` as SignatureArrays
-// gives them, `rows` and `distances` (N, k) each row's nearest, nearest
-// first (-1 where none). Groups as GroupRows numbers them.
+// data set): `bad` the mask of "Bad Icon" rows, `signatures`, `greys` and
+// `has` as LookArrays gives them, `rows` and `distances` (N, k) each row's
+// nearest, nearest first (-1 where none). Groups as GroupRows numbers them.
 py::array_t<std::int64_t> GroupNeighbourArrays(
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
     const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& signatures,
+    const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& greys,
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& has,
     const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& rows,
     const py::array_t<double, py::array::c_style | py::array::forcecast>& distances,
     const std::string& rule, int jobs) {
   if (bad.ndim() != 1) throw py::value_error("bad must be an (N,) mask of the N rows");
   const py::ssize_t n = bad.shape(0);
-  if (signatures.ndim() != 1 || signatures.shape(0) != n || has.ndim() != 1 || has.shape(0) != n)
-    throw py::value_error("signatures and has must be (N,) arrays of the N rows");
+  const auto cells = static_cast<py::ssize_t>(GreyMap().size());
+  if (signatures.ndim() != 1 || signatures.shape(0) != n || has.ndim() != 1 || has.shape(0) != n ||
+      greys.ndim() != 2 || greys.shape(0) != n || greys.shape(1) != cells)
+    throw py::value_error("signatures, greys and has must be (N,), (N, 64) and (N,) arrays of the N rows");
   if (rows.ndim() != 2 || rows.shape(0) != n || distances.ndim() != 2 ||
       distances.shape(0) != n || distances.shape(1) != rows.shape(1))
     throw py::value_error("rows and distances must be (N, k) arrays of the N rows");
   const auto k = static_cast<std::size_t>(rows.shape(1));
-  std::vector<std::optional<std::uint64_t>> signed_(static_cast<std::size_t>(n));
+  std::vector<std::optional<IconLook>> looks(static_cast<std::size_t>(n));
   for (py::ssize_t row = 0; row < n; ++row)
-    if (has.data()[row]) signed_[static_cast<std::size_t>(row)] = signatures.data()[row];
+    if (has.data()[row]) {
+      IconLook& look = looks[static_cast<std::size_t>(row)].emplace();
+      look.signature = signatures.data()[row];
+      std::copy_n(greys.data() + row * cells, cells, look.grey.begin());
+    }
   const std::int64_t* row0 = rows.data();
   const double* distance0 = distances.data();
-  for (std::size_t i = 0; i < signed_.size() * k; ++i)
+  for (std::size_t i = 0; i < looks.size() * k; ++i)
     if (row0[i] >= n) throw py::value_error("rows name a row past the N rows");
   std::vector<std::size_t> groups;
   {
     py::gil_scoped_release unlocked;
     const bool* isBad = bad.data();
     groups = GroupRows(
-        signed_.size(), [&](std::size_t row) { return isBad[row]; }, signed_,
+        looks.size(), [&](std::size_t row) { return isBad[row]; }, looks,
         [&](std::size_t row) {
           std::vector<Neighbour> found;
           for (std::size_t j = 0; j < k; ++j)
@@ -593,13 +603,12 @@ PYBIND11_MODULE(_vexlor, m) {
           return GroupDataSet(values, names, MakeSettings(blur, red, green, blue, background, svg_size),
                               RuleNamed(rule), jobs);
         });
-  m.def("icon_signatures",
+  m.def("icon_looks",
         [](const std::vector<std::string>& names,
            const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad, int blur,
            double red, double green, double blue, const std::string& background, int svg_size,
            int jobs) {
-          return SignatureArrays(names, bad, MakeSettings(blur, red, green, blue, background, svg_size),
-                                 jobs);
+          return LookArrays(names, bad, MakeSettings(blur, red, green, blue, background, svg_size), jobs);
         });
   m.def("group_neighbours", &GroupNeighbourArrays);
   m.attr("GROUP_NEIGHBOURS") = kGroupNeighbours;

@@ -123,8 +123,9 @@ TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
   const auto none = [](std::size_t) { return false; };  // no "Bad Icon" rows
   const auto groupsOf = [&](std::size_t n, const std::vector<std::uint64_t>& signature,
                             const std::function<double(std::size_t, std::size_t)>& distance) {
-    std::vector<std::optional<std::uint64_t>> signatures(signature.begin(), signature.end());
-    return GroupRows(n, none, signatures, [&](std::size_t row) {
+    std::vector<std::optional<IconLook>> looks;
+    for (const std::uint64_t bits : signature) looks.push_back(IconLook{bits, {}});
+    return GroupRows(n, none, looks, [&](std::size_t row) {
       std::vector<Neighbour> near;
       for (std::size_t other = 0; other < n; ++other)
         if (other != row && distance(row, other) < 100) near.push_back({other, distance(row, other)});
@@ -158,10 +159,10 @@ TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
   // a bit from pair to pair and by five between the halves): cut into its
   // two halves all the same, and in no time.
   const std::size_t pairs = 4200, n = 2 * pairs;
-  std::vector<std::optional<std::uint64_t>> line(n);
+  std::vector<std::optional<IconLook>> line(n);
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint64_t pair = i / 2, gray = pair ^ (pair >> 1);
-    line[i] = a ^ (gray << 16) ^ (pair >= pairs / 2 ? 0xf : 0);
+    line[i] = IconLook{a ^ (gray << 16) ^ (pair >= pairs / 2 ? 0xf : 0), {}};
   }
   const std::vector<std::size_t> halves = GroupRows(n, none, line, [&](std::size_t row) {
     std::vector<Neighbour> near;
@@ -171,6 +172,48 @@ TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
   }, kDefaultGroups, 2);
   EXPECT_EQ(std::count(halves.begin(), halves.begin() + pairs, 1), static_cast<long>(pairs));
   EXPECT_EQ(std::count(halves.begin() + pairs, halves.end(), 2), static_cast<long>(pairs));
+}
+
+// Icons of one series whose signatures agree, an emblem apart: the grey map
+// parts them, where copies that differ a little everywhere stay together.
+TEST(GroupRows, AnEmblemInAFewCellsPartsWhatTheSignatureJoins) {
+  const auto none = [](std::size_t) { return false; };
+  const std::uint64_t bits = 0x0123456789abcdef;
+  // 16 records close by the root distance: 8 copies of a picture (each cell
+  // off by up to 6 levels) and 8 of it with an emblem that darkens 2 cells
+  // by 60.
+  std::vector<std::optional<IconLook>> looks(16);
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    IconLook& look = looks[i].emplace();
+    look.signature = bits;
+    for (std::size_t c = 0; c < look.grey.size(); ++c) look.grey[c] = static_cast<std::uint8_t>(120 + (i + c) % 7);
+    if (i >= 8) look.grey[27] -= 60, look.grey[28] -= 60;
+  }
+  const auto nearest = [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (std::size_t other = 0; other < looks.size() && near.size() < kGroupNeighbours; ++other)
+      if (other != row) near.push_back({other, 3.0});
+    return near;
+  };
+  const std::vector<std::size_t> groups = GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 2);
+  EXPECT_EQ(groups, (std::vector<std::size_t>{1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2}));
+}
+
+// Cells at multiples of 62 / 8 rounded down (7 or 8 pixels), means rounded half up.
+TEST(IconGreyMap, CellsFollowTheGridAndRoundHalfUp) {
+  NormalisedIcon icon;
+  icon.samples.fill(255);
+  for (int y = 54; y < 62; ++y)  // exactly the last cell
+    for (int x = 54; x < 62; ++x) std::fill_n(&icon.samples[(y * 62 + x) * 3], 3, 0);
+  for (int x = 0; x < 7; ++x) std::fill_n(&icon.samples[x * 3], 3, 0);  // one row of 7 of cell 0's 49
+  const GreyMap map = IconGreyMap(icon);
+  EXPECT_EQ(map[63], 0);
+  EXPECT_EQ(map[62], 255);
+  EXPECT_EQ(map[55], 255);
+  EXPECT_EQ(map[0], 219);  // 255 x 42 / 49 = 218.57
+  GreyMap other = map;
+  other[9] = 255 - 40;
+  EXPECT_EQ(GreyMapDifference(map, other), 40);
 }
 
 }  // namespace

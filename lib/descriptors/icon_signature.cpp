@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 namespace vexlor {
@@ -23,6 +24,8 @@ std::array<std::array<std::int64_t, kSide>, kFrequencies> CosineTable() {
   return table;
 }
 
+int Grey(const std::uint8_t* bgr) { return (29 * bgr[0] + 150 * bgr[1] + 77 * bgr[2] + 128) >> 8; }
+
 }  // namespace
 
 std::uint64_t IconSignature(const NormalisedIcon& bgr) {
@@ -30,8 +33,7 @@ std::uint64_t IconSignature(const NormalisedIcon& bgr) {
   std::int64_t grey[kSide][kSide] = {};
   for (int y = 0; y < kNormalisedSide; ++y)
     for (int x = 0; x < kNormalisedSide; ++x) {
-      const std::uint8_t* p = &bgr.samples[(y * kNormalisedSide + x) * 3];
-      grey[y / 2][x / 2] += (29 * p[0] + 150 * p[1] + 77 * p[2] + 128) >> 8;
+      grey[y / 2][x / 2] += Grey(&bgr.samples[(y * kNormalisedSide + x) * 3]);
     }
   // Rows first, then columns; at most 31 * 1020 * 65536 * 31 * 65536 < 2^62.
   std::int64_t rows[kSide][kFrequencies] = {};
@@ -52,5 +54,27 @@ std::uint64_t IconSignature(const NormalisedIcon& bgr) {
 }
 
 int SignatureDistance(std::uint64_t a, std::uint64_t b) { return std::popcount(a ^ b); }
+
+GreyMap IconGreyMap(const NormalisedIcon& bgr) {
+  const auto edge = [](int cell) { return cell * kNormalisedSide / kGreyMapSide; };
+  GreyMap map{};
+  for (int row = 0; row < kGreyMapSide; ++row)
+    for (int column = 0; column < kGreyMapSide; ++column) {
+      int sum = 0, count = 0;
+      for (int y = edge(row); y < edge(row + 1); ++y)
+        for (int x = edge(column); x < edge(column + 1); ++x, ++count)
+          sum += Grey(&bgr.samples[(y * kNormalisedSide + x) * 3]);
+      map[row * kGreyMapSide + column] = static_cast<std::uint8_t>((2 * sum + count) / (2 * count));
+    }
+  return map;
+}
+
+int GreyMapDifference(const GreyMap& a, const GreyMap& b) {
+  int most = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
+  return most;
+}
+
+IconLook LookOfIcon(const NormalisedIcon& bgr) { return {IconSignature(bgr), IconGreyMap(bgr)}; }
 
 }  // namespace vexlor

@@ -1,6 +1,7 @@
 #ifndef VEXLOR_DESCRIPTORS_ICON_SIGNATURE_H_
 #define VEXLOR_DESCRIPTORS_ICON_SIGNATURE_H_
 
+#include <array>
 #include <cstdint>
 
 #include "descriptors/normalised_icon.h"
@@ -21,6 +22,30 @@ std::uint64_t IconSignature(const NormalisedIcon& bgr);
 
 // Bits that differ: 0 (alike) to 64.
 int SignatureDistance(std::uint64_t a, std::uint64_t b);
+
+// The icon's mean grey in each cell of an 8 x 8 grid over the 62 x 62 icon
+// (cells 7 or 8 pixels a side, at multiples of 62 / 8 rounded down; the grey
+// as above; each mean rounded half up), row by row. Where the signature
+// weighs the whole picture, this keeps where it changes: an emblem or a
+// level bar that moves a few cells far, which the signature may not notice,
+// against a resampled, blurred or recompressed copy, which moves every cell
+// a little.
+inline constexpr int kGreyMapSide = 8;
+using GreyMap = std::array<std::uint8_t, kGreyMapSide * kGreyMapSide>;
+GreyMap IconGreyMap(const NormalisedIcon& bgr);
+
+// The largest difference of two maps' cells: 0 (alike) to 255.
+int GreyMapDifference(const GreyMap& a, const GreyMap& b);
+
+// What groups weigh of an icon beside its record.
+struct IconLook {
+  std::uint64_t signature = 0;  // IconSignature
+  GreyMap grey{};               // IconGreyMap
+
+  bool operator==(const IconLook&) const = default;
+  auto operator<=>(const IconLook&) const = default;
+};
+IconLook LookOfIcon(const NormalisedIcon& bgr);
 
 }  // namespace vexlor
 

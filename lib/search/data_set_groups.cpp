@@ -8,19 +8,18 @@
 
 namespace vexlor {
 
-IconSignatures SignaturesOfIcons(std::size_t rows, const std::function<bool(std::size_t)>& bad,
-                                 const std::function<std::string(std::size_t)>& icon_of,
-                                 const LoadSettings& load, const Distortion& distortion,
-                                 unsigned jobs) {
-  IconSignatures out;
-  out.signatures.resize(rows);
+IconLooks LooksOfIcons(std::size_t rows, const std::function<bool(std::size_t)>& bad,
+                       const std::function<std::string(std::size_t)>& icon_of,
+                       const LoadSettings& load, const Distortion& distortion, unsigned jobs) {
+  IconLooks out;
+  out.looks.resize(rows);
   out.failures.resize(rows);
   ParallelFor(rows, jobs, [&](std::size_t row) {
     if (bad(row)) return;
     NormalisedIcon seen;
     const Status status = NormaliseIconFile(icon_of(row), load, distortion, &seen);
     if (status.ok())
-      out.signatures[row] = IconSignature(seen);
+      out.looks[row] = LookOfIcon(seen);
     else
       out.failures[row] = status.message();
   });
@@ -33,12 +32,12 @@ DataSetGroups GroupsOfDataSet(const DescriptorTable& data,
                               const RecordIndex* index, const GroupingRule& rule,
                               unsigned jobs) {
   const auto bad = [&](std::size_t row) { return data.bad(row); };
-  IconSignatures signed_ = SignaturesOfIcons(data.size(), bad, icon_of, load, distortion, jobs);
+  IconLooks seen = LooksOfIcons(data.size(), bad, icon_of, load, distortion, jobs);
   DataSetGroups out;
-  out.failures = std::move(signed_.failures);
+  out.failures = std::move(seen.failures);
   const std::size_t k = kGroupNeighbours + 1;  // a row is its own nearest
   out.groups = GroupRows(
-      data.size(), bad, signed_.signatures,
+      data.size(), bad, seen.looks,
       [&](std::size_t row) {
         return index != nullptr ? index->Nearest(data, row, k) : Nearest(data, data, row, k, Metric::kRoot);
       },

@@ -19,23 +19,22 @@ struct DataSetGroups {
   std::vector<std::string> failures;  // a row's reason its icon could not be loaded again, or ""
 };
 
-struct IconSignatures {
-  std::vector<std::optional<std::uint64_t>> signatures;  // none for a bad row or a failed icon
+struct IconLooks {
+  std::vector<std::optional<IconLook>> looks;  // none for a bad row or a failed icon
   std::vector<std::string> failures;  // a row's reason its icon could not be loaded again, or ""
 };
 
-// The signature (descriptors/icon_signature.h) of each good row's icon,
+// The signature and grey map (descriptors/icon_signature.h) of each good row's icon,
 // `icon_of(row)`, loaded again with `load` and `distortion` as its record
 // was made; `bad(row)` says which rows are "Bad Icon" lines, which are not
 // loaded. On `jobs` threads. Never throws but std::bad_alloc.
-IconSignatures SignaturesOfIcons(std::size_t rows, const std::function<bool(std::size_t)>& bad,
-                                 const std::function<std::string(std::size_t)>& icon_of,
-                                 const LoadSettings& load, const Distortion& distortion,
-                                 unsigned jobs);
+IconLooks LooksOfIcons(std::size_t rows, const std::function<bool(std::size_t)>& bad,
+                       const std::function<std::string(std::size_t)>& icon_of,
+                       const LoadSettings& load, const Distortion& distortion, unsigned jobs);
 
 // The groups of the same artwork among the rows of a data set, as
 // vexlor-groups prints them and vexlor.groups returns them. Each good row's
-// signature comes from SignaturesOfIcons; a row whose icon no longer loads
+// look comes from LooksOfIcons; a row whose icon no longer loads
 // keeps a reason and is a group of its own. Rows
 // are linked by GroupRows over their kGroupNeighbours nearest, found through
 // `index` when one is given (an index of `data`), else by exact search.

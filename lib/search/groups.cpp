@@ -48,25 +48,39 @@ std::vector<std::vector<std::size_t>> SetsOf(DisjointSets& sets, std::size_t n) 
   return out;
 }
 
-// Each bit as most of `rows` have it in their signatures.
-std::uint64_t MajoritySignature(const std::vector<std::size_t>& rows,
-                                const std::vector<std::optional<std::uint64_t>>& signatures) {
+// The picture most of `rows` show: each signature bit as most of them have
+// it, each grey cell their median (the upper one of an even count).
+IconLook MajorityLook(const std::vector<std::size_t>& rows,
+                      const std::vector<std::optional<IconLook>>& looks) {
+  IconLook majority;
   int ones[64] = {};
   for (const std::size_t row : rows)
-    for (int bit = 0; bit < 64; ++bit) ones[bit] += static_cast<int>((*signatures[row] >> bit) & 1);
-  std::uint64_t majority = 0;
+    for (int bit = 0; bit < 64; ++bit) ones[bit] += static_cast<int>((looks[row]->signature >> bit) & 1);
   for (int bit = 0; bit < 64; ++bit)
-    if (2 * static_cast<std::size_t>(ones[bit]) > rows.size()) majority |= std::uint64_t{1} << bit;
+    if (2 * static_cast<std::size_t>(ones[bit]) > rows.size()) majority.signature |= std::uint64_t{1} << bit;
+  std::vector<std::uint8_t> cell(rows.size());
+  for (std::size_t c = 0; c < majority.grey.size(); ++c) {
+    for (std::size_t i = 0; i < rows.size(); ++i) cell[i] = looks[rows[i]]->grey[c];
+    std::nth_element(cell.begin(), cell.begin() + cell.size() / 2, cell.end());
+    majority.grey[c] = cell[cell.size() / 2];
+  }
   return majority;
+}
+
+// Whether two looks may be of one picture: under `rule`, the signatures
+// fewer than its distinct bits apart and no grey cell too far off.
+bool Alike(const IconLook& a, const IconLook& b, const GroupingRule& rule) {
+  return SignatureDistance(a.signature, b.signature) < rule.distinct_bits &&
+         GreyMapDifference(a.grey, b.grey) <= rule.grey_difference;
 }
 
 // Cuts a chain (`rows`, in row order, joined by `links` at or below
 // `level`) as groups.h says, and gives each group it ends as to `found`.
 class ChainCutter {
  public:
-  ChainCutter(const std::vector<std::optional<std::uint64_t>>& signatures, const GroupingRule& rule,
+  ChainCutter(const std::vector<std::optional<IconLook>>& looks, const GroupingRule& rule,
               std::size_t rows)
-      : signatures_(signatures), rule_(rule), pieceOf_(rows, 0), localOf_(rows, 0) {}
+      : looks_(looks), rule_(rule), pieceOf_(rows, 0), localOf_(rows, 0) {}
 
   template <typename Found>
   void Cut(const std::vector<std::size_t>& rows, const std::vector<Link>& links, double level,
@@ -79,10 +93,10 @@ class ChainCutter {
         if (link.score <= cut) parts.Join(localOf_[link.a], localOf_[link.b]);
       std::vector<std::vector<std::size_t>> pieces = SetsOf(parts, rows.size());
       if (pieces.size() < 2) continue;
-      std::vector<std::uint64_t> pictures;
+      std::vector<IconLook> pictures;
       for (std::vector<std::size_t>& piece : pieces) {
         for (std::size_t& i : piece) i = rows[i];
-        pictures.push_back(MajoritySignature(piece, signatures_));
+        pictures.push_back(MajorityLook(piece, looks_));
       }
       DisjointSets alike(pieces.size());
       JoinAlike(pictures, pieces, links, cut, &alike);
@@ -105,11 +119,11 @@ class ChainCutter {
   }
 
  private:
-  // Joins the pieces whose pictures are less than distinct_bits apart:
+  // Joins the pieces whose pictures are Alike:
   // every pair of distinct pictures, or, among more than kComparedPictures
   // of them (every pair would cost their square), the pieces that a link
   // above `cut` joins; pieces of one picture always.
-  void JoinAlike(const std::vector<std::uint64_t>& pictures,
+  void JoinAlike(const std::vector<IconLook>& pictures,
                  const std::vector<std::vector<std::size_t>>& pieces, const std::vector<Link>& links,
                  double cut, DisjointSets* alike) {
     std::vector<std::size_t> byPicture(pictures.size());
@@ -123,9 +137,7 @@ class ChainCutter {
       else
         distinct.push_back(byPicture[k]);
     }
-    const auto near = [&](std::size_t i, std::size_t j) {
-      return SignatureDistance(pictures[i], pictures[j]) < rule_.distinct_bits;
-    };
+    const auto near = [&](std::size_t i, std::size_t j) { return Alike(pictures[i], pictures[j], rule_); };
     if (distinct.size() <= kComparedPictures) {
       for (std::size_t i = 0; i < distinct.size(); ++i)
         for (std::size_t j = i + 1; j < distinct.size(); ++j)
@@ -141,7 +153,7 @@ class ChainCutter {
   }
 
   static constexpr std::size_t kComparedPictures = 2048;
-  const std::vector<std::optional<std::uint64_t>>& signatures_;
+  const std::vector<std::optional<IconLook>>& looks_;
   const GroupingRule& rule_;
   std::vector<std::size_t> pieceOf_;  // row -> its piece of the chain being cut
   std::vector<std::size_t> localOf_;  // row -> place in the chain being cut
@@ -150,19 +162,20 @@ class ChainCutter {
 }  // namespace
 
 std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(std::size_t)>& bad,
-                                   const std::vector<std::optional<std::uint64_t>>& signatures,
+                                   const std::vector<std::optional<IconLook>>& looks,
                                    const std::function<std::vector<Neighbour>(std::size_t)>& nearest,
                                    const GroupingRule& rule, unsigned jobs) {
   const std::size_t n = rows;
   std::vector<std::vector<Link>> linksOf(n);
   ParallelFor(n, jobs, [&](std::size_t row) {
-    if (bad(row) || !signatures[row]) return;
+    if (bad(row) || !looks[row]) return;
     for (const Neighbour& other : nearest(row)) {
-      if (other.row == row || !signatures[other.row]) continue;
+      if (other.row == row || !looks[other.row]) continue;
+      const IconLook &mine = *looks[row], &its = *looks[other.row];
       const double score =
-          other.distance +
-          rule.signature_weight * SignatureDistance(*signatures[row], *signatures[other.row]);
-      if (score <= rule.most) linksOf[row].push_back({row, other.row, score});
+          other.distance + rule.signature_weight * SignatureDistance(mine.signature, its.signature);
+      if (score <= rule.most && GreyMapDifference(mine.grey, its.grey) <= rule.grey_difference)
+        linksOf[row].push_back({row, other.row, score});
     }
   });
   DisjointSets chains(n);
@@ -180,7 +193,7 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
 
   std::vector<std::size_t> group(n, 0);
   std::size_t groups = 0;
-  ChainCutter cutter(signatures, rule, n);
+  ChainCutter cutter(looks, rule, n);
   for (std::size_t c = 0; c < rowsOf.size(); ++c)
     cutter.Cut(rowsOf[c], chainLinks[c], rule.most, [&](const std::vector<std::size_t>& members) {
       ++groups;

@@ -7,43 +7,48 @@
 #include <optional>
 #include <vector>
 
+#include "descriptors/icon_signature.h"
 #include "vexlor/nearest.h"
 
 namespace vexlor {
 
 // How near two records must be to be taken for the same artwork. Two
 // records are linked when one is among the other's kGroupNeighbours nearest
-// by the root distance and
+// by the root distance,
 //
 //   root distance + signature_weight x signature distance <= most
 //
-// (the signature distance: differing bits of descriptors/icon_signature.h),
-// and records linked to each other directly or through others make one
-// chain. The root distance alone puts icons of one series (an emblem apart)
-// nearer than a resized copy to its original; the signature tells most of
-// them apart, and the two err on different pairs.
+// (the signature distance: differing bits of descriptors/icon_signature.h)
+// and their grey maps differ in no cell by more than grey_difference.
+// Records linked to each other directly or through others make one chain.
+// The root distance alone puts icons of one series (an emblem apart) nearer
+// than a resized copy to its original; the signature tells many of them
+// apart, the two erring on different pairs, and the grey map most of the
+// rest: their difference sits in a few cells, where a copy's spreads thin.
 //
 // A chain of more than kGroupNeighbours + 1 records (more than can all be
 // each other's nearest) may be several pictures joined by their weakest
 // links, or one picture copied many times. It is cut at the highest lower
 // level (most - 1, most - 2, ... down to kLowestCut) where it falls into
-// parts whose pictures differ: each part's majority signature (each bit as
-// most of its records have it) at least `distinct_bits` from the others'.
+// parts whose pictures differ: each part's picture (each signature bit as
+// most of its records have it, each grey cell their median) at least
+// `distinct_bits` from the others' or a cell more than grey_difference off.
 // Parts less distinct are kept together, so that a picture copied at many
 // sizes and qualities, whose signatures barely differ, stays one group;
 // each part is looked at again in the same way. (A cut into more than 2,048
 // distinct pictures weighs only the parts its cut links join: every pair
 // would cost their square.) Chosen on the oxygen and
-// Tango themes with bench/groups_quality.sh: strict (2, 14, 3), the
-// default (2, 18, 4), loose (1.5, 20, 6).
+// Tango themes and a set of many copies with bench/groups_quality.sh:
+// strict (2, 16, 3, 10), the default (2, 20, 4, 16), loose (1.5, 20, 6, 24).
 struct GroupingRule {
   double signature_weight = 2;
-  double most = 18;
+  double most = 20;
   int distinct_bits = 4;
+  int grey_difference = 16;
 };
-inline constexpr GroupingRule kStrictGroups{2, 14, 3};
-inline constexpr GroupingRule kDefaultGroups{2, 18, 4};
-inline constexpr GroupingRule kLooseGroups{1.5, 20, 6};
+inline constexpr GroupingRule kStrictGroups{2, 16, 3, 10};
+inline constexpr GroupingRule kDefaultGroups{2, 20, 4, 16};
+inline constexpr GroupingRule kLooseGroups{1.5, 20, 6, 24};
 inline constexpr double kLowestCut = 4;
 inline constexpr std::size_t kGroupNeighbours = 10;
 
@@ -51,11 +56,11 @@ inline constexpr std::size_t kGroupNeighbours = 10;
 // group's first row, 0 for a row that `bad(row)` calls a "Bad Icon" line.
 // `nearest(row)`
 // gives a good row's nearest rows (itself among them or not), nearest first;
-// `signatures[row]` is its icon's signature, or none when its icon could not
-// be loaded again (it is then linked to nothing). Calls `nearest` for every
+// `looks[row]` is its icon's signature and grey map, or none when its icon
+// could not be loaded again (it is then linked to nothing). Calls `nearest` for every
 // good row on `jobs` threads; the same groups whatever `jobs` is.
 std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(std::size_t)>& bad,
-                                   const std::vector<std::optional<std::uint64_t>>& signatures,
+                                   const std::vector<std::optional<IconLook>>& looks,
                                    const std::function<std::vector<Neighbour>(std::size_t)>& nearest,
                                    const GroupingRule& rule, unsigned jobs);
 

@@ -121,8 +121,8 @@ class ShardedIndex:
         return (rows[0], distances[0]) if one else (rows, distances)
 
 
-def _signatures(names, bad, settings, jobs):
-    return _vexlor.icon_signatures(names, bad, *settings, jobs)
+def _looks(names, bad, settings, jobs):
+    return _vexlor.icon_looks(names, bad, *settings, jobs)
 
 
 def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
@@ -142,16 +142,17 @@ def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
     shards = max(1, min(int(shards), n))
     bounds = [n * i // shards for i in range(shards + 1)]
     parts = list(zip(bounds[:-1], bounds[1:]))
-    signing = [client.submit(_signatures, names[a:b], bad[a:b], settings, jobs, pure=False)
+    looking = [client.submit(_looks, names[a:b], bad[a:b], settings, jobs, pure=False)
                for a, b in parts]
     index = ShardedIndex(client, [values[a:b] for a, b in parts], jobs=jobs)
     k = _vexlor.GROUP_NEIGHBOURS + 1  # a row is its own nearest
     found = [index.nearest(values[a:b], k, jobs=jobs) for a, b in parts]
     rows = np.concatenate([r for r, _ in found])
     distances = np.concatenate([d for _, d in found])
-    signed = client.gather(signing)
-    signatures = np.concatenate([s for s, _, _ in signed])
-    has = np.concatenate([h for _, h, _ in signed])
-    reasons = [r for _, _, part in signed for r in part]
+    seen = client.gather(looking)
+    signatures = np.concatenate([s for s, _, _, _ in seen])
+    greys = np.concatenate([g for _, g, _, _ in seen])
+    has = np.concatenate([h for _, _, h, _ in seen])
+    reasons = [r for _, _, _, part in seen for r in part]
     vexlor._warn_of_unsigned(reasons, stacklevel=2)
-    return _vexlor.group_neighbours(bad, signatures, has, rows, distances, rule, jobs)
+    return _vexlor.group_neighbours(bad, signatures, greys, has, rows, distances, rule, jobs)
