@@ -117,7 +117,7 @@ TEST_F(HostileInputs, AResultsFileWithoutWritePermissionIsReported) {
 // PFM, Sun raster) decoded from memory, whole and declaring far more pixels
 // than an icon may have: no temporary file is left behind, the library's
 // own or vexlor's.
-TEST(HostileBytes, ImagesReadOnlyFromFilesLeaveNoTemporaryFile) {
+TEST(HostileBytes, ImagesTheLibraryHandlesThroughFilesLeaveNoTemporaryFile) {
   TempDir temporary;
   const std::string folder = temporary.path().string();
   ASSERT_EQ(setenv("TMPDIR", folder.c_str(), 1), 0);
@@ -146,6 +146,14 @@ TEST(HostileBytes, ImagesReadOnlyFromFilesLeaveNoTemporaryFile) {
     const vexlor::Status s = decode(huge);
     EXPECT_FALSE(s.ok()) << huge.substr(0, 12);
   }
+  // Saving as JPEG 2000 goes through the library's own temporary file, which
+  // a failure would leave: an icon under 32 pixels a side is refused first.
+  const std::string saved = (temporary.path() / "saved.jp2").string();
+  EXPECT_TRUE(vexlor::SaveIcon(saved, icon).ok());
+  std::filesystem::remove(saved);
+  const vexlor::Status tiny = vexlor::SaveIcon(saved, icon(cv::Rect(0, 0, 31, 48)).clone());
+  EXPECT_NE(tiny.message().find("JPEG 2000 needs an image of at least 32 x 32 pixels"), std::string::npos)
+      << tiny.message();
   unsetenv("TMPDIR");
   unsetenv("OPENCV_TEMP_PATH");
   std::vector<std::string> left;

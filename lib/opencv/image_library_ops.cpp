@@ -1,6 +1,9 @@
 // The image library's operations (decode/image_library.h), as the library
 // itself and the plugin vexlor-imaging.so provide them.
+#include <algorithm>
+#include <cctype>
 #include <new>
+#include <string>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -131,8 +134,21 @@ Status Decode(const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixe
                   icon);
 }
 
+// The library encodes JPEG 2000 through a temporary file of its own, which
+// a failed encoding leaves behind; OpenJPEG, at the library's six resolution
+// levels, fails on any image under 32 pixels a side. So that is refused first.
+constexpr int kLeastJpeg2000Side = 32;
+
+bool IsJpeg2000(std::string extension) {
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".jp2";
+}
+
 Status Encode(const std::string& extension, const BgrImageView& icon,
               std::vector<std::uint8_t>* bytes) {
+  if (IsJpeg2000(extension) && std::min(icon.rows, icon.cols) < kLeastJpeg2000Side)
+    return Status::IOError("JPEG 2000 needs an image of at least " + std::to_string(kLeastJpeg2000Side) +
+                           " x " + std::to_string(kLeastJpeg2000Side) + " pixels");
   try {
     if (cv::imencode(extension, MatrixOver(icon), *bytes)) return {};
     return Status::IOError("the image writer failed");

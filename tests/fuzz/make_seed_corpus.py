@@ -68,6 +68,8 @@ def main():
             image = icon
             if ext in (".hdr", ".exr", ".pfm"):
                 image = icon.astype(np.float32) / 255
+            if ext == ".jp2" and min(icon.shape[:2]) < 32:
+                continue  # the encoder fails there, and leaves its temporary file in /tmp
             try:
                 ok, encoded = cv2.imencode(ext, image)
             except cv2.error:
