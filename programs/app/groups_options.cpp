@@ -21,9 +21,11 @@ ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
       "alone in its group, - for a \"Bad Icon\" line. Two records are linked when one is\n"
       "among the other's 10 nearest by the root distance and that distance plus W times\n"
       "their icons' signature distance (64-bit, of where each icon is light and dark;\n"
-      "each icon is measured again for it) is at most M. A chain of more than 11 linked\n"
-      "records is cut where it joins pictures whose majority signatures differ by D bits\n"
-      "or more, at the weakest links. W, M, D: 2, 18, 4; --strict 2, 14, 3; --loose 1.5, 20, 6",
+      "each icon is measured again for it) is at most M, and their grey maps (8 x 8\n"
+      "cells) differ in no cell by more than G. A chain of more than 11 linked records\n"
+      "is cut where it joins pictures whose majority signatures differ by D bits or\n"
+      "more, or whose median grey maps by more than G, at the weakest links.\n"
+      "W, M, D, G: 2, 20, 4, 16; --strict 2, 16, 3, 10; --loose 1.5, 20, 6, 24",
       "vexlor-groups");
   app.add_option("DATA", o.data, "The data set")->required();
   bool strict = false, loose = false;

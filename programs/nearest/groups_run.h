@@ -22,7 +22,7 @@ struct GroupsOptions {
 // "GROUP<TAB>NAME", groups numbered from 1 in the order of their first
 // line, "-" for a "Bad Icon" line; a name printed as vexlor-nearest prints
 // it. Each icon is measured again, as its record was made, for its
-// signature. Returns an exit code (process/exit_codes.h): 1 when DATA is no
+// signature and grey map. Returns an exit code (process/exit_codes.h): 1 when DATA is no
 // data set; 2 when it cannot be read or its names do not fit, and when an
 // icon could not be measured again (it is then a group of its own; every
 // line is printed all the same). With `html`, also writes the groups of more

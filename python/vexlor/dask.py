@@ -22,7 +22,7 @@ one index over the whole data set answers when each shard's index finds its
 own nearest.
 
 The groups of a data set (vexlor.groups) are found the same way, each shard
-indexed and each icon's signature measured on a worker:
+indexed and each icon's signature and grey map measured on a worker:
 
     grouped = vexlor.dask.groups(client, "icons.txt")
 """
@@ -129,10 +129,10 @@ def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
     """vexlor.groups(path) across the workers of `client`: the data set's
     rows cut into `shards` parts in order (default: one for each worker),
     each part indexed on a worker (ShardedIndex) and its icons' signatures
-    measured there; each row's nearest are those of all the shards. The
-    groups are vexlor.groups's wherever the shards' indexes find the true
-    nearest, as they do on small shards. Every worker must see the icons at
-    the same paths."""
+    and grey maps measured there; each row's nearest are those of all the
+    shards. The groups are vexlor.groups's wherever the shards' indexes find
+    the true nearest, as they do on small shards. Every worker must see the
+    icons at the same paths."""
     values, bad, names, settings, rule = vexlor._grouped_data_set(path, strict, loose)
     n = len(values)
     if n == 0:
