@@ -12,7 +12,8 @@
 # and gnome are held out (mate and gnome were added after the settings were
 # chosen). Last, a set of many varied copies
 # of three pictures (bench/groups_many_copies.py), each of which must stay
-# one group.
+# one group, and brightened and contrast-changed copies of oxygen and Tango
+# icons (bench/groups_brightened.py).
 #
 #   bash bench/groups_quality.sh [MAX_ARTWORKS] [THEME...]
 set -euo pipefail
@@ -27,13 +28,13 @@ bash scripts/build.sh build > /dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for theme in "${themes[@]}" many-copies; do
+for theme in "${themes[@]}" many-copies brightened; do
   mkdir -p "$work/$theme"
-  if [ "$theme" = many-copies ]; then
-    /usr/bin/python3 bench/groups_many_copies.py "$work/$theme"
-  else
-    /usr/bin/python3 bench/groups_truth.py "/usr/share/icons/$theme" "$work/$theme" "$most"
-  fi
+  case "$theme" in
+    many-copies) /usr/bin/python3 bench/groups_many_copies.py "$work/$theme" ;;
+    brightened) /usr/bin/python3 bench/groups_brightened.py "$work/$theme" ;;
+    *) /usr/bin/python3 bench/groups_truth.py "/usr/share/icons/$theme" "$work/$theme" "$most" ;;
+  esac
   build/vexlor-batch -q --background white -o "$work/$theme/data" "$work/$theme/list"
   for rule in default strict loose; do
     option=--$rule

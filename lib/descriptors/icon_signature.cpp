@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <numbers>
 
 namespace vexlor {
@@ -67,12 +66,6 @@ GreyMap IconGreyMap(const NormalisedIcon& bgr) {
       map[row * kGreyMapSide + column] = static_cast<std::uint8_t>((2 * sum + count) / (2 * count));
     }
   return map;
-}
-
-int GreyMapDifference(const GreyMap& a, const GreyMap& b) {
-  int most = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) most = std::max(most, std::abs(a[i] - b[i]));
-  return most;
 }
 
 IconLook LookOfIcon(const NormalisedIcon& bgr) { return {IconSignature(bgr), IconGreyMap(bgr)}; }

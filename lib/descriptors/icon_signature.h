@@ -27,15 +27,12 @@ int SignatureDistance(std::uint64_t a, std::uint64_t b);
 // (cells 7 or 8 pixels a side, at multiples of 62 / 8 rounded down; the grey
 // as above; each mean rounded half up), row by row. Where the signature
 // weighs the whole picture, this keeps where it changes: an emblem or a
-// level bar that moves a few cells far, which the signature may not notice,
-// against a resampled, blurred or recompressed copy, which moves every cell
-// a little.
+// level bar moves a few cells far and leaves the rest, which the signature
+// may not notice, where a resampled, blurred, recompressed or recoloured
+// copy moves every cell a little or all of them alike.
 inline constexpr int kGreyMapSide = 8;
 using GreyMap = std::array<std::uint8_t, kGreyMapSide * kGreyMapSide>;
 GreyMap IconGreyMap(const NormalisedIcon& bgr);
-
-// The largest difference of two maps' cells: 0 (alike) to 255.
-int GreyMapDifference(const GreyMap& a, const GreyMap& b);
 
 // What groups weigh of an icon beside its record.
 struct IconLook {

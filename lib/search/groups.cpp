@@ -1,6 +1,7 @@
 #include "search/groups.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
 
 #include "descriptors/icon_signature.h"
@@ -67,11 +68,23 @@ IconLook MajorityLook(const std::vector<std::size_t>& rows,
   return majority;
 }
 
+// Whether two grey maps differ in places, as groups.h says.
+bool DifferInPlaces(const GreyMap& a, const GreyMap& b, const GroupingRule& rule) {
+  constexpr int kRestingCells = 49;  // more than three quarters of 64
+  int most = 0, resting = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const int change = std::abs(a[i] - b[i]);
+    most = std::max(most, change);
+    resting += change <= rule.rest_levels ? 1 : 0;
+  }
+  return most > rule.detail_levels && resting >= kRestingCells;
+}
+
 // Whether two looks may be of one picture: under `rule`, the signatures
-// fewer than its distinct bits apart and no grey cell too far off.
+// fewer than its distinct bits apart and the grey maps not differing in places.
 bool Alike(const IconLook& a, const IconLook& b, const GroupingRule& rule) {
   return SignatureDistance(a.signature, b.signature) < rule.distinct_bits &&
-         GreyMapDifference(a.grey, b.grey) <= rule.grey_difference;
+         !DifferInPlaces(a.grey, b.grey, rule);
 }
 
 // Cuts a chain (`rows`, in row order, joined by `links` at or below
@@ -174,7 +187,7 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
       const IconLook &mine = *looks[row], &its = *looks[other.row];
       const double score =
           other.distance + rule.signature_weight * SignatureDistance(mine.signature, its.signature);
-      if (score <= rule.most && GreyMapDifference(mine.grey, its.grey) <= rule.grey_difference)
+      if (score <= rule.most && !DifferInPlaces(mine.grey, its.grey, rule))
         linksOf[row].push_back({row, other.row, score});
     }
   });

@@ -19,12 +19,14 @@ namespace vexlor {
 //   root distance + signature_weight x signature distance <= most
 //
 // (the signature distance: differing bits of descriptors/icon_signature.h)
-// and their grey maps differ in no cell by more than grey_difference.
-// Records linked to each other directly or through others make one chain.
-// The root distance alone puts icons of one series (an emblem apart) nearer
-// than a resized copy to its original; the signature tells many of them
-// apart, the two erring on different pairs, and the grey map most of the
-// rest: their difference sits in a few cells, where a copy's spreads thin.
+// and their grey maps do not differ in places: some cell by more than
+// detail_levels while more than three quarters of the cells (49 of 64) stay
+// within rest_levels. Records linked to each other directly or through
+// others make one chain. The root distance alone puts icons of one series
+// (an emblem apart) nearer than a resized copy to its original; the
+// signature tells many of them apart, the two erring on different pairs,
+// and the grey map more: a sibling's difference sits in a few cells, where
+// a copy's spreads thin or moves every cell (a brighter or cropped copy).
 //
 // A chain of more than kGroupNeighbours + 1 records (more than can all be
 // each other's nearest) may be several pictures joined by their weakest
@@ -32,23 +34,25 @@ namespace vexlor {
 // level (most - 1, most - 2, ... down to kLowestCut) where it falls into
 // parts whose pictures differ: each part's picture (each signature bit as
 // most of its records have it, each grey cell their median) at least
-// `distinct_bits` from the others' or a cell more than grey_difference off.
+// `distinct_bits` from the others', or differing from them in places.
 // Parts less distinct are kept together, so that a picture copied at many
 // sizes and qualities, whose signatures barely differ, stays one group;
 // each part is looked at again in the same way. (A cut into more than 2,048
 // distinct pictures weighs only the parts its cut links join: every pair
 // would cost their square.) Chosen on the oxygen and
 // Tango themes and a set of many copies with bench/groups_quality.sh:
-// strict (2, 16, 3, 10), the default (2, 20, 4, 16), loose (1.5, 20, 6, 24).
+// strict (2, 16, 3, 10, 4), the default (2, 20, 4, 16, 4), loose (1.5, 20,
+// 6, 24, 4).
 struct GroupingRule {
   double signature_weight = 2;
   double most = 20;
   int distinct_bits = 4;
-  int grey_difference = 16;
+  int detail_levels = 16;
+  int rest_levels = 4;
 };
-inline constexpr GroupingRule kStrictGroups{2, 16, 3, 10};
-inline constexpr GroupingRule kDefaultGroups{2, 20, 4, 16};
-inline constexpr GroupingRule kLooseGroups{1.5, 20, 6, 24};
+inline constexpr GroupingRule kStrictGroups{2, 16, 3, 10, 4};
+inline constexpr GroupingRule kDefaultGroups{2, 20, 4, 16, 4};
+inline constexpr GroupingRule kLooseGroups{1.5, 20, 6, 24, 4};
 inline constexpr double kLowestCut = 4;
 inline constexpr std::size_t kGroupNeighbours = 10;
 
