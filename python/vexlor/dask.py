@@ -80,7 +80,12 @@ class ShardedIndex:
                 raise ValueError(f"shard {i} must be an (N, {vexlor.RECORD_LENGTH}) array")
         self._client = client
         self._offsets = np.cumsum([0] + [len(s) for s in shards])
-        self._indexes = [client.submit(_build_index, client.scatter(s), jobs, pure=False)
+        # Scattered under keys of their own (hash=False): under a key made
+        # from the bytes, a later scatter of equal bytes (the queries of
+        # groups are the shards themselves) could take the key while the
+        # scheduler still releases it, and the search lost its data.
+        self._indexes = [client.submit(_build_index, client.scatter(s, hash=False), jobs,
+                                       pure=False)
                          for s in shards]
         # Waited for, not gathered: an index stays on its worker. Errors now,
         # not at the first search.
@@ -104,7 +109,7 @@ class ShardedIndex:
         one = queries.ndim == 1
         if one:
             queries = queries[np.newaxis]
-        sent = self._client.scatter(queries, broadcast=True)
+        sent = self._client.scatter(queries, hash=False)
         answers = self._client.gather([self._client.submit(_search_index, index, sent, k, jobs,
                                                            workers=workers,
                                                            allow_other_workers=False, pure=False)
