@@ -202,6 +202,31 @@ TEST(GroupRows, AnEmblemInAFewCellsPartsWhatTheSignatureJoins) {
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 2), expected);
 }
 
+// A faint emblem (embossed, 12 levels in two cells) on a picture otherwise
+// the same to a level: the default parts it, as a sibling; the loose rule,
+// which has no faint tier, joins it.
+TEST(GroupRows, AFaintEmblemOnAnOtherwiseStillPictureParts) {
+  const auto none = [](std::size_t) { return false; };
+  std::vector<std::optional<IconLook>> looks(10);
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    IconLook& look = looks[i].emplace();
+    look.signature = 0x0123456789abcdef;
+    for (std::size_t c = 0; c < look.grey.size(); ++c)
+      look.grey[c] = static_cast<std::uint8_t>(100 + 2 * (c % 30) + (i + c) % 2);
+    if (i >= 5) look.grey[27] -= 12, look.grey[28] -= 12;
+  }
+  const auto nearest = [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (std::size_t other = 0; other < looks.size(); ++other)
+      if (other != row) near.push_back({other, 3.0});
+    return near;
+  };
+  EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1),
+            (std::vector<std::size_t>{1, 1, 1, 1, 1, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kLooseGroups, 1),
+            std::vector<std::size_t>(10, 1));
+}
+
 // Cells at multiples of 62 / 8 rounded down (7 or 8 pixels), means rounded half up.
 TEST(IconGreyMap, CellsFollowTheGridAndRoundHalfUp) {
   NormalisedIcon icon;

@@ -71,13 +71,16 @@ IconLook MajorityLook(const std::vector<std::size_t>& rows,
 // Whether two grey maps differ in places, as groups.h says.
 bool DifferInPlaces(const GreyMap& a, const GreyMap& b, const GroupingRule& rule) {
   constexpr int kRestingCells = 49;  // more than three quarters of 64
-  int most = 0, resting = 0;
+  constexpr int kStillCells = 54;    // all but ten
+  int most = 0, resting = 0, still = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
     const int change = std::abs(a[i] - b[i]);
     most = std::max(most, change);
     resting += change <= rule.rest_levels ? 1 : 0;
+    still += change <= 1 ? 1 : 0;
   }
-  return most > rule.detail_levels && resting >= kRestingCells;
+  return (most > rule.detail_levels && resting >= kRestingCells) ||
+         (most > rule.faint_levels && still >= kStillCells);
 }
 
 // Whether two looks may be of one picture: under `rule`, the signatures
