@@ -23,9 +23,10 @@ ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
       "their icons' signature distance (64-bit, of where each icon is light and dark;\n"
       "each icon is measured again for it) is at most M, and their grey maps (8 x 8\n"
       "cells) do not differ in places: a cell by more than G while 49 of the 64 stay\n"
-      "within 4. A chain of more than 11 linked records is cut where it joins\n"
-      "pictures whose majority signatures differ by D bits or more, or whose median\n"
-      "grey maps differ in places, at the weakest links.\n"
+      "within 4, or (by default) a cell by more than 8 while 54 stay within 1. A chain\n"
+      "of more than 11 linked records is cut where it joins pictures whose majority\n"
+      "signatures differ by D bits or more, or whose median grey maps differ in\n"
+      "places, at the weakest links.\n"
       "W, M, D, G: 2, 20, 4, 16; --strict 2, 16, 3, 10; --loose 1.5, 20, 6, 24",
       "vexlor-groups");
   app.add_option("DATA", o.data, "The data set")->required();
