@@ -35,9 +35,10 @@ def main():
             break
         with Image.open(source) as im:
             rgba = im.convert("RGBA")
-        if rgba.tobytes() in seen:  # one picture under several names is one artwork
+        picture = rgba.tobytes()
+        if picture in seen:  # one picture under several names is one artwork
             continue
-        seen.add(rgba.tobytes())
+        seen.add(picture)
         a = len(seen) - 1
         pixels = np.asarray(rgba, dtype=np.float64)
         original = len(paths)

@@ -174,6 +174,17 @@ TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
   EXPECT_EQ(std::count(halves.begin() + pairs, halves.end(), 2), static_cast<long>(pairs));
 }
 
+// Record `i` of a made-up series: one signature throughout, and a grey map
+// of a picture that varies across its cells, each cell moved by up to
+// `jitter` - 1 levels from record to record.
+IconLook SeriesLook(std::size_t i, std::size_t jitter) {
+  IconLook look;
+  look.signature = 0x0123456789abcdef;
+  for (std::size_t c = 0; c < look.grey.size(); ++c)
+    look.grey[c] = static_cast<std::uint8_t>(100 + 2 * (c % 30) + (i + c) % jitter);
+  return look;
+}
+
 // Icons of one series whose signatures agree, an emblem apart: the grey map
 // parts them, where copies that differ a little everywhere, or all alike
 // (brighter), stay together.
@@ -184,10 +195,9 @@ TEST(GroupRows, AnEmblemInAFewCellsPartsWhatTheSignatureJoins) {
   // brighter, and 8 with an emblem that darkens 2 cells by 60.
   std::vector<std::optional<IconLook>> looks(24);
   for (std::size_t i = 0; i < looks.size(); ++i) {
-    IconLook& look = looks[i].emplace();
-    look.signature = 0x0123456789abcdef;
-    for (std::size_t c = 0; c < look.grey.size(); ++c)
-      look.grey[c] = static_cast<std::uint8_t>(100 + 2 * (c % 30) + (i + c) % 3 + (i >= 8 && i < 16 ? 40 : 0));
+    IconLook& look = looks[i].emplace(SeriesLook(i, 3));
+    if (i >= 8 && i < 16)
+      for (std::uint8_t& cell : look.grey) cell += 40;
     if (i >= 16) look.grey[27] -= 60, look.grey[28] -= 60;
   }
   const auto nearest = [&](std::size_t row) {
@@ -209,10 +219,7 @@ TEST(GroupRows, AFaintEmblemOnAnOtherwiseStillPictureParts) {
   const auto none = [](std::size_t) { return false; };
   std::vector<std::optional<IconLook>> looks(10);
   for (std::size_t i = 0; i < looks.size(); ++i) {
-    IconLook& look = looks[i].emplace();
-    look.signature = 0x0123456789abcdef;
-    for (std::size_t c = 0; c < look.grey.size(); ++c)
-      look.grey[c] = static_cast<std::uint8_t>(100 + 2 * (c % 30) + (i + c) % 2);
+    IconLook& look = looks[i].emplace(SeriesLook(i, 2));
     if (i >= 5) look.grey[27] -= 12, look.grey[28] -= 12;
   }
   const auto nearest = [&](std::size_t row) {

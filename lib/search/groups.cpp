@@ -70,14 +70,14 @@ IconLook MajorityLook(const std::vector<std::size_t>& rows,
 
 // Whether two grey maps differ in places, as groups.h says.
 bool DifferInPlaces(const GreyMap& a, const GreyMap& b, const GroupingRule& rule) {
-  constexpr int kRestingCells = 49;  // more than three quarters of 64
-  constexpr int kStillCells = 54;    // all but ten
+  constexpr int kRestLevels = 4, kRestingCells = 49;  // more than three quarters of 64
+  constexpr int kStillLevels = 1, kStillCells = 54;   // all but ten
   int most = 0, resting = 0, still = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
     const int change = std::abs(a[i] - b[i]);
     most = std::max(most, change);
-    resting += change <= rule.rest_levels ? 1 : 0;
-    still += change <= 1 ? 1 : 0;
+    resting += change <= kRestLevels ? 1 : 0;
+    still += change <= kStillLevels ? 1 : 0;
   }
   return (most > rule.detail_levels && resting >= kRestingCells) ||
          (most > rule.faint_levels && still >= kStillCells);

@@ -21,7 +21,7 @@ namespace vexlor {
 // (the signature distance: differing bits of descriptors/icon_signature.h)
 // and their grey maps do not differ in places: some cell by more than
 // detail_levels while more than three quarters of the cells (49 of 64) stay
-// within rest_levels, or some cell by more than faint_levels while all but
+// within 4 levels, or some cell by more than faint_levels while all but
 // ten (54) stay within 1 level (a faint emblem on an otherwise still
 // picture; 255: never). Records linked to each other directly or through
 // others make one chain. The root distance alone puts icons of one series
@@ -43,19 +43,18 @@ namespace vexlor {
 // distinct pictures weighs only the parts its cut links join: every pair
 // would cost their square.) Chosen on the oxygen and
 // Tango themes, a set of many copies and one of brightened copies with
-// bench/groups_quality.sh: strict (2, 16, 3, 10, 4, 255), the default (2,
-// 20, 4, 16, 4, 8), loose (1.5, 20, 6, 24, 4, 255).
+// bench/groups_quality.sh: strict (2, 16, 3, 10, 255), the default (2, 20,
+// 4, 16, 8), loose (1.5, 20, 6, 24, 255).
 struct GroupingRule {
   double signature_weight = 2;
   double most = 20;
   int distinct_bits = 4;
   int detail_levels = 16;
-  int rest_levels = 4;
   int faint_levels = 8;
 };
-inline constexpr GroupingRule kStrictGroups{2, 16, 3, 10, 4, 255};
-inline constexpr GroupingRule kDefaultGroups{2, 20, 4, 16, 4, 8};
-inline constexpr GroupingRule kLooseGroups{1.5, 20, 6, 24, 4, 255};
+inline constexpr GroupingRule kStrictGroups{2, 16, 3, 10, 255};
+inline constexpr GroupingRule kDefaultGroups{2, 20, 4, 16, 8};
+inline constexpr GroupingRule kLooseGroups{1.5, 20, 6, 24, 255};
 inline constexpr double kLowestCut = 4;
 inline constexpr std::size_t kGroupNeighbours = 10;
 
