@@ -234,6 +234,36 @@ TEST(GroupRows, AFaintEmblemOnAnOtherwiseStillPictureParts) {
             std::vector<std::size_t>(10, 1));
 }
 
+// Two siblings, a faint emblem apart, and one plain picture alike each
+// (their small sizes, say, which lose the emblem): the plain picture joins
+// the nearer sibling, and the two siblings stay apart rather than joining
+// through it. The loose rule, without the faint tier, joins all three.
+TEST(GroupRows, SiblingsAFaintEmblemApartDoNotJoinThroughAThirdPicture) {
+  const auto none = [](std::size_t) { return false; };
+  std::vector<std::optional<IconLook>> looks(18);  // 6 each: emblem at 27, plain, emblem at 35
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    IconLook& look = looks[i].emplace(SeriesLook(i, 2));
+    if (i < 6) look.grey[27] -= 12, look.grey[28] -= 12;
+    if (i >= 6 && i < 12)
+      for (std::size_t c = 2; c < look.grey.size(); c += 3) look.grey[c] += 2;
+    if (i >= 12) look.grey[35] -= 13, look.grey[36] -= 13;
+  }
+  const auto nearest = [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (std::size_t other = 0; other < looks.size(); ++other)
+      if (other / 6 == row / 6 && other != row) near.push_back({other, 3.0});
+    for (std::size_t other = 6; other < 12; ++other)  // the plain picture is near both
+      if (other / 6 != row / 6) near.push_back({other, 5.0});
+    if (row >= 6 && row < 12)
+      for (const std::size_t other : {0, 1, 12, 13}) near.push_back({other, 5.0});
+    return near;
+  };
+  std::vector<std::size_t> expected(18, 1);
+  std::fill(expected.begin() + 12, expected.end(), 2);
+  EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1), expected);
+  EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kLooseGroups, 1), std::vector<std::size_t>(18, 1));
+}
+
 // Cells at multiples of 62 / 8 rounded down (7 or 8 pixels), means rounded half up.
 TEST(IconGreyMap, CellsFollowTheGridAndRoundHalfUp) {
   NormalisedIcon icon;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <numeric>
+#include <tuple>
 
 #include "descriptors/icon_signature.h"
 #include "support/parallel_for.h"
@@ -68,19 +69,30 @@ IconLook MajorityLook(const std::vector<std::size_t>& rows,
   return majority;
 }
 
-// Whether two grey maps differ in places, as groups.h says.
-bool DifferInPlaces(const GreyMap& a, const GreyMap& b, const GroupingRule& rule) {
-  constexpr int kRestLevels = 4, kRestingCells = 49;  // more than three quarters of 64
-  constexpr int kStillLevels = 1, kStillCells = 54;   // all but ten
+// Whether two grey maps differ in places, as groups.h says: in detail
+// (some cell far apart, most of the rest near) or faintly (some cell
+// apart, nearly all the rest still).
+constexpr int kRestLevels = 4, kRestingCells = 49;  // more than three quarters of 64
+constexpr int kStillLevels = 1, kStillCells = 54;   // all but ten
+
+struct GreyChange {
   int most = 0, resting = 0, still = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const int change = std::abs(a[i] - b[i]);
-    most = std::max(most, change);
-    resting += change <= kRestLevels ? 1 : 0;
-    still += change <= kStillLevels ? 1 : 0;
+  GreyChange(const GreyMap& a, const GreyMap& b) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      const int change = std::abs(a[i] - b[i]);
+      most = std::max(most, change);
+      resting += change <= kRestLevels ? 1 : 0;
+      still += change <= kStillLevels ? 1 : 0;
+    }
   }
-  return (most > rule.detail_levels && resting >= kRestingCells) ||
-         (most > rule.faint_levels && still >= kStillCells);
+  bool Faint(const GroupingRule& rule) const { return most > rule.faint_levels && still >= kStillCells; }
+  bool InPlaces(const GroupingRule& rule) const {
+    return (most > rule.detail_levels && resting >= kRestingCells) || Faint(rule);
+  }
+};
+
+bool DifferInPlaces(const GreyMap& a, const GreyMap& b, const GroupingRule& rule) {
+  return GreyChange(a, b).InPlaces(rule);
 }
 
 // Whether two looks may be of one picture: under `rule`, the signatures
@@ -136,9 +148,11 @@ class ChainCutter {
 
  private:
   // Joins the pieces whose pictures are Alike:
-  // every pair of distinct pictures, or, among more than kComparedPictures
-  // of them (every pair would cost their square), the pieces that a link
-  // above `cut` joins; pieces of one picture always.
+  // every pair of distinct pictures, nearest first (fewest signature bits
+  // apart, then grey levels), but never two whose pictures differ faintly
+  // in places, not even through others; or, among more than
+  // kComparedPictures of them (every pair would cost their square), the
+  // pieces that a link above `cut` joins; pieces of one picture always.
   void JoinAlike(const std::vector<IconLook>& pictures,
                  const std::vector<std::vector<std::size_t>>& pieces, const std::vector<Link>& links,
                  double cut, DisjointSets* alike) {
@@ -153,18 +167,60 @@ class ChainCutter {
       else
         distinct.push_back(byPicture[k]);
     }
+    if (distinct.size() <= kComparedPictures) return JoinNearestFirst(pictures, distinct, alike);
     const auto near = [&](std::size_t i, std::size_t j) { return Alike(pictures[i], pictures[j], rule_); };
-    if (distinct.size() <= kComparedPictures) {
-      for (std::size_t i = 0; i < distinct.size(); ++i)
-        for (std::size_t j = i + 1; j < distinct.size(); ++j)
-          if (near(distinct[i], distinct[j])) alike->Join(distinct[i], distinct[j]);
-      return;
-    }
     for (std::size_t p = 0; p < pieces.size(); ++p)
       for (const std::size_t row : pieces[p]) pieceOf_[row] = p;
     for (const Link& link : links) {
       const std::size_t i = pieceOf_[link.a], j = pieceOf_[link.b];
       if (link.score > cut && i != j && near(i, j)) alike->Join(i, j);
+    }
+  }
+
+  // A faint difference in places (an emblem embossed on one folder, not on
+  // another) survives every copy of either; so two such pictures are kept
+  // apart even when each is Alike a third (their plain small sizes, one
+  // picture), which would otherwise join the whole series.
+  void JoinNearestFirst(const std::vector<IconLook>& pictures, const std::vector<std::size_t>& distinct,
+                        DisjointSets* alike) {
+    struct Pair {
+      int bits, levels;
+      std::size_t i, j;  // places in `distinct`
+    };
+    const std::size_t d = distinct.size();
+    std::vector<Pair> near;
+    std::vector<bool> apart(d * d, false);
+    for (std::size_t i = 0; i < d; ++i)
+      for (std::size_t j = i + 1; j < d; ++j) {
+        const IconLook &a = pictures[distinct[i]], &b = pictures[distinct[j]];
+        if (Alike(a, b, rule_)) {
+          int levels = 0;
+          for (std::size_t c = 0; c < a.grey.size(); ++c) levels += std::abs(a.grey[c] - b.grey[c]);
+          near.push_back({SignatureDistance(a.signature, b.signature), levels, i, j});
+        } else if (GreyChange(a.grey, b.grey).Faint(rule_)) {
+          apart[i * d + j] = apart[j * d + i] = true;
+        }
+      }
+    std::sort(near.begin(), near.end(), [](const Pair& x, const Pair& y) {
+      return std::tie(x.bits, x.levels, x.i, x.j) < std::tie(y.bits, y.levels, y.i, y.j);
+    });
+    DisjointSets kinds(d);
+    std::vector<std::vector<std::size_t>> membersOf(d);  // a kind's leader -> its places
+    for (std::size_t i = 0; i < d; ++i) membersOf[i] = {i};
+    const auto keptApart = [&](const std::vector<std::size_t>& xs, const std::vector<std::size_t>& ys) {
+      for (const std::size_t x : xs)
+        for (const std::size_t y : ys)
+          if (apart[x * d + y]) return true;
+      return false;
+    };
+    for (const Pair& pair : near) {
+      const std::size_t x = kinds.Find(pair.i), y = kinds.Find(pair.j);
+      if (x == y || keptApart(membersOf[x], membersOf[y])) continue;
+      kinds.Join(x, y);
+      const std::size_t leader = kinds.Find(x), joined = leader == x ? y : x;
+      membersOf[leader].insert(membersOf[leader].end(), membersOf[joined].begin(), membersOf[joined].end());
+      membersOf[joined] = {};
+      alike->Join(distinct[pair.i], distinct[pair.j]);
     }
   }
 

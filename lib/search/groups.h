@@ -37,11 +37,14 @@ namespace vexlor {
 // parts whose pictures differ: each part's picture (each signature bit as
 // most of its records have it, each grey cell their median) at least
 // `distinct_bits` from the others', or differing from them in places.
-// Parts less distinct are kept together, so that a picture copied at many
-// sizes and qualities, whose signatures barely differ, stays one group;
-// each part is looked at again in the same way. (A cut into more than 2,048
-// distinct pictures weighs only the parts its cut links join: every pair
-// would cost their square.) Chosen on the oxygen and
+// Parts less distinct are kept together, nearest pictures first, so that
+// a picture copied at many sizes and qualities, whose signatures barely
+// differ, stays one group; but two parts whose grey maps differ faintly in
+// places (the faint tier above) never end in one group, not even through
+// a third part alike each (a series' plain small size). Each part is looked
+// at again in the same way. (A cut into more than 2,048 distinct pictures
+// weighs only the parts its cut links join, and keeps none apart: every
+// pair would cost their square.) Chosen on the oxygen and
 // Tango themes, a set of many copies and one of brightened copies with
 // bench/groups_quality.sh: strict (2, 16, 3, 10, 255), the default (2, 20,
 // 4, 16, 8), loose (1.5, 20, 6, 24, 255).
