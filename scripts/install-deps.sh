@@ -23,7 +23,7 @@ case "${1:-}" in
                    python3-scipy librsvg2-bin breeze-icon-theme
                    adwaita-icon-theme oxygen-icon-theme
                    tango-icon-theme hicolor-icon-theme yaru-theme-icon mate-icon-theme
-                   gnome-icon-theme) ;;
+                   gnome-icon-theme moka-icon-theme elementary-xfce-icon-theme paper-icon-theme) ;;
 esac
 
 missing=()

@@ -26,7 +26,8 @@ ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
       "within 4, or (by default) a cell by more than 8 while 54 stay within 1. A chain\n"
       "of more than 11 linked records is cut where it joins pictures whose majority\n"
       "signatures differ by D bits or more, or whose median grey maps differ in\n"
-      "places, at the weakest links.\n"
+      "places, at the weakest links; by default, parts whose maps differ by the\n"
+      "second, faint rule never join, not even through a third alike each.\n"
       "W, M, D, G: 2, 20, 4, 16; --strict 2, 16, 3, 10; --loose 1.5, 20, 6, 24",
       "vexlor-groups");
   app.add_option("DATA", o.data, "The data set")->required();
