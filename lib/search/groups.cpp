@@ -76,11 +76,12 @@ constexpr int kRestLevels = 4, kRestingCells = 49;  // more than three quarters 
 constexpr int kStillLevels = 1, kStillCells = 54;   // all but ten
 
 struct GreyChange {
-  int most = 0, resting = 0, still = 0;
+  int most = 0, resting = 0, still = 0, levels = 0;  // levels: over all cells
   GreyChange(const GreyMap& a, const GreyMap& b) {
     for (std::size_t i = 0; i < a.size(); ++i) {
       const int change = std::abs(a[i] - b[i]);
       most = std::max(most, change);
+      levels += change;
       resting += change <= kRestLevels ? 1 : 0;
       still += change <= kStillLevels ? 1 : 0;
     }
@@ -97,9 +98,11 @@ bool DifferInPlaces(const GreyMap& a, const GreyMap& b, const GroupingRule& rule
 
 // Whether two looks may be of one picture: under `rule`, the signatures
 // fewer than its distinct bits apart and the grey maps not differing in places.
+bool Alike(int signatureBits, const GreyChange& change, const GroupingRule& rule) {
+  return signatureBits < rule.distinct_bits && !change.InPlaces(rule);
+}
 bool Alike(const IconLook& a, const IconLook& b, const GroupingRule& rule) {
-  return SignatureDistance(a.signature, b.signature) < rule.distinct_bits &&
-         !DifferInPlaces(a.grey, b.grey, rule);
+  return Alike(SignatureDistance(a.signature, b.signature), GreyChange(a.grey, b.grey), rule);
 }
 
 // Cuts a chain (`rows`, in row order, joined by `links` at or below
@@ -193,13 +196,12 @@ class ChainCutter {
     for (std::size_t i = 0; i < d; ++i)
       for (std::size_t j = i + 1; j < d; ++j) {
         const IconLook &a = pictures[distinct[i]], &b = pictures[distinct[j]];
-        if (Alike(a, b, rule_)) {
-          int levels = 0;
-          for (std::size_t c = 0; c < a.grey.size(); ++c) levels += std::abs(a.grey[c] - b.grey[c]);
-          near.push_back({SignatureDistance(a.signature, b.signature), levels, i, j});
-        } else if (GreyChange(a.grey, b.grey).Faint(rule_)) {
+        const int bits = SignatureDistance(a.signature, b.signature);
+        const GreyChange change(a.grey, b.grey);
+        if (Alike(bits, change, rule_))
+          near.push_back({bits, change.levels, i, j});
+        else if (change.Faint(rule_))
           apart[i * d + j] = apart[j * d + i] = true;
-        }
       }
     std::sort(near.begin(), near.end(), [](const Pair& x, const Pair& y) {
       return std::tie(x.bits, x.levels, x.i, x.j) < std::tie(y.bits, y.levels, y.i, y.j);
