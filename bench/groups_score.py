@@ -96,19 +96,20 @@ def rgb_over_white(path, size=None):
 
 def wrong_pairs(groups, artwork, original, kind, paths):
     """Prints the kinds of pairs `groups` gets wrong (see the module's text)."""
-    drawn = defaultdict(dict)  # artwork -> image size -> row of the theme's file
+    # artwork -> image size -> rows of the theme's files (an artwork may join several names)
+    drawn = defaultdict(lambda: defaultdict(list))
     for i, k in enumerate(kind):
         if k == "size":
             with Image.open(paths[i]) as im:
-                drawn[artwork[i]][im.size] = i
+                drawn[artwork[i]][im.size].append(i)
     alike = {}
 
     def how_alike(x, y):
         key = (min(x, y), max(x, y))
         if key not in alike:
             common = set(drawn[x]) & set(drawn[y])
-            alike[key] = min((differing_share(rgb_over_white(paths[drawn[x][s]]),
-                                              rgb_over_white(paths[drawn[y][s]])) for s in common), default=1.0)
+            alike[key] = min((differing_share(rgb_over_white(paths[u]), rgb_over_white(paths[v]))
+                              for s in common for u in drawn[x][s] for v in drawn[y][s]), default=1.0)
         return alike[key]
 
     members = defaultdict(list)

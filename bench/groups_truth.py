@@ -4,7 +4,12 @@
 
 An artwork is an icon name of the theme: its PNGs at every size are the same
 artwork. Files with the same pixels (symbolic links, and one picture kept
-under several names) count once and join the names they carry. Each artwork's largest PNG of at most 256 px is
+under several names) count once and join the names they carry; so do, among
+the artworks chosen, names whose pictures at one size are the same but for
+export noise: no pixel over white more than SAME_PICTURE_LEVELS apart in a
+channel, less than the slight colour shift below moves one (Yaru's
+help-contents and gnome-help, configure and document-properties). Each
+artwork's largest PNG of at most 256 px is
 its original, and copies of it are made as people make them: resized to 24
 and 32 px by ImageMagick, to 48 px by Pillow (LANCZOS), JPEG quality 75 over
 white, a slight blur, a slight colour shift. Writes, one line per icon:
@@ -20,9 +25,12 @@ import sys
 from collections import defaultdict
 from concurrent.futures import ThreadPoolExecutor
 
+import numpy as np
 from PIL import Image
 
 COPY_KINDS = ["resize24", "resize32", "lanczos48", "jpeg75", "blur", "colour"]
+# The "colour" copy moves a channel by at most 15 levels (0.06 x 240).
+SAME_PICTURE_LEVELS = 15
 
 
 def theme_pngs(theme):
@@ -61,6 +69,45 @@ def artworks(paths):
     for digest, p in by_pixels.items():
         groups[find("pixels:" + digest)].append(p)
     return [sorted(g) for _, g in sorted(groups.items())]
+
+
+def rgb_over_white(path):
+    with Image.open(path) as im:
+        im = im.convert("RGBA")
+        white = Image.new("RGBA", im.size, (255, 255, 255, 255))
+        return Image.alpha_composite(white, im).convert("RGB")
+
+
+def same_picture_labels(arts):
+    """For each artwork of `arts` (lists of files), the first artwork it
+    shows the same picture as at some size (itself if none); see the module's text."""
+    parent = list(range(len(arts)))
+
+    def find(x):
+        while parent[x] != x:
+            parent[x] = parent[parent[x]]
+            x = parent[x]
+        return x
+
+    by_size = defaultdict(list)  # size -> (artwork, pixels, 8 x 8 box means)
+    for a, files in enumerate(arts):
+        for p in files:
+            try:
+                im = rgb_over_white(p)
+            except Exception:
+                continue
+            by_size[im.size].append((a, np.asarray(im, dtype=np.int16),
+                                     np.asarray(im.resize((8, 8), Image.BOX), dtype=np.int16).ravel()))
+    for items in by_size.values():
+        means = np.stack([m for _, _, m in items]) if items else None
+        for i, (a, pixels, mean) in enumerate(items):
+            # Box means move no more than the pixels they average.
+            for j in np.nonzero(np.abs(means[i + 1:] - mean).max(1) <= SAME_PICTURE_LEVELS)[0] + i + 1:
+                b, others, _ = items[j]
+                if find(a) != find(b) and np.abs(pixels - others).max() <= SAME_PICTURE_LEVELS:
+                    x, y = find(a), find(b)
+                    parent[max(x, y)] = min(x, y)
+    return [find(a) for a in range(len(arts))]
 
 
 def side(path):
@@ -103,6 +150,7 @@ def main():
     arts = artworks(theme_pngs(theme))
     random.shuffle(arts)
     arts = arts[:most]
+    label = same_picture_labels(arts)
     os.makedirs(os.path.join(work, "copies"), exist_ok=True)
     list_lines, truth_lines, copies = [], [], []
     original_number = 0
@@ -116,14 +164,14 @@ def main():
         for s, p in sized:
             original_number += 1
             list_lines.append(p)
-            truth_lines.append(f"{a}\t{original_number}\tsize")
+            truth_lines.append(f"{label[a]}\t{original_number}\tsize")
             if p != original:
                 continue
             for kind in COPY_KINDS:
                 out = os.path.join(work, "copies", f"{a}-{kind}.{'jpg' if kind == 'jpeg75' else 'png'}")
                 copies.append((p, kind, out))
                 list_lines.append(out)
-                truth_lines.append(f"{a}\t{original_number}\t{kind}")
+                truth_lines.append(f"{label[a]}\t{original_number}\t{kind}")
     with ThreadPoolExecutor(os.cpu_count()) as pool:
         list(pool.map(lambda c: make_copy(*c), copies))
     write_truth(work, list_lines, truth_lines)
