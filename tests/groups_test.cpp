@@ -117,6 +117,24 @@ TEST(IconSignature, CosinesAreFarFromRoundingBoundaries) {
     }
 }
 
+// A disc in the middle is symmetric both ways, so its 48 frequencies odd
+// in either direction are 0, the median: those bits are not steady (noise
+// flips them), the 16 others are.
+TEST(IconSignature, BitsAtTheMedianAreNotSteady) {
+  NormalisedIcon disc;
+  for (int y = 0; y < kNormalisedSide; ++y)
+    for (int x = 0; x < kNormalisedSide; ++x)
+      std::fill_n(&disc.samples[(y * kNormalisedSide + x) * 3], 3,
+                  (2 * x - 61) * (2 * x - 61) + (2 * y - 61) * (2 * y - 61) < 40 * 40 ? 40 : 230);
+  std::uint64_t steady = 0;
+  IconSignature(disc, &steady);
+  std::uint64_t even = 0;  // the bits of frequencies even both ways
+  for (int u = 0; u < 8; u += 2)
+    for (int v = 0; v < 8; v += 2) even |= std::uint64_t{1} << (63 - (u * 8 + v));
+  EXPECT_EQ(steady, even);
+  EXPECT_EQ(LookOfIcon(disc).steady, even);
+}
+
 // Chains of more than kGroupNeighbours + 1 records: cut where they join
 // distinct pictures, kept whole where one picture is copied many times.
 TEST(GroupRows, ChainsAreCutBetweenDistinctPicturesOnly) {
@@ -262,6 +280,30 @@ TEST(GroupRows, SiblingsAFaintEmblemApartDoNotJoinThroughAThirdPicture) {
   std::fill(expected.begin() + 12, expected.end(), 2);
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1), expected);
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kLooseGroups, 1), std::vector<std::size_t>(18, 1));
+}
+
+// A recompressed copy whose grey map stays within 2 levels of its original's
+// but whose signature flipped 16 bits that are not steady joins it; a
+// picture whose cells moved further is weighed by all its bits, and stays
+// apart.
+TEST(GroupRows, BitsThatAreNotSteadyCountOnlyWhereAGreyCellMovedFurther) {
+  const auto none = [](std::size_t) { return false; };
+  std::vector<std::optional<IconLook>> looks(4);
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    IconLook& look = looks[i].emplace(SeriesLook(i, 2));
+    look.steady = ~std::uint64_t{0xffffff};
+  }
+  looks[2]->signature ^= 0xffff;
+  looks[3]->signature ^= 0xff00ff;
+  for (std::uint8_t& cell : looks[3]->grey) cell += 3;
+  const auto nearest = [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (std::size_t other = 0; other < looks.size(); ++other)
+      if (other != row) near.push_back({other, 3.0});
+    return near;
+  };
+  EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1),
+            (std::vector<std::size_t>{1, 1, 1, 2}));
 }
 
 // Cells at multiples of 62 / 8 rounded down (7 or 8 pixels), means rounded half up.

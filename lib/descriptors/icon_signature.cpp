@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 namespace vexlor {
@@ -27,7 +28,7 @@ int Grey(const std::uint8_t* bgr) { return (29 * bgr[0] + 150 * bgr[1] + 77 * bg
 
 }  // namespace
 
-std::uint64_t IconSignature(const NormalisedIcon& bgr) {
+std::uint64_t IconSignature(const NormalisedIcon& bgr, std::uint64_t* steady) {
   static const auto cosine = CosineTable();
   std::int64_t grey[kSide][kSide] = {};
   for (int y = 0; y < kNormalisedSide; ++y)
@@ -49,6 +50,14 @@ std::uint64_t IconSignature(const NormalisedIcon& bgr) {
   std::uint64_t signature = 0;
   for (int i = 0; i < kFrequencies * kFrequencies; ++i)
     if (2 * low[i] > twiceMedian) signature |= std::uint64_t{1} << (63 - i);
+  if (steady != nullptr) {
+    // |2 low - 2 median| > 2 x spread / 10, in integers (for them x > s / 5
+    // is x > floor(s / 5)); every frequency is below 2^52 in size.
+    const std::int64_t least = (sorted[47] - sorted[16]) / 5;
+    *steady = 0;
+    for (int i = 0; i < kFrequencies * kFrequencies; ++i)
+      if (std::abs(2 * low[i] - twiceMedian) > least) *steady |= std::uint64_t{1} << (63 - i);
+  }
   return signature;
 }
 
@@ -68,6 +77,15 @@ GreyMap IconGreyMap(const NormalisedIcon& bgr) {
   return map;
 }
 
-IconLook LookOfIcon(const NormalisedIcon& bgr) { return {IconSignature(bgr), IconGreyMap(bgr)}; }
+IconLook LookOfIcon(const NormalisedIcon& bgr) {
+  IconLook look;
+  look.signature = IconSignature(bgr, &look.steady);
+  look.grey = IconGreyMap(bgr);
+  return look;
+}
+
+int SteadySignatureDistance(const IconLook& a, const IconLook& b) {
+  return std::popcount((a.signature ^ b.signature) & a.steady & b.steady);
+}
 
 }  // namespace vexlor

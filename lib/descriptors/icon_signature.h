@@ -18,7 +18,13 @@ namespace vexlor {
 // almost bit for bit; icons of one series with a different emblem mostly
 // do not. The same construction as the common perceptual hash (pHash),
 // which measured as well in bench/groups_quality.sh.
-std::uint64_t IconSignature(const NormalisedIcon& bgr);
+// If `steady` is given, it is set to the signature's steady bits: those
+// whose frequency lies more than a tenth of the frequencies' interquartile
+// range (the 17th to the 48th of the 64 in order) from their median. A
+// symmetric icon has many frequencies at or near the median, and the noise
+// of a JPEG or a recolouring flips their bits by the dozen; it keeps the
+// steady ones.
+std::uint64_t IconSignature(const NormalisedIcon& bgr, std::uint64_t* steady = nullptr);
 
 // Bits that differ: 0 (alike) to 64.
 int SignatureDistance(std::uint64_t a, std::uint64_t b);
@@ -36,13 +42,17 @@ GreyMap IconGreyMap(const NormalisedIcon& bgr);
 
 // What groups weigh of an icon beside its record.
 struct IconLook {
-  std::uint64_t signature = 0;  // IconSignature
-  GreyMap grey{};               // IconGreyMap
+  std::uint64_t signature = 0;               // IconSignature
+  GreyMap grey{};                            // IconGreyMap
+  std::uint64_t steady = ~std::uint64_t{0};  // the signature's steady bits (all, if not known)
 
   bool operator==(const IconLook&) const = default;
   auto operator<=>(const IconLook&) const = default;
 };
 IconLook LookOfIcon(const NormalisedIcon& bgr);
+
+// Bits that differ and are steady in both looks.
+int SteadySignatureDistance(const IconLook& a, const IconLook& b);
 
 }  // namespace vexlor
 

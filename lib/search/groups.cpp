@@ -74,6 +74,7 @@ IconLook MajorityLook(const std::vector<std::size_t>& rows,
 // apart, nearly all the rest still).
 constexpr int kRestLevels = 4, kRestingCells = 49;  // more than three quarters of 64
 constexpr int kStillLevels = 1, kStillCells = 54;   // all but ten
+constexpr int kCalmLevels = 2;  // no cell further: the same picture but for noise
 
 struct GreyChange {
   int most = 0, resting = 0, still = 0, levels = 0;  // levels: over all cells
@@ -91,10 +92,6 @@ struct GreyChange {
     return (most > rule.detail_levels && resting >= kRestingCells) || Faint(rule);
   }
 };
-
-bool DifferInPlaces(const GreyMap& a, const GreyMap& b, const GroupingRule& rule) {
-  return GreyChange(a, b).InPlaces(rule);
-}
 
 // Whether two looks may be of one picture: under `rule`, the signatures
 // fewer than its distinct bits apart and the grey maps not differing in places.
@@ -246,10 +243,11 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
     for (const Neighbour& other : nearest(row)) {
       if (other.row == row || !looks[other.row]) continue;
       const IconLook &mine = *looks[row], &its = *looks[other.row];
-      const double score =
-          other.distance + rule.signature_weight * SignatureDistance(mine.signature, its.signature);
-      if (score <= rule.most && !DifferInPlaces(mine.grey, its.grey, rule))
-        linksOf[row].push_back({row, other.row, score});
+      const GreyChange change(mine.grey, its.grey);
+      const int bits = change.most <= kCalmLevels ? SteadySignatureDistance(mine, its)
+                                                  : SignatureDistance(mine.signature, its.signature);
+      const double score = other.distance + rule.signature_weight * bits;
+      if (score <= rule.most && !change.InPlaces(rule)) linksOf[row].push_back({row, other.row, score});
     }
   });
   DisjointSets chains(n);

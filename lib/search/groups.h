@@ -18,8 +18,9 @@ namespace vexlor {
 //
 //   root distance + signature_weight x signature distance <= most
 //
-// (the signature distance: differing bits of descriptors/icon_signature.h)
-// and their grey maps do not differ in places: some cell by more than
+// (the signature distance: differing bits of descriptors/icon_signature.h,
+// only the steady ones when no grey cell is more than 2 levels apart, as in
+// a recompressed copy) and their grey maps do not differ in places: some cell by more than
 // detail_levels while more than three quarters of the cells (49 of 64) stay
 // within 4 levels, or some cell by more than faint_levels while all but
 // ten (54) stay within 1 level (a faint emblem on an otherwise still

@@ -21,13 +21,15 @@ ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
       "alone in its group, - for a \"Bad Icon\" line. Two records are linked when one is\n"
       "among the other's 10 nearest by the root distance and that distance plus W times\n"
       "their icons' signature distance (64-bit, of where each icon is light and dark;\n"
-      "each icon is measured again for it) is at most M, and their grey maps (8 x 8\n"
-      "cells) do not differ in places: a cell by more than G while 49 of the 64 stay\n"
-      "within 4, or (by default) a cell by more than 8 while 54 stay within 1. A chain\n"
-      "of more than 11 linked records is cut where it joins pictures whose majority\n"
-      "signatures differ by D bits or more, or whose median grey maps differ in\n"
-      "places, at the weakest links; by default, parts whose maps differ by the\n"
-      "second, faint rule never join, not even through a third alike each.\n"
+      "each icon is measured again for it; only the bits steady in both, those not\n"
+      "near the median, where no grey cell is more than 2 apart) is at most M, and\n"
+      "their grey maps (8 x 8 cells) do not differ in places: a cell by more than G\n"
+      "while 49 of the 64 stay within 4, or (by default) a cell by more than 8 while\n"
+      "54 stay within 1. A chain of more than 11 linked records is cut where it joins\n"
+      "pictures whose majority signatures differ by D bits or more, or whose median\n"
+      "grey maps differ in places, at the weakest links; by default, parts whose maps\n"
+      "differ by the second, faint rule never join, not even through a third alike\n"
+      "each.\n"
       "W, M, D, G: 2, 20, 4, 16; --strict 2, 16, 3, 10; --loose 1.5, 20, 6, 24",
       "vexlor-groups");
   app.add_option("DATA", o.data, "The data set")->required();

@@ -155,9 +155,7 @@ def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
     rows = np.concatenate([r for r, _ in found])
     distances = np.concatenate([d for _, d in found])
     seen = client.gather(looking)
-    signatures = np.concatenate([s for s, _, _, _ in seen])
-    greys = np.concatenate([g for _, g, _, _ in seen])
-    has = np.concatenate([h for _, _, h, _ in seen])
-    reasons = [r for _, _, _, part in seen for r in part]
+    signatures, steady, greys, has = (np.concatenate([part[i] for part in seen]) for i in range(4))
+    reasons = [r for part in seen for r in part[4]]
     vexlor._warn_of_unsigned(reasons, stacklevel=2)
-    return _vexlor.group_neighbours(bad, signatures, greys, has, rows, distances, rule, jobs)
+    return _vexlor.group_neighbours(bad, signatures, steady, greys, has, rows, distances, rule, jobs)
