@@ -280,8 +280,9 @@ GroupingRule RuleNamed(const std::string& rule) {
 
 // The looks of the icons `names` (search/data_set_groups.h), loaded with
 // `settings`, but of the rows `bad` marks: (N,) uint64 signatures and their
-// steady bits, (N, 64) uint8 grey maps, the (N,) mask of the rows that have
-// them, and each row's reason its icon could not be loaded ("" for the others).
+// steady bits, (N, 64) uint8 grey maps, (N, 32) int16 colour maps, the (N,)
+// mask of the rows that have them, and each row's reason its icon could not
+// be loaded ("" for the others).
 py::tuple LookArrays(const std::vector<std::string>& names,
                      const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
                      const Settings& settings, int jobs) {
@@ -298,28 +299,32 @@ py::tuple LookArrays(const std::vector<std::string>& names,
   }
   const auto n = static_cast<py::ssize_t>(names.size());
   const auto cells = static_cast<py::ssize_t>(GreyMap().size());
+  const auto colourValues = static_cast<py::ssize_t>(ColourMap().size());
   py::array_t<std::uint64_t> signatures(n), steady(n);
   py::array_t<std::uint8_t> greys({n, cells});
+  py::array_t<std::int16_t> colours({n, colourValues});
   py::array_t<bool> has(n);
   for (py::ssize_t row = 0; row < n; ++row) {
     const IconLook look = seen.looks[static_cast<std::size_t>(row)].value_or(IconLook{});
     signatures.mutable_data()[row] = look.signature;
     steady.mutable_data()[row] = look.steady;
     std::copy(look.grey.begin(), look.grey.end(), greys.mutable_data() + row * cells);
+    std::copy(look.colour.begin(), look.colour.end(), colours.mutable_data() + row * colourValues);
     has.mutable_data()[row] = seen.looks[static_cast<std::size_t>(row)].has_value();
   }
-  return py::make_tuple(signatures, steady, greys, has, ShownReasons(seen.failures));
+  return py::make_tuple(signatures, steady, greys, colours, has, ShownReasons(seen.failures));
 }
 
 // The groups of rows whose nearest were found elsewhere (by shards of the
 // data set): `bad` the mask of "Bad Icon" rows, `signatures`, `steady`,
-// `greys` and `has` as LookArrays gives them, `rows` and `distances` (N, k) each row's
+// `greys`, `colours` and `has` as LookArrays gives them, `rows` and `distances` (N, k) each row's
 // nearest, nearest first (-1 where none). Groups as GroupRows numbers them.
 py::array_t<std::int64_t> GroupNeighbourArrays(
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
     const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& signatures,
     const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& steady,
     const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& greys,
+    const py::array_t<std::int16_t, py::array::c_style | py::array::forcecast>& colours,
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& has,
     const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& rows,
     const py::array_t<double, py::array::c_style | py::array::forcecast>& distances,
@@ -327,11 +332,14 @@ py::array_t<std::int64_t> GroupNeighbourArrays(
   if (bad.ndim() != 1) throw py::value_error("bad must be an (N,) mask of the N rows");
   const py::ssize_t n = bad.shape(0);
   const auto cells = static_cast<py::ssize_t>(GreyMap().size());
+  const auto colourValues = static_cast<py::ssize_t>(ColourMap().size());
   if (signatures.ndim() != 1 || signatures.shape(0) != n || steady.ndim() != 1 || steady.shape(0) != n ||
       has.ndim() != 1 || has.shape(0) != n || greys.ndim() != 2 || greys.shape(0) != n ||
-      greys.shape(1) != cells)
+      greys.shape(1) != cells || colours.ndim() != 2 || colours.shape(0) != n ||
+      colours.shape(1) != colourValues)
     throw py::value_error(
-        "signatures, steady, greys and has must be (N,), (N,), (N, 64) and (N,) arrays of the N rows");
+        "signatures, steady, greys, colours and has must be (N,), (N,), (N, 64), (N, 32) and (N,) "
+        "arrays of the N rows");
   if (rows.ndim() != 2 || rows.shape(0) != n || distances.ndim() != 2 ||
       distances.shape(0) != n || distances.shape(1) != rows.shape(1))
     throw py::value_error("rows and distances must be (N, k) arrays of the N rows");
@@ -343,6 +351,7 @@ py::array_t<std::int64_t> GroupNeighbourArrays(
       look.signature = signatures.data()[row];
       look.steady = steady.data()[row];
       std::copy_n(greys.data() + row * cells, cells, look.grey.begin());
+      std::copy_n(colours.data() + row * colourValues, colourValues, look.colour.begin());
     }
   const std::int64_t* row0 = rows.data();
   const double* distance0 = distances.data();

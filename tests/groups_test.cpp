@@ -306,6 +306,46 @@ TEST(GroupRows, BitsThatAreNotSteadyCountOnlyWhereAGreyCellMovedFurther) {
             (std::vector<std::size_t>{1, 1, 1, 2}));
 }
 
+// Two series that look the same in grey, one yellow and one green (a cell
+// 54 to 90 apart): kept apart; copies whose colours moved by up to 36 stay
+// together.
+TEST(GroupRows, SiblingsInAnotherHueStayApart) {
+  const auto none = [](std::size_t) { return false; };
+  std::vector<std::optional<IconLook>> looks(8);
+  for (std::size_t i = 0; i < looks.size(); ++i) {
+    IconLook& look = looks[i].emplace(SeriesLook(i, 2));
+    look.colour.fill(static_cast<std::int16_t>(12 * (i % 4)));
+    if (i >= 4) look.colour[5] += 90;
+  }
+  const auto nearest = [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (std::size_t other = 0; other < looks.size(); ++other)
+      if (other != row) near.push_back({other, 3.0});
+    return near;
+  };
+  EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1),
+            (std::vector<std::size_t>{1, 1, 1, 1, 2, 2, 2, 2}));
+}
+
+// Colour cells at multiples of 62 / 4 rounded down (15 or 16 pixels), each
+// value red - green and (red + green) / 2 - blue, means rounded toward zero.
+TEST(IconColourMap, CellsFollowTheGridAndRoundTowardZero) {
+  NormalisedIcon icon;
+  icon.samples.fill(128);
+  for (int y = 0; y < 15; ++y)  // cell 0, 15 x 15: pure red
+    for (int x = 0; x < 15; ++x) {
+      std::uint8_t* bgr = &icon.samples[(y * 62 + x) * 3];
+      bgr[0] = 0, bgr[1] = 0, bgr[2] = 255;
+    }
+  for (int x = 46; x < 62; ++x) icon.samples[(61 * 62 + x) * 3] = 255;  // cell 15's last row: blue
+  const ColourMap map = IconColourMap(icon);
+  EXPECT_EQ(map[0], 255);
+  EXPECT_EQ(map[1], 127);  // (255 + 0) / 2 - 0 = 127.5
+  EXPECT_EQ(map[2], 0);
+  EXPECT_EQ(map[30], 0);
+  EXPECT_EQ(map[31], -7);  // 16 of 256 pixels 127 bluer: -7.94
+}
+
 // Cells at multiples of 62 / 8 rounded down (7 or 8 pixels), means rounded half up.
 TEST(IconGreyMap, CellsFollowTheGridAndRoundHalfUp) {
   NormalisedIcon icon;

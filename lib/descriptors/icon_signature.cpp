@@ -77,10 +77,30 @@ GreyMap IconGreyMap(const NormalisedIcon& bgr) {
   return map;
 }
 
+ColourMap IconColourMap(const NormalisedIcon& bgr) {
+  const auto edge = [](int cell) { return cell * kNormalisedSide / kColourMapSide; };
+  ColourMap map{};
+  for (int row = 0; row < kColourMapSide; ++row)
+    for (int column = 0; column < kColourMapSide; ++column) {
+      int redGreen = 0, yellowBlue = 0, count = 0;  // yellowBlue: twice each value
+      for (int y = edge(row); y < edge(row + 1); ++y)
+        for (int x = edge(column); x < edge(column + 1); ++x, ++count) {
+          const std::uint8_t* p = &bgr.samples[(y * kNormalisedSide + x) * 3];
+          redGreen += p[2] - p[1];
+          yellowBlue += p[2] + p[1] - 2 * p[0];
+        }
+      const int cell = 2 * (row * kColourMapSide + column);
+      map[cell] = static_cast<std::int16_t>(redGreen / count);
+      map[cell + 1] = static_cast<std::int16_t>(yellowBlue / (2 * count));
+    }
+  return map;
+}
+
 IconLook LookOfIcon(const NormalisedIcon& bgr) {
   IconLook look;
   look.signature = IconSignature(bgr, &look.steady);
   look.grey = IconGreyMap(bgr);
+  look.colour = IconColourMap(bgr);
   return look;
 }
 

@@ -40,11 +40,22 @@ inline constexpr int kGreyMapSide = 8;
 using GreyMap = std::array<std::uint8_t, kGreyMapSide * kGreyMapSide>;
 GreyMap IconGreyMap(const NormalisedIcon& bgr);
 
+// The icon's mean colour in each cell of a 4 x 4 grid over the 62 x 62 icon
+// (cells 15 or 16 pixels a side, at multiples of 62 / 4 rounded down), row
+// by row, as two opposing values: red against green (R - G, -255 to 255)
+// and yellow against blue ((R + G) / 2 - B, -255 to 255), each mean
+// rounded toward zero. Where the grey map is blind to hue, this tells a
+// yellow coin from a green one, and a coloured logo from its grey version.
+inline constexpr int kColourMapSide = 4;
+using ColourMap = std::array<std::int16_t, 2 * kColourMapSide * kColourMapSide>;
+ColourMap IconColourMap(const NormalisedIcon& bgr);
+
 // What groups weigh of an icon beside its record.
 struct IconLook {
   std::uint64_t signature = 0;               // IconSignature
   GreyMap grey{};                            // IconGreyMap
   std::uint64_t steady = ~std::uint64_t{0};  // the signature's steady bits (all, if not known)
+  ColourMap colour{};                        // IconColourMap
 
   bool operator==(const IconLook&) const = default;
   auto operator<=>(const IconLook&) const = default;

@@ -75,6 +75,7 @@ IconLook MajorityLook(const std::vector<std::size_t>& rows,
 constexpr int kRestLevels = 4, kRestingCells = 49;  // more than three quarters of 64
 constexpr int kStillLevels = 1, kStillCells = 54;   // all but ten
 constexpr int kCalmLevels = 2;  // no cell further: the same picture but for noise
+constexpr int kColourApartLevels = 50;
 
 struct GreyChange {
   int most = 0, resting = 0, still = 0, levels = 0;  // levels: over all cells
@@ -92,6 +93,13 @@ struct GreyChange {
     return (most > rule.detail_levels && resting >= kRestingCells) || Faint(rule);
   }
 };
+
+// Whether two colour maps are of other colours, as groups.h says.
+bool ColoursApart(const ColourMap& a, const ColourMap& b) {
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::abs(a[i] - b[i]) > kColourApartLevels) return true;
+  return false;
+}
 
 // Whether two looks may be of one picture: under `rule`, the signatures
 // fewer than its distinct bits apart and the grey maps not differing in places.
@@ -247,7 +255,8 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
       const int bits = change.most <= kCalmLevels ? SteadySignatureDistance(mine, its)
                                                   : SignatureDistance(mine.signature, its.signature);
       const double score = other.distance + rule.signature_weight * bits;
-      if (score <= rule.most && !change.InPlaces(rule)) linksOf[row].push_back({row, other.row, score});
+      if (score <= rule.most && !change.InPlaces(rule) && !ColoursApart(mine.colour, its.colour))
+        linksOf[row].push_back({row, other.row, score});
     }
   });
   DisjointSets chains(n);

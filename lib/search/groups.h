@@ -20,11 +20,14 @@ namespace vexlor {
 //
 // (the signature distance: differing bits of descriptors/icon_signature.h,
 // only the steady ones when no grey cell is more than 2 levels apart, as in
-// a recompressed copy) and their grey maps do not differ in places: some cell by more than
-// detail_levels while more than three quarters of the cells (49 of 64) stay
-// within 4 levels, or some cell by more than faint_levels while all but
-// ten (54) stay within 1 level (a faint emblem on an otherwise still
-// picture; 255: never). Records linked to each other directly or through
+// a recompressed copy), their grey maps do not differ in places (some cell
+// by more than detail_levels while more than three quarters of the cells,
+// 49 of 64, stay within 4 levels, or some cell by more than faint_levels
+// while all but ten, 54, stay within 1 level: a faint emblem on an
+// otherwise still picture; 255: never) and no cell of their colour maps is
+// more than 50 apart in either value (a sibling in another hue, which the
+// grey map does not see; copies as people make them move a cell's colour
+// by less). Records linked to each other directly or through
 // others make one chain. The root distance alone puts icons of one series
 // (an emblem apart) nearer than a resized copy to its original; the
 // signature tells many of them apart, the two erring on different pairs,
