@@ -11,7 +11,7 @@
 # and Tango are the themes its settings were chosen on; Adwaita, Yaru, mate
 # and gnome are held out (mate and gnome were added after the settings were
 # chosen), and Moka, elementary-xfce and Paper were added last; every
-# setting is chosen on oxygen and Tango, but mate, Moka and the copies
+# setting is chosen on oxygen, Tango and the two sets below, but mate, Moka and the copies
 # the held-out themes' groups left apart have been looked into to find what
 # to measure (docs/search.md says which). Last, a set of many varied copies
 # of three pictures (bench/groups_many_copies.py), each of which must stay
