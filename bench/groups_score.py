@@ -20,16 +20,7 @@ from scipy.fftpack import dct
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "build", "python"))
 import vexlor  # noqa: E402
-
-
-def over_white(path, mode="L", size=None):
-    """The image at `path` over white, in `mode`; scaled to `size` (LANCZOS) first if given."""
-    with Image.open(path) as im:
-        im = im.convert("RGBA")
-        if size is not None and im.size != size:
-            im = im.resize(size, Image.LANCZOS)
-        white = Image.new("RGBA", im.size, (255, 255, 255, 255))
-        return Image.alpha_composite(white, im).convert(mode)
+from groups_truth import over_white  # noqa: E402
 
 
 def phash(path):

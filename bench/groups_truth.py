@@ -71,11 +71,14 @@ def artworks(paths):
     return [sorted(g) for _, g in sorted(groups.items())]
 
 
-def rgb_over_white(path):
+def over_white(path, mode="L", size=None):
+    """The image at `path` over white, in `mode`; scaled to `size` (LANCZOS) first if given."""
     with Image.open(path) as im:
         im = im.convert("RGBA")
+        if size is not None and im.size != size:
+            im = im.resize(size, Image.LANCZOS)
         white = Image.new("RGBA", im.size, (255, 255, 255, 255))
-        return Image.alpha_composite(white, im).convert("RGB")
+        return Image.alpha_composite(white, im).convert(mode)
 
 
 def same_picture_labels(arts):
@@ -93,13 +96,13 @@ def same_picture_labels(arts):
     for a, files in enumerate(arts):
         for p in files:
             try:
-                im = rgb_over_white(p)
+                im = over_white(p, "RGB")
             except Exception:
                 continue
             by_size[im.size].append((a, np.asarray(im, dtype=np.int16),
                                      np.asarray(im.resize((8, 8), Image.BOX), dtype=np.int16).ravel()))
     for items in by_size.values():
-        means = np.stack([m for _, _, m in items]) if items else None
+        means = np.stack([m for _, _, m in items])
         for i, (a, pixels, mean) in enumerate(items):
             # Box means move no more than the pixels they average.
             for j in np.nonzero(np.abs(means[i + 1:] - mean).max(1) <= SAME_PICTURE_LEVELS)[0] + i + 1:

@@ -203,6 +203,16 @@ IconLook SeriesLook(std::size_t i, std::size_t jitter) {
   return look;
 }
 
+// Nearest rows for GroupRows where each of `rows` rows is 3 from every other.
+std::function<std::vector<Neighbour>(std::size_t)> AllNear(std::size_t rows) {
+  return [rows](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (std::size_t other = 0; other < rows; ++other)
+      if (other != row) near.push_back({other, 3.0});
+    return near;
+  };
+}
+
 // Icons of one series whose signatures agree, an emblem apart: the grey map
 // parts them, where copies that differ a little everywhere, or all alike
 // (brighter), stay together.
@@ -240,12 +250,7 @@ TEST(GroupRows, AFaintEmblemOnAnOtherwiseStillPictureParts) {
     IconLook& look = looks[i].emplace(SeriesLook(i, 2));
     if (i >= 5) look.grey[27] -= 12, look.grey[28] -= 12;
   }
-  const auto nearest = [&](std::size_t row) {
-    std::vector<Neighbour> near;
-    for (std::size_t other = 0; other < looks.size(); ++other)
-      if (other != row) near.push_back({other, 3.0});
-    return near;
-  };
+  const auto nearest = AllNear(looks.size());
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1),
             (std::vector<std::size_t>{1, 1, 1, 1, 1, 2, 2, 2, 2, 2}));
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kLooseGroups, 1),
@@ -296,12 +301,7 @@ TEST(GroupRows, BitsThatAreNotSteadyCountOnlyWhereAGreyCellMovedFurther) {
   looks[2]->signature ^= 0xffff;
   looks[3]->signature ^= 0xff00ff;
   for (std::uint8_t& cell : looks[3]->grey) cell += 3;
-  const auto nearest = [&](std::size_t row) {
-    std::vector<Neighbour> near;
-    for (std::size_t other = 0; other < looks.size(); ++other)
-      if (other != row) near.push_back({other, 3.0});
-    return near;
-  };
+  const auto nearest = AllNear(looks.size());
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1),
             (std::vector<std::size_t>{1, 1, 1, 2}));
 }
@@ -317,12 +317,7 @@ TEST(GroupRows, SiblingsInAnotherHueStayApart) {
     look.colour.fill(static_cast<std::int16_t>(12 * (i % 4)));
     if (i >= 4) look.colour[5] += 90;
   }
-  const auto nearest = [&](std::size_t row) {
-    std::vector<Neighbour> near;
-    for (std::size_t other = 0; other < looks.size(); ++other)
-      if (other != row) near.push_back({other, 3.0});
-    return near;
-  };
+  const auto nearest = AllNear(looks.size());
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1),
             (std::vector<std::size_t>{1, 1, 1, 1, 2, 2, 2, 2}));
 }
