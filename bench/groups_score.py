@@ -85,6 +85,13 @@ def rgb_over_white(path, size=None):
     return np.asarray(over_white(path, "RGB", size))
 
 
+def series_of(path):
+    """'calendar-blue-' for .../calendar-blue-09.png: icons of one series differ in their last word."""
+    name = os.path.splitext(os.path.basename(path))[0]
+    cut = max(name.rfind("-"), name.rfind("_"))
+    return name[:cut + 1] if cut > 0 else None
+
+
 def wrong_pairs(groups, artwork, original, kind, paths):
     """Prints the kinds of pairs `groups` gets wrong (see the module's text)."""
     # artwork -> image size -> rows of the theme's files (an artwork may join several names)
@@ -109,15 +116,25 @@ def wrong_pairs(groups, artwork, original, kind, paths):
             members[g].append(i)
     bins = [(0.01, "<= 1%"), (0.03, "<= 3%"), (0.10, "<= 10%"), (1.01, "more")]
     joined = Counter()
+    in_series = Counter()  # series -> its wrong pairs
+    series = {}  # artwork -> the series of one of its names
+    for i, k in enumerate(kind):
+        if k == "size":
+            series.setdefault(artwork[i], series_of(paths[i]))
     for rows in members.values():
         arts = Counter(artwork[i] for i in rows)
         listed = sorted(arts)
         for u in range(len(listed)):
             for v in range(u + 1, len(listed)):
                 share = how_alike(listed[u], listed[v])
-                joined[next(label for bound, label in bins if share <= bound)] += arts[listed[u]] * arts[listed[v]]
+                pairs = arts[listed[u]] * arts[listed[v]]
+                joined[next(label for bound, label in bins if share <= bound)] += pairs
+                if series[listed[u]] is not None and series[listed[u]] == series[listed[v]]:
+                    in_series[series[listed[u]]] += pairs
     print(f"  pairs of two artworks grouped: {sum(joined.values())}; by the share of pixels their pictures "
           f"differ in at one size: " + ", ".join(f"{label} {joined[label]}" for _, label in bins))
+    print(f"  of them in one series (names alike but for their last word): {sum(in_series.values())}; most: "
+          + ", ".join(f"{s}* {c}" for s, c in in_series.most_common(3)))
 
     same_art_missed = Counter()
     redrawn = {}

@@ -303,6 +303,7 @@ py::tuple LookArrays(const std::vector<std::string>& names,
   py::array_t<std::uint64_t> signatures(n), steady(n);
   py::array_t<std::uint8_t> greys({n, cells});
   py::array_t<std::int16_t> colours({n, colourValues});
+  py::array_t<std::uint32_t> sizes({n, py::ssize_t{2}});
   py::array_t<bool> has(n);
   for (py::ssize_t row = 0; row < n; ++row) {
     const IconLook look = seen.looks[static_cast<std::size_t>(row)].value_or(IconLook{});
@@ -310,14 +311,16 @@ py::tuple LookArrays(const std::vector<std::string>& names,
     steady.mutable_data()[row] = look.steady;
     std::copy(look.grey.begin(), look.grey.end(), greys.mutable_data() + row * cells);
     std::copy(look.colour.begin(), look.colour.end(), colours.mutable_data() + row * colourValues);
+    sizes.mutable_data()[2 * row] = look.width;
+    sizes.mutable_data()[2 * row + 1] = look.height;
     has.mutable_data()[row] = seen.looks[static_cast<std::size_t>(row)].has_value();
   }
-  return py::make_tuple(signatures, steady, greys, colours, has, ShownReasons(seen.failures));
+  return py::make_tuple(signatures, steady, greys, colours, sizes, has, ShownReasons(seen.failures));
 }
 
 // The groups of rows whose nearest were found elsewhere (by shards of the
 // data set): `bad` the mask of "Bad Icon" rows, `signatures`, `steady`,
-// `greys`, `colours` and `has` as LookArrays gives them, `rows` and `distances` (N, k) each row's
+// `greys`, `colours`, `sizes` and `has` as LookArrays gives them, `rows` and `distances` (N, k) each row's
 // nearest, nearest first (-1 where none). Groups as GroupRows numbers them.
 py::array_t<std::int64_t> GroupNeighbourArrays(
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
@@ -325,6 +328,7 @@ py::array_t<std::int64_t> GroupNeighbourArrays(
     const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& steady,
     const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& greys,
     const py::array_t<std::int16_t, py::array::c_style | py::array::forcecast>& colours,
+    const py::array_t<std::uint32_t, py::array::c_style | py::array::forcecast>& sizes,
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& has,
     const py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>& rows,
     const py::array_t<double, py::array::c_style | py::array::forcecast>& distances,
@@ -336,10 +340,11 @@ py::array_t<std::int64_t> GroupNeighbourArrays(
   if (signatures.ndim() != 1 || signatures.shape(0) != n || steady.ndim() != 1 || steady.shape(0) != n ||
       has.ndim() != 1 || has.shape(0) != n || greys.ndim() != 2 || greys.shape(0) != n ||
       greys.shape(1) != cells || colours.ndim() != 2 || colours.shape(0) != n ||
-      colours.shape(1) != colourValues)
+      colours.shape(1) != colourValues || sizes.ndim() != 2 || sizes.shape(0) != n ||
+      sizes.shape(1) != 2)
     throw py::value_error(
-        "signatures, steady, greys, colours and has must be (N,), (N,), (N, 64), (N, 32) and (N,) "
-        "arrays of the N rows");
+        "signatures, steady, greys, colours, sizes and has must be (N,), (N,), (N, 64), (N, 32), "
+        "(N, 2) and (N,) arrays of the N rows");
   if (rows.ndim() != 2 || rows.shape(0) != n || distances.ndim() != 2 ||
       distances.shape(0) != n || distances.shape(1) != rows.shape(1))
     throw py::value_error("rows and distances must be (N, k) arrays of the N rows");
@@ -352,6 +357,8 @@ py::array_t<std::int64_t> GroupNeighbourArrays(
       look.steady = steady.data()[row];
       std::copy_n(greys.data() + row * cells, cells, look.grey.begin());
       std::copy_n(colours.data() + row * colourValues, colourValues, look.colour.begin());
+      look.width = sizes.data()[2 * row];
+      look.height = sizes.data()[2 * row + 1];
     }
   const std::int64_t* row0 = rows.data();
   const double* distance0 = distances.data();

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <sstream>
 
@@ -320,6 +321,49 @@ TEST(GroupRows, SiblingsInAnotherHueStayApart) {
   const auto nearest = AllNear(looks.size());
   EXPECT_EQ(GroupRows(looks.size(), none, looks, nearest, kDefaultGroups, 1),
             (std::vector<std::size_t>{1, 1, 1, 1, 2, 2, 2, 2}));
+}
+
+// A theme's artworks, each drawn anew at 16 and at 32 px (signatures 10 bits
+// apart, too far to link), each drawing nearest its series sibling at its
+// own size: each artwork's drawings end in one group. Not joined: two
+// pictures 24 bits apart (another picture, not a drawing), drawings further
+// than the rule's most, and a size too few icons have to tell anything.
+TEST(GroupRows, AnArtworkDrawnAtOtherSizesJoinsWhereItsSiblingsShareTheirs) {
+  const auto none = [](std::size_t) { return false; };
+  const std::uint64_t a = 0x0123456789abcdef;
+  struct Drawing {
+    std::uint64_t signature;
+    std::uint32_t side;
+  };
+  const std::vector<Drawing> drawings = {
+      {a, 16}, {a ^ 0x3ff, 32},                                            // 0, 1: one artwork
+      {a ^ 0xffffffff00000000, 16}, {a ^ 0xffffffff000003ff, 32},          // 2, 3: its sibling
+      {a ^ 0xffffffff, 16}, {a ^ 0xffffffff ^ 0xffffff, 32},               // 4, 5: 24 bits apart
+      {a ^ 0xffff0000ffff0000, 16}, {a ^ 0xffff0000ffff03ff, 32},          // 6, 7: 25 apart
+      {a ^ 0xffff0000ffff, 16}, {a ^ 0xffff0000ffff ^ 0x3ff, 15}};         // 8, 9: 15 px is rare
+  const std::size_t fillers = 200, n = drawings.size() + fillers;  // alone, at 16 px
+  std::vector<std::optional<IconLook>> looks(n);
+  for (std::size_t row = 0; row < n; ++row) {
+    const Drawing drawing = row < drawings.size() ? drawings[row] : Drawing{~a ^ row, 16};
+    IconLook& look = looks[row].emplace();
+    look.signature = drawing.signature;
+    look.width = look.height = drawing.side;
+  }
+  const std::map<std::pair<std::size_t, std::size_t>, double> apart = {
+      {{0, 1}, 8}, {{2, 3}, 8}, {{0, 2}, 5}, {{1, 3}, 5}, {{0, 3}, 12}, {{1, 2}, 12},
+      {{4, 5}, 6}, {{6, 7}, 25}, {{8, 9}, 6}};
+  const auto nearest = [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (const auto& [pair, distance] : apart)
+      if (pair.first == row || pair.second == row)
+        near.push_back({pair.first == row ? pair.second : pair.first, distance});
+    std::sort(near.begin(), near.end(), [](auto& x, auto& y) { return x.distance < y.distance; });
+    return near;
+  };
+  const std::vector<std::size_t> groups = GroupRows(n, none, looks, nearest, kDefaultGroups, 2);
+  EXPECT_EQ(std::vector<std::size_t>(groups.begin(), groups.begin() + 10),
+            (std::vector<std::size_t>{1, 1, 2, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(groups.back(), 8 + fillers);
 }
 
 // Colour cells at multiples of 62 / 4 rounded down (15 or 16 pixels), each

@@ -96,8 +96,10 @@ ColourMap IconColourMap(const NormalisedIcon& bgr) {
   return map;
 }
 
-IconLook LookOfIcon(const NormalisedIcon& bgr) {
+IconLook LookOfIcon(const NormalisedIcon& bgr, std::uint32_t width, std::uint32_t height) {
   IconLook look;
+  look.width = width;
+  look.height = height;
   look.signature = IconSignature(bgr, &look.steady);
   look.grey = IconGreyMap(bgr);
   look.colour = IconColourMap(bgr);

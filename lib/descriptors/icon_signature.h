@@ -56,11 +56,13 @@ struct IconLook {
   GreyMap grey{};                            // IconGreyMap
   std::uint64_t steady = ~std::uint64_t{0};  // the signature's steady bits (all, if not known)
   ColourMap colour{};                        // IconColourMap
+  std::uint32_t width = 0, height = 0;       // the icon's pixels as loaded (0: not known)
 
   bool operator==(const IconLook&) const = default;
   auto operator<=>(const IconLook&) const = default;
 };
-IconLook LookOfIcon(const NormalisedIcon& bgr);
+// The look of `bgr`, an icon of `width` x `height` pixels as loaded.
+IconLook LookOfIcon(const NormalisedIcon& bgr, std::uint32_t width = 0, std::uint32_t height = 0);
 
 // Bits that differ and are steady in both looks.
 int SteadySignatureDistance(const IconLook& a, const IconLook& b);

@@ -76,9 +76,12 @@ Status MeasureIconFile(const std::string& path, const LoadSettings& load,
 }
 
 Status NormaliseIconFile(const std::string& path, const LoadSettings& load,
-                         const Distortion& distortion, NormalisedIcon* seen) {
-  return WithDistortedIcon(path, load, distortion,
-                           [&](const BgrImageView& icon) { NormaliseSize(icon, seen); });
+                         const Distortion& distortion, NormalisedIcon* seen, int* width, int* height) {
+  return WithDistortedIcon(path, load, distortion, [&](const BgrImageView& icon) {
+    NormaliseSize(icon, seen);
+    if (width != nullptr) *width = icon.cols;
+    if (height != nullptr) *height = icon.rows;
+  });
 }
 
 }  // namespace vexlor

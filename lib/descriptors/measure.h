@@ -27,9 +27,11 @@ Status MeasureIconFile(const std::string& path, const LoadSettings& load,
 
 // The 62 x 62 icon MeasureIconFile measures `path` on (its `seen`), without
 // measuring it: for what is computed from the icon beside its record, at
-// the cost of loading it. Statuses as MeasureIconFile's; never throws.
+// the cost of loading it; `width` and `height`, if given, are set to its
+// size as loaded. Statuses as MeasureIconFile's; never throws.
 Status NormaliseIconFile(const std::string& path, const LoadSettings& load,
-                         const Distortion& distortion, NormalisedIcon* seen);
+                         const Distortion& distortion, NormalisedIcon* seen, int* width = nullptr,
+                         int* height = nullptr);
 
 }  // namespace vexlor
 

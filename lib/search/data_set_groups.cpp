@@ -17,9 +17,10 @@ IconLooks LooksOfIcons(std::size_t rows, const std::function<bool(std::size_t)>&
   ParallelFor(rows, jobs, [&](std::size_t row) {
     if (bad(row)) return;
     NormalisedIcon seen;
-    const Status status = NormaliseIconFile(icon_of(row), load, distortion, &seen);
+    int width = 0, height = 0;
+    const Status status = NormaliseIconFile(icon_of(row), load, distortion, &seen, &width, &height);
     if (status.ok())
-      out.looks[row] = LookOfIcon(seen);
+      out.looks[row] = LookOfIcon(seen, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
     else
       out.failures[row] = status.message();
   });

@@ -24,7 +24,7 @@ struct IconLooks {
   std::vector<std::string> failures;  // a row's reason its icon could not be loaded again, or ""
 };
 
-// The signature and grey map (descriptors/icon_signature.h) of each good row's icon,
+// The look (descriptors/icon_signature.h: signature, maps and size) of each good row's icon,
 // `icon_of(row)`, loaded again with `load` and `distortion` as its record
 // was made; `bad(row)` says which rows are "Bad Icon" lines, which are not
 // loaded. On `jobs` threads. Never throws but std::bad_alloc.

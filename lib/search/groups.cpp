@@ -6,28 +6,13 @@
 #include <tuple>
 
 #include "descriptors/icon_signature.h"
+#include "search/disjoint_sets.h"
+#include "search/drawn_sizes.h"
 #include "support/parallel_for.h"
 
 namespace vexlor {
 
 namespace {
-
-class DisjointSets {
- public:
-  explicit DisjointSets(std::size_t n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
-  std::size_t Find(std::size_t x) {
-    while (parent_[x] != x) x = parent_[x] = parent_[parent_[x]];
-    return x;
-  }
-  void Join(std::size_t a, std::size_t b) {
-    a = Find(a);
-    b = Find(b);
-    if (a != b) parent_[std::max(a, b)] = std::min(a, b);  // the earlier one leads
-  }
-
- private:
-  std::vector<std::size_t> parent_;
-};
 
 struct Link {
   std::size_t a, b;  // rows
@@ -246,10 +231,21 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
                                    const GroupingRule& rule, unsigned jobs) {
   const std::size_t n = rows;
   std::vector<std::vector<Link>> linksOf(n);
+  // Kept for joining drawn sizes (rows as 32 bits: a larger set skips that).
+  const bool joinSizes = n < NearestRows::kNoRow;
+  NearestRows kept;
+  kept.per_row = joinSizes ? kGroupNeighbours + 1 : 0;
+  kept.rows.assign(n * kept.per_row, NearestRows::kNoRow);
+  kept.distances.assign(n * kept.per_row, 0);
   ParallelFor(n, jobs, [&](std::size_t row) {
     if (bad(row) || !looks[row]) return;
+    std::size_t keptHere = 0;
     for (const Neighbour& other : nearest(row)) {
       if (other.row == row || !looks[other.row]) continue;
+      if (keptHere < kept.per_row) {
+        kept.rows[row * kept.per_row + keptHere] = static_cast<std::uint32_t>(other.row);
+        kept.distances[row * kept.per_row + keptHere++] = other.distance;
+      }
       const IconLook &mine = *looks[row], &its = *looks[other.row];
       const GreyChange change(mine.grey, its.grey);
       const int bits = change.most <= kCalmLevels ? SteadySignatureDistance(mine, its)
@@ -280,6 +276,7 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
       ++groups;
       for (const std::size_t row : members) group[row] = groups;
     });
+  if (joinSizes) JoinDrawnSizes(looks, kept, rule.most, groups, &group);
   // Numbered in the order of their first row; "Bad Icon" rows are 0.
   std::vector<std::size_t> numberOf(groups + 1, 0);
   std::size_t numbered = 0;

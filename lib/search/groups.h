@@ -48,7 +48,9 @@ namespace vexlor {
 // a third part alike each (a series' plain small size). Each part is looked
 // at again in the same way. (A cut into more than 2,048 distinct pictures
 // weighs only the parts its cut links join, and keeps none apart: every
-// pair would cost their square.) Chosen on the oxygen and
+// pair would cost their square.) Last, the groups that hold one artwork
+// drawn anew at other sizes are joined within `most`, as
+// search/drawn_sizes.h says. Chosen on the oxygen and
 // Tango themes, a set of many copies and one of brightened copies with
 // bench/groups_quality.sh: strict (2, 16, 3, 10, 255), the default (2, 20,
 // 4, 16, 8), loose (1.5, 20, 6, 24, 255).
@@ -69,7 +71,7 @@ inline constexpr std::size_t kGroupNeighbours = 10;
 // group's first row, 0 for a row that `bad(row)` calls a "Bad Icon" line.
 // `nearest(row)`
 // gives a good row's nearest rows (itself among them or not), nearest first;
-// `looks[row]` is its icon's signature and grey map, or none when its icon
+// `looks[row]` is its icon's look (with its size), or none when its icon
 // could not be loaded again (it is then linked to nothing). Calls `nearest` for every
 // good row on `jobs` threads; the same groups whatever `jobs` is.
 std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(std::size_t)>& bad,

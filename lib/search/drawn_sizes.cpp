@@ -1,0 +1,113 @@
+#include "search/drawn_sizes.h"
+
+#include <algorithm>
+#include <tuple>
+#include <unordered_map>
+
+#include "search/disjoint_sets.h"
+
+namespace vexlor {
+
+namespace {
+
+using Size = std::uint64_t;  // width << 32 | height
+using Sizes = std::vector<Size>;  // sorted, each once
+
+bool Overlap(const Sizes& a, const Sizes& b) {
+  for (auto i = a.begin(), j = b.begin(); i != a.end() && j != b.end();) {
+    if (*i == *j) return true;
+    *i < *j ? ++i : ++j;
+  }
+  return false;
+}
+
+std::optional<Size> SizeOf(const std::optional<IconLook>& look) {
+  if (!look || look->width == 0 || look->height == 0) return std::nullopt;
+  return Size{look->width} << 32 | look->height;
+}
+
+}  // namespace
+
+void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const NearestRows& nearest,
+                    double most, std::size_t groups, std::vector<std::size_t>* group) {
+  const std::size_t n = group->size();
+  std::unordered_map<Size, std::size_t> rowsOfSize;
+  std::size_t sized = 0;
+  for (const std::optional<IconLook>& look : looks)
+    if (const std::optional<Size> size = SizeOf(look)) {
+      ++rowsOfSize[*size];
+      ++sized;
+    }
+  std::vector<Sizes> sizesOf(groups + 1);
+  std::vector<bool> takesPart(groups + 1, true);
+  for (std::size_t row = 0; row < n; ++row) {
+    const std::size_t g = (*group)[row];
+    if (g == 0) continue;
+    const std::optional<Size> size = SizeOf(looks[row]);
+    if (!size || rowsOfSize[*size] * kCommonSizeShare < sized)
+      takesPart[g] = false;
+    else
+      sizesOf[g].push_back(*size);
+  }
+  for (std::size_t g = 1; g <= groups; ++g) {
+    std::sort(sizesOf[g].begin(), sizesOf[g].end());
+    sizesOf[g].erase(std::unique(sizesOf[g].begin(), sizesOf[g].end()), sizesOf[g].end());
+    takesPart[g] = takesPart[g] && !sizesOf[g].empty();
+  }
+
+  DisjointSets joined(groups + 1);
+  struct Nearest {
+    double distance;
+    std::size_t other;  // 0: none
+  };
+  for (bool any = true; any;) {
+    // Each group's nearest group of other sizes, as its rows' lists find it.
+    std::vector<Nearest> nearestOf(groups + 1, {0, 0});
+    for (std::size_t row = 0; row < n; ++row) {
+      if ((*group)[row] == 0) continue;
+      const std::size_t g = joined.Find((*group)[row]);
+      if (!takesPart[g]) continue;
+      for (std::size_t i = row * nearest.per_row; i < (row + 1) * nearest.per_row; ++i) {
+        const std::uint32_t other = nearest.rows[i];
+        if (other == NearestRows::kNoRow) break;
+        if ((*group)[other] == 0) continue;
+        const std::size_t h = joined.Find((*group)[other]);
+        if (h == g || !takesPart[h] || Overlap(sizesOf[g], sizesOf[h])) continue;
+        if (SignatureDistance(looks[row]->signature, looks[other]->signature) > kDrawnSizeBits) continue;
+        Nearest& found = nearestOf[g];
+        if (found.other == 0 || std::tie(nearest.distances[i], h) < std::tie(found.distance, found.other))
+          found = {nearest.distances[i], h};
+        break;
+      }
+    }
+    struct Pair {
+      double distance;
+      std::size_t g, h;
+    };
+    std::vector<Pair> pairs;
+    for (std::size_t g = 1; g <= groups; ++g) {
+      const Nearest& mine = nearestOf[g];
+      if (mine.other > g && mine.distance <= most && nearestOf[mine.other].other == g)
+        pairs.push_back({mine.distance, g, mine.other});
+    }
+    std::sort(pairs.begin(), pairs.end(),
+              [](const Pair& x, const Pair& y) { return std::tie(x.distance, x.g, x.h) < std::tie(y.distance, y.g, y.h); });
+    any = false;
+    for (const Pair& pair : pairs) {
+      const std::size_t g = joined.Find(pair.g), h = joined.Find(pair.h);
+      if (g == h || Overlap(sizesOf[g], sizesOf[h])) continue;
+      joined.Join(g, h);
+      const std::size_t leader = joined.Find(g), other = leader == g ? h : g;
+      Sizes both;
+      std::set_union(sizesOf[g].begin(), sizesOf[g].end(), sizesOf[h].begin(), sizesOf[h].end(),
+                     std::back_inserter(both));
+      sizesOf[leader] = std::move(both);
+      sizesOf[other] = {};
+      any = true;
+    }
+  }
+  for (std::size_t& g : *group)
+    if (g != 0) g = joined.Find(g);
+}
+
+}  // namespace vexlor

@@ -1,0 +1,47 @@
+#ifndef VEXLOR_SEARCH_DRAWN_SIZES_H_
+#define VEXLOR_SEARCH_DRAWN_SIZES_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "descriptors/icon_signature.h"
+
+namespace vexlor {
+
+// Each row's nearest other rows, nearest first: up to `per_row` of them
+// from rows[row * per_row], kNoRow after the last, with their distances.
+struct NearestRows {
+  static constexpr std::uint32_t kNoRow = std::numeric_limits<std::uint32_t>::max();
+  std::size_t per_row = 0;
+  std::vector<std::uint32_t> rows;
+  std::vector<double> distances;
+};
+
+// Joins the groups that hold one artwork drawn at other sizes. A theme
+// draws an icon anew for its small sizes, and the drawings differ in
+// places as a series' icons do, so the look rules part them; but a series'
+// icons come at the same sizes, and an icon's drawings at other ones. So two
+// groups whose icons share no size (width and height as loaded) are joined
+// when each is the other's nearest such group, no further than `most` by
+// the root distance between a row of one and a row of the other (among the
+// rows' `nearest`) whose signatures are at most kDrawnSizeBits apart;
+// again and again, the nearest pairs first, until no such pair is left.
+// (Unrelated pictures' signatures differ in about half their 64 bits; two
+// sets of other sizes, as 48 px icons from one theme beside 32 px ones
+// from another, would otherwise join each one's nearest.)
+// Only groups whose every size is common take part: held by at least one in
+// kCommonSizeShare of the rows with a look. A size few icons have tells
+// nothing of the icons it lacks (a set scraped at every size, a crop).
+// `group[row]` is a row's group, 1 to `groups`, or 0 for none; a joined
+// group takes the lower number. Chosen on the tuned sets of groups.h.
+inline constexpr std::size_t kCommonSizeShare = 100;
+inline constexpr int kDrawnSizeBits = 20;
+void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const NearestRows& nearest,
+                    double most, std::size_t groups, std::vector<std::size_t>* group);
+
+}  // namespace vexlor
+
+#endif  // VEXLOR_SEARCH_DRAWN_SIZES_H_
