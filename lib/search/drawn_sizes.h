@@ -34,7 +34,7 @@ struct NearestRows {
 // from another, would otherwise join each one's nearest.)
 // Only groups whose every size is common take part: held by at least one in
 // kCommonSizeShare of the rows with a look. A size few icons have tells
-// nothing of the icons it lacks (a set scraped at every size, a crop).
+// nothing of the icons it lacks (a set scraped at every size).
 // `group[row]` is a row's group, 1 to `groups`, or 0 for none; a joined
 // group takes the lower number. Chosen on the tuned sets of groups.h.
 inline constexpr std::size_t kCommonSizeShare = 100;

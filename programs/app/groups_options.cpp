@@ -30,7 +30,10 @@ ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
       "it joins pictures whose majority signatures differ by D bits or more, or whose\n"
       "median grey maps differ in places, at the weakest links; by default, parts whose\n"
       "maps differ by the second, faint rule never join, not even through a third alike\n"
-      "each.\n"
+      "each. Last, two groups whose icons share no size (as loaded; each size held by at\n"
+      "least 1% of the icons) join, as one icon drawn at other sizes, when each is the\n"
+      "other's nearest such group, within M by the root distance, with signatures at\n"
+      "most 20 bits apart; again until none is left.\n"
       "W, M, D, G: 2, 20, 4, 16; --strict 2, 16, 3, 10; --loose 1.5, 20, 6, 24",
       "vexlor-groups");
   app.add_option("DATA", o.data, "The data set")->required();
