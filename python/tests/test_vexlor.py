@@ -254,6 +254,20 @@ def test_groups_across_shards_are_those_of_the_whole(client, tools, icons, tmp_p
         np.testing.assert_array_equal(vexlor.dask.groups(client, str(data), shards=shards), whole)
 
 
+def test_groups_from_shards_weigh_each_icon_size():
+    # Two drawings of one icon, 10 signature bits apart (too far to link):
+    # joined as one icon at two sizes, apart when the sizes are the same.
+    bad = np.zeros(2, dtype=bool)
+    signatures = np.array([0x0123456789abcdef, 0x0123456789abcdef ^ 0x3ff], dtype=np.uint64)
+    looks = (signatures, np.full(2, ~np.uint64(0)), np.zeros((2, 64), np.uint8), np.zeros((2, 32), np.int16))
+    rows, distances = np.array([[1], [0]]), np.full((2, 1), 8.0)
+    for sides, expected in (((16, 32), [1, 1]), ((16, 16), [1, 2])):
+        sizes = np.array([[side, side] for side in sides], dtype=np.uint32)
+        grouped = vexlor._vexlor.group_neighbours(bad, *looks, sizes, np.ones(2, dtype=bool), rows, distances,
+                                                  "default", 1)
+        assert grouped.tolist() == expected
+
+
 def test_the_documented_examples_run(tmp_path):
     source = SOURCE.resolve()
     page = (source / "docs" / "python.md").read_text()
