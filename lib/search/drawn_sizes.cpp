@@ -26,11 +26,12 @@ std::optional<Size> SizeOf(const std::optional<IconLook>& look) {
   return Size{look->width} << 32 | look->height;
 }
 
-}  // namespace
 
-void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const NearestRows& nearest,
-                    double most, std::size_t groups, std::vector<std::size_t>* group) {
-  const std::size_t n = group->size();
+// Each group's sizes, or none for a group that takes no part (a row of it
+// without a size, or with one that fewer than one in kCommonSizeShare of
+// the rows with a look have).
+std::vector<Sizes> CommonSizesOf(const std::vector<std::optional<IconLook>>& looks,
+                                 const std::vector<std::size_t>& group, std::size_t groups) {
   std::unordered_map<Size, std::size_t> rowsOfSize;
   std::size_t sized = 0;
   for (const std::optional<IconLook>& look : looks)
@@ -40,8 +41,8 @@ void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const Nea
     }
   std::vector<Sizes> sizesOf(groups + 1);
   std::vector<bool> takesPart(groups + 1, true);
-  for (std::size_t row = 0; row < n; ++row) {
-    const std::size_t g = (*group)[row];
+  for (std::size_t row = 0; row < group.size(); ++row) {
+    const std::size_t g = group[row];
     if (g == 0) continue;
     const std::optional<Size> size = SizeOf(looks[row]);
     if (!size || rowsOfSize[*size] * kCommonSizeShare < sized)
@@ -52,50 +53,69 @@ void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const Nea
   for (std::size_t g = 1; g <= groups; ++g) {
     std::sort(sizesOf[g].begin(), sizesOf[g].end());
     sizesOf[g].erase(std::unique(sizesOf[g].begin(), sizesOf[g].end()), sizesOf[g].end());
-    takesPart[g] = takesPart[g] && !sizesOf[g].empty();
+    if (!takesPart[g]) sizesOf[g].clear();
   }
+  return sizesOf;
+}
 
-  DisjointSets joined(groups + 1);
+struct Pair {
+  double distance;
+  std::size_t g, h;  // g < h, groups as `joined` leads them
+};
+
+// The pairs of groups (of `sizesOf`, as `joined` leads them) each of which
+// is the other's nearest group of other sizes, by their rows' `nearest`
+// whose signatures are at most kDrawnSizeBits apart, within `most`; nearest
+// first.
+std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& looks,
+                                const NearestRows& nearest, double most,
+                                const std::vector<std::size_t>& group,
+                                const std::vector<Sizes>& sizesOf, DisjointSets& joined) {
   struct Nearest {
     double distance;
     std::size_t other;  // 0: none
   };
+  std::vector<Nearest> nearestOf(sizesOf.size(), {0, 0});
+  for (std::size_t row = 0; row < group.size(); ++row) {
+    if (group[row] == 0) continue;
+    const std::size_t g = joined.Find(group[row]);
+    if (sizesOf[g].empty()) continue;  // takes no part
+    for (std::size_t i = row * nearest.per_row; i < (row + 1) * nearest.per_row; ++i) {
+      const std::uint32_t other = nearest.rows[i];
+      if (other == NearestRows::kNoRow) break;
+      if (group[other] == 0) continue;
+      const std::size_t h = joined.Find(group[other]);
+      if (h == g || sizesOf[h].empty() || Overlap(sizesOf[g], sizesOf[h])) continue;
+      if (SignatureDistance(looks[row]->signature, looks[other]->signature) > kDrawnSizeBits) continue;
+      Nearest& found = nearestOf[g];
+      if (found.other == 0 || std::tie(nearest.distances[i], h) < std::tie(found.distance, found.other))
+        found = {nearest.distances[i], h};
+      break;
+    }
+  }
+  std::vector<Pair> pairs;
+  for (std::size_t g = 1; g < nearestOf.size(); ++g) {
+    const Nearest& mine = nearestOf[g];
+    if (mine.other > g && mine.distance <= most && nearestOf[mine.other].other == g)
+      pairs.push_back({mine.distance, g, mine.other});
+  }
+  std::sort(pairs.begin(), pairs.end(), [](const Pair& x, const Pair& y) {
+    return std::tie(x.distance, x.g, x.h) < std::tie(y.distance, y.g, y.h);
+  });
+  return pairs;
+}
+
+}  // namespace
+
+void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const NearestRows& nearest,
+                    double most, std::size_t groups, std::vector<std::size_t>* group) {
+  std::vector<Sizes> sizesOf = CommonSizesOf(looks, *group, groups);
+  DisjointSets joined(groups + 1);
   for (bool any = true; any;) {
-    // Each group's nearest group of other sizes, as its rows' lists find it.
-    std::vector<Nearest> nearestOf(groups + 1, {0, 0});
-    for (std::size_t row = 0; row < n; ++row) {
-      if ((*group)[row] == 0) continue;
-      const std::size_t g = joined.Find((*group)[row]);
-      if (!takesPart[g]) continue;
-      for (std::size_t i = row * nearest.per_row; i < (row + 1) * nearest.per_row; ++i) {
-        const std::uint32_t other = nearest.rows[i];
-        if (other == NearestRows::kNoRow) break;
-        if ((*group)[other] == 0) continue;
-        const std::size_t h = joined.Find((*group)[other]);
-        if (h == g || !takesPart[h] || Overlap(sizesOf[g], sizesOf[h])) continue;
-        if (SignatureDistance(looks[row]->signature, looks[other]->signature) > kDrawnSizeBits) continue;
-        Nearest& found = nearestOf[g];
-        if (found.other == 0 || std::tie(nearest.distances[i], h) < std::tie(found.distance, found.other))
-          found = {nearest.distances[i], h};
-        break;
-      }
-    }
-    struct Pair {
-      double distance;
-      std::size_t g, h;
-    };
-    std::vector<Pair> pairs;
-    for (std::size_t g = 1; g <= groups; ++g) {
-      const Nearest& mine = nearestOf[g];
-      if (mine.other > g && mine.distance <= most && nearestOf[mine.other].other == g)
-        pairs.push_back({mine.distance, g, mine.other});
-    }
-    std::sort(pairs.begin(), pairs.end(),
-              [](const Pair& x, const Pair& y) { return std::tie(x.distance, x.g, x.h) < std::tie(y.distance, y.g, y.h); });
     any = false;
-    for (const Pair& pair : pairs) {
+    for (const Pair& pair : MutualNearest(looks, nearest, most, *group, sizesOf, joined)) {
       const std::size_t g = joined.Find(pair.g), h = joined.Find(pair.h);
-      if (g == h || Overlap(sizesOf[g], sizesOf[h])) continue;
+      if (g == h || Overlap(sizesOf[g], sizesOf[h])) continue;  // an earlier pair joined them
       joined.Join(g, h);
       const std::size_t leader = joined.Find(g), other = leader == g ? h : g;
       Sizes both;
