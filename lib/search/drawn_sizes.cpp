@@ -1,6 +1,7 @@
 #include "search/drawn_sizes.h"
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 #include <unordered_map>
 
@@ -10,8 +11,7 @@ namespace vexlor {
 
 namespace {
 
-using Size = std::uint64_t;  // width << 32 | height
-using Sizes = std::vector<Size>;  // sorted, each once
+using Sizes = std::vector<IconSize>;  // sorted, each once
 
 bool Overlap(const Sizes& a, const Sizes& b) {
   for (auto i = a.begin(), j = b.begin(); i != a.end() && j != b.end();) {
@@ -21,31 +21,23 @@ bool Overlap(const Sizes& a, const Sizes& b) {
   return false;
 }
 
-std::optional<Size> SizeOf(const std::optional<IconLook>& look) {
+std::optional<IconSize> SizeOf(const std::optional<IconLook>& look) {
   if (!look || look->width == 0 || look->height == 0) return std::nullopt;
-  return Size{look->width} << 32 | look->height;
+  return IconSize{look->width} << 32 | look->height;
 }
 
-
 // Each group's sizes, or none for a group that takes no part (a row of it
-// without a size, or with one that fewer than one in kCommonSizeShare of
-// the rows with a look have).
+// without a size, or with one not `common`).
 std::vector<Sizes> CommonSizesOf(const std::vector<std::optional<IconLook>>& looks,
+                                 const std::vector<IconSize>& common,
                                  const std::vector<std::size_t>& group, std::size_t groups) {
-  std::unordered_map<Size, std::size_t> rowsOfSize;
-  std::size_t sized = 0;
-  for (const std::optional<IconLook>& look : looks)
-    if (const std::optional<Size> size = SizeOf(look)) {
-      ++rowsOfSize[*size];
-      ++sized;
-    }
   std::vector<Sizes> sizesOf(groups + 1);
   std::vector<bool> takesPart(groups + 1, true);
   for (std::size_t row = 0; row < group.size(); ++row) {
     const std::size_t g = group[row];
     if (g == 0) continue;
-    const std::optional<Size> size = SizeOf(looks[row]);
-    if (!size || rowsOfSize[*size] * kCommonSizeShare < sized)
+    const std::optional<IconSize> size = SizeOf(looks[row]);
+    if (!size || !std::binary_search(common.begin(), common.end(), *size))
       takesPart[g] = false;
     else
       sizesOf[g].push_back(*size);
@@ -107,15 +99,32 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
 
 }  // namespace
 
-void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const NearestRows& nearest,
-                    double most, std::size_t groups, std::vector<std::size_t>* group) {
-  std::vector<Sizes> sizesOf = CommonSizesOf(looks, *group, groups);
+std::vector<IconSize> CommonIconSizes(const std::vector<std::optional<IconLook>>& looks) {
+  std::unordered_map<IconSize, std::size_t> rowsOfSize;
+  std::size_t sized = 0;
+  for (const std::optional<IconLook>& look : looks)
+    if (const std::optional<IconSize> size = SizeOf(look)) {
+      ++rowsOfSize[*size];
+      ++sized;
+    }
+  std::vector<IconSize> common;
+  for (const auto& [size, rows] : rowsOfSize)
+    if (rows * kCommonSizeShare >= sized) common.push_back(size);
+  std::sort(common.begin(), common.end());
+  return common;
+}
+
+void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks,
+                    const std::vector<IconSize>& common, const NearestRows& nearest, double most,
+                    std::size_t groups, std::vector<std::size_t>* group) {
+  std::vector<Sizes> sizesOf = CommonSizesOf(looks, common, *group, groups);
   DisjointSets joined(groups + 1);
   for (bool any = true; any;) {
     any = false;
     for (const Pair& pair : MutualNearest(looks, nearest, most, *group, sizesOf, joined)) {
       const std::size_t g = joined.Find(pair.g), h = joined.Find(pair.h);
-      if (g == h || Overlap(sizesOf[g], sizesOf[h])) continue;  // an earlier pair joined them
+      // An earlier pair of this pass joined them, or gave one the other's size.
+      if (g == h || Overlap(sizesOf[g], sizesOf[h])) continue;
       joined.Join(g, h);
       const std::size_t leader = joined.Find(g), other = leader == g ? h : g;
       Sizes both;

@@ -32,15 +32,21 @@ struct NearestRows {
 // (Unrelated pictures' signatures differ in about half their 64 bits; two
 // sets of other sizes, as 48 px icons from one theme beside 32 px ones
 // from another, would otherwise join each one's nearest.)
-// Only groups whose every size is common take part: held by at least one in
-// kCommonSizeShare of the rows with a look. A size few icons have tells
-// nothing of the icons it lacks (a set scraped at every size).
-// `group[row]` is a row's group, 1 to `groups`, or 0 for none; a joined
-// group takes the lower number. Chosen on the tuned sets of groups.h.
-inline constexpr std::size_t kCommonSizeShare = 100;
+// Only groups whose every size is among the `common` ones (CommonIconSizes)
+// take part. `group[row]` is a row's group, 1 to `groups`, or 0 for none; a
+// joined group takes the lower number. Chosen on the tuned sets of groups.h.
 inline constexpr int kDrawnSizeBits = 20;
-void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks, const NearestRows& nearest,
-                    double most, std::size_t groups, std::vector<std::size_t>* group);
+using IconSize = std::uint64_t;  // width << 32 | height
+void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks,
+                    const std::vector<IconSize>& common, const NearestRows& nearest, double most,
+                    std::size_t groups, std::vector<std::size_t>* group);
+
+// The sizes held by at least one in kCommonSizeShare of the `looks` that
+// have one, in increasing order. A size few icons have tells nothing of the
+// icons it lacks (a set scraped at every size). Fewer than two: nothing to
+// join.
+inline constexpr std::size_t kCommonSizeShare = 100;
+std::vector<IconSize> CommonIconSizes(const std::vector<std::optional<IconLook>>& looks);
 
 }  // namespace vexlor
 

@@ -231,8 +231,10 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
                                    const GroupingRule& rule, unsigned jobs) {
   const std::size_t n = rows;
   std::vector<std::vector<Link>> linksOf(n);
-  // Kept for joining drawn sizes (rows as 32 bits: a larger set skips that).
-  const bool joinSizes = n < NearestRows::kNoRow;
+  // Kept for joining drawn sizes, where there are two sizes to join (rows
+  // as 32 bits: a larger set skips that).
+  const std::vector<IconSize> commonSizes = CommonIconSizes(looks);
+  const bool joinSizes = commonSizes.size() >= 2 && n < NearestRows::kNoRow;
   NearestRows kept;
   kept.per_row = joinSizes ? kGroupNeighbours + 1 : 0;
   kept.rows.assign(n * kept.per_row, NearestRows::kNoRow);
@@ -276,7 +278,7 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
       ++groups;
       for (const std::size_t row : members) group[row] = groups;
     });
-  if (joinSizes) JoinDrawnSizes(looks, kept, rule.most, groups, &group);
+  if (joinSizes) JoinDrawnSizes(looks, commonSizes, kept, rule.most, groups, &group);
   // Numbered in the order of their first row; "Bad Icon" rows are 0.
   std::vector<std::size_t> numberOf(groups + 1, 0);
   std::size_t numbered = 0;
