@@ -299,9 +299,10 @@ py::tuple LookArrays(const std::vector<std::string>& names,
   }
   const auto n = static_cast<py::ssize_t>(names.size());
   const auto cells = static_cast<py::ssize_t>(GreyMap().size());
+  const auto detailCells = static_cast<py::ssize_t>(DetailMap().size());
   const auto colourValues = static_cast<py::ssize_t>(ColourMap().size());
   py::array_t<std::uint64_t> signatures(n), steady(n);
-  py::array_t<std::uint8_t> greys({n, cells});
+  py::array_t<std::uint8_t> greys({n, cells}), details({n, detailCells});
   py::array_t<std::int16_t> colours({n, colourValues});
   py::array_t<std::uint32_t> sizes({n, py::ssize_t{2}});
   py::array_t<bool> has(n);
@@ -310,23 +311,25 @@ py::tuple LookArrays(const std::vector<std::string>& names,
     signatures.mutable_data()[row] = look.signature;
     steady.mutable_data()[row] = look.steady;
     std::copy(look.grey.begin(), look.grey.end(), greys.mutable_data() + row * cells);
+    std::copy(look.detail.begin(), look.detail.end(), details.mutable_data() + row * detailCells);
     std::copy(look.colour.begin(), look.colour.end(), colours.mutable_data() + row * colourValues);
     sizes.mutable_data()[2 * row] = look.width;
     sizes.mutable_data()[2 * row + 1] = look.height;
     has.mutable_data()[row] = seen.looks[static_cast<std::size_t>(row)].has_value();
   }
-  return py::make_tuple(signatures, steady, greys, colours, sizes, has, ShownReasons(seen.failures));
+  return py::make_tuple(signatures, steady, greys, details, colours, sizes, has, ShownReasons(seen.failures));
 }
 
 // The groups of rows whose nearest were found elsewhere (by shards of the
 // data set): `bad` the mask of "Bad Icon" rows, `signatures`, `steady`,
-// `greys`, `colours`, `sizes` and `has` as LookArrays gives them, `rows` and `distances` (N, k) each row's
+// `greys`, `details`, `colours`, `sizes` and `has` as LookArrays gives them, `rows` and `distances` (N, k) each row's
 // nearest, nearest first (-1 where none). Groups as GroupRows numbers them.
 py::array_t<std::int64_t> GroupNeighbourArrays(
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& bad,
     const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& signatures,
     const py::array_t<std::uint64_t, py::array::c_style | py::array::forcecast>& steady,
     const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& greys,
+    const py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>& details,
     const py::array_t<std::int16_t, py::array::c_style | py::array::forcecast>& colours,
     const py::array_t<std::uint32_t, py::array::c_style | py::array::forcecast>& sizes,
     const py::array_t<bool, py::array::c_style | py::array::forcecast>& has,
@@ -336,15 +339,17 @@ py::array_t<std::int64_t> GroupNeighbourArrays(
   if (bad.ndim() != 1) throw py::value_error("bad must be an (N,) mask of the N rows");
   const py::ssize_t n = bad.shape(0);
   const auto cells = static_cast<py::ssize_t>(GreyMap().size());
+  const auto detailCells = static_cast<py::ssize_t>(DetailMap().size());
   const auto colourValues = static_cast<py::ssize_t>(ColourMap().size());
   if (signatures.ndim() != 1 || signatures.shape(0) != n || steady.ndim() != 1 || steady.shape(0) != n ||
       has.ndim() != 1 || has.shape(0) != n || greys.ndim() != 2 || greys.shape(0) != n ||
-      greys.shape(1) != cells || colours.ndim() != 2 || colours.shape(0) != n ||
+      greys.shape(1) != cells || details.ndim() != 2 || details.shape(0) != n ||
+      details.shape(1) != detailCells || colours.ndim() != 2 || colours.shape(0) != n ||
       colours.shape(1) != colourValues || sizes.ndim() != 2 || sizes.shape(0) != n ||
       sizes.shape(1) != 2)
     throw py::value_error(
-        "signatures, steady, greys, colours, sizes and has must be (N,), (N,), (N, 64), (N, 32), "
-        "(N, 2) and (N,) arrays of the N rows");
+        "signatures, steady, greys, details, colours, sizes and has must be (N,), (N,), (N, 64), "
+        "(N, 256), (N, 32), (N, 2) and (N,) arrays of the N rows");
   if (rows.ndim() != 2 || rows.shape(0) != n || distances.ndim() != 2 ||
       distances.shape(0) != n || distances.shape(1) != rows.shape(1))
     throw py::value_error("rows and distances must be (N, k) arrays of the N rows");
@@ -356,6 +361,7 @@ py::array_t<std::int64_t> GroupNeighbourArrays(
       look.signature = signatures.data()[row];
       look.steady = steady.data()[row];
       std::copy_n(greys.data() + row * cells, cells, look.grey.begin());
+      std::copy_n(details.data() + row * detailCells, detailCells, look.detail.begin());
       std::copy_n(colours.data() + row * colourValues, colourValues, look.colour.begin());
       look.width = sizes.data()[2 * row];
       look.height = sizes.data()[2 * row + 1];

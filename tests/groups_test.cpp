@@ -366,6 +366,42 @@ TEST(GroupRows, AnArtworkDrawnAtOtherSizesJoinsWhereItsSiblingsShareTheirs) {
   EXPECT_EQ(groups.back(), 8 + fillers);
 }
 
+// A calendar's days at one size: one picture but for the day, which only
+// the detail map sees. Each day ends in its own group with its copies and
+// A's drawing at another size. Not parted: a day 8 levels off (no further
+// than a copy's noise), a copy that moves more cells than a sibling may
+// (27 of 256) and the drawing at 24 px, whose cells all may move.
+TEST(GroupRows, IconsOfOneSizeAlikeButForADetailPart) {
+  const auto none = [](std::size_t) { return false; };
+  std::vector<std::optional<IconLook>> looks(7);
+  for (std::size_t row = 0; row < looks.size(); ++row) {
+    IconLook& look = looks[row].emplace(SeriesLook(0, 1));
+    for (std::size_t c = 0; c < look.detail.size(); ++c) look.detail[c] = static_cast<std::uint8_t>(60 + c % 100);
+    look.width = look.height = row == 5 ? 24 : 48;
+  }
+  const auto move = [&](std::size_t row, std::size_t from, std::size_t to, int levels) {
+    for (std::size_t c = from; c < to; ++c) looks[row]->detail[c] = static_cast<std::uint8_t>(looks[row]->detail[c] + levels);
+  };
+  for (const std::size_t row : {1, 2, 4}) move(row, 120, 145, 2);  // days B and C: 26 cells from A
+  move(1, 37, 38, 40);                                               // B, and 4: its exact copy
+  move(4, 37, 38, 40);
+  move(2, 100, 101, 40);                                             // C
+  move(3, 37, 38, 40);                                               // A's copy: 27 cells moved
+  move(3, 120, 146, 2);
+  move(5, 200, 201, 40);                                             // A drawn at 24 px
+  move(6, 37, 38, 8);                                                // as good as A
+  const auto nearest = [](std::size_t row) {
+    const std::map<std::size_t, std::pair<std::size_t, double>> closest = {
+        {0, {3, 1}}, {3, {0, 1}}, {1, {4, 1}}, {4, {1, 1}}, {2, {6, 3}}, {5, {0, 1}}, {6, {0, 2}}};
+    std::vector<Neighbour> near = {{closest.at(row).first, closest.at(row).second}};
+    for (std::size_t other = 0; other < 7; ++other)
+      if (other != row && other != closest.at(row).first) near.push_back({other, 3.0});
+    return near;
+  };
+  EXPECT_EQ(GroupRows(7, none, looks, nearest, kDefaultGroups, 2),
+            (std::vector<std::size_t>{1, 2, 3, 1, 2, 1, 1}));
+}
+
 // Colour cells at multiples of 62 / 4 rounded down (15 or 16 pixels), each
 // value red - green and (red + green) / 2 - blue, means rounded toward zero.
 TEST(IconColourMap, CellsFollowTheGridAndRoundTowardZero) {
@@ -397,6 +433,12 @@ TEST(IconGreyMap, CellsFollowTheGridAndRoundHalfUp) {
   EXPECT_EQ(map[62], 255);
   EXPECT_EQ(map[55], 255);
   EXPECT_EQ(map[0], 219);  // 255 x 42 / 49 = 218.57
+  // The detail map's cells at multiples of 62 / 16 (3 or 4 pixels).
+  const DetailMap detail = IconDetailMap(icon);
+  EXPECT_EQ(detail[0], 170);  // 3 of 9 black
+  EXPECT_EQ(detail[1], 170);  // 4 of 12
+  EXPECT_EQ(detail[237], 255);
+  EXPECT_EQ(detail[238], 0);
 }
 
 }  // namespace

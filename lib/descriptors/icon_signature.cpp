@@ -63,19 +63,30 @@ std::uint64_t IconSignature(const NormalisedIcon& bgr, std::uint64_t* steady) {
 
 int SignatureDistance(std::uint64_t a, std::uint64_t b) { return std::popcount(a ^ b); }
 
-GreyMap IconGreyMap(const NormalisedIcon& bgr) {
-  const auto edge = [](int cell) { return cell * kNormalisedSide / kGreyMapSide; };
-  GreyMap map{};
-  for (int row = 0; row < kGreyMapSide; ++row)
-    for (int column = 0; column < kGreyMapSide; ++column) {
+namespace {
+
+// The mean grey of each cell of a side x side grid over the icon, as
+// IconGreyMap says.
+template <int side>
+std::array<std::uint8_t, side * side> GreyMeans(const NormalisedIcon& bgr) {
+  const auto edge = [](int cell) { return cell * kNormalisedSide / side; };
+  std::array<std::uint8_t, side * side> map{};
+  for (int row = 0; row < side; ++row)
+    for (int column = 0; column < side; ++column) {
       int sum = 0, count = 0;
       for (int y = edge(row); y < edge(row + 1); ++y)
         for (int x = edge(column); x < edge(column + 1); ++x, ++count)
           sum += Grey(&bgr.samples[(y * kNormalisedSide + x) * 3]);
-      map[row * kGreyMapSide + column] = static_cast<std::uint8_t>((2 * sum + count) / (2 * count));
+      map[row * side + column] = static_cast<std::uint8_t>((2 * sum + count) / (2 * count));
     }
   return map;
 }
+
+}  // namespace
+
+GreyMap IconGreyMap(const NormalisedIcon& bgr) { return GreyMeans<kGreyMapSide>(bgr); }
+
+DetailMap IconDetailMap(const NormalisedIcon& bgr) { return GreyMeans<kDetailMapSide>(bgr); }
 
 ColourMap IconColourMap(const NormalisedIcon& bgr) {
   const auto edge = [](int cell) { return cell * kNormalisedSide / kColourMapSide; };
@@ -103,6 +114,7 @@ IconLook LookOfIcon(const NormalisedIcon& bgr, std::uint32_t width, std::uint32_
   look.signature = IconSignature(bgr, &look.steady);
   look.grey = IconGreyMap(bgr);
   look.colour = IconColourMap(bgr);
+  look.detail = IconDetailMap(bgr);
   return look;
 }
 

@@ -40,6 +40,15 @@ inline constexpr int kGreyMapSide = 8;
 using GreyMap = std::array<std::uint8_t, kGreyMapSide * kGreyMapSide>;
 GreyMap IconGreyMap(const NormalisedIcon& bgr);
 
+// The same means over a 16 x 16 grid (cells 3 or 4 pixels a side, at
+// multiples of 62 / 16 rounded down). Two icons of one size drawn from one
+// source but for a detail (a calendar's day, a small badge) match in all
+// its cells but the detail's, where the 8 x 8 map's larger cells blur the
+// detail into the resampling noise of any copy.
+inline constexpr int kDetailMapSide = 16;
+using DetailMap = std::array<std::uint8_t, kDetailMapSide * kDetailMapSide>;
+DetailMap IconDetailMap(const NormalisedIcon& bgr);
+
 // The icon's mean colour in each cell of a 4 x 4 grid over the 62 x 62 icon
 // (cells 15 or 16 pixels a side, at multiples of 62 / 4 rounded down), row
 // by row, as two opposing values: red against green (R - G, -255 to 255)
@@ -56,6 +65,7 @@ struct IconLook {
   GreyMap grey{};                            // IconGreyMap
   std::uint64_t steady = ~std::uint64_t{0};  // the signature's steady bits (all, if not known)
   ColourMap colour{};                        // IconColourMap
+  DetailMap detail{};                        // IconDetailMap
   std::uint32_t width = 0, height = 0;       // the icon's pixels as loaded (0: not known)
 
   bool operator==(const IconLook&) const = default;

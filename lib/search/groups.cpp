@@ -8,6 +8,7 @@
 #include "descriptors/icon_signature.h"
 #include "search/disjoint_sets.h"
 #include "search/drawn_sizes.h"
+#include "search/series_siblings.h"
 #include "support/parallel_for.h"
 
 namespace vexlor {
@@ -231,12 +232,11 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
                                    const GroupingRule& rule, unsigned jobs) {
   const std::size_t n = rows;
   std::vector<std::vector<Link>> linksOf(n);
-  // Kept for joining drawn sizes, where there are two sizes to join (rows
-  // as 32 bits: a larger set skips that).
+  // Kept for parting series siblings and joining drawn sizes (rows as 32
+  // bits: a larger set skips both).
   const std::vector<IconSize> commonSizes = CommonIconSizes(looks);
-  const bool joinSizes = commonSizes.size() >= 2 && n < NearestRows::kNoRow;
   NearestRows kept;
-  kept.per_row = joinSizes ? kGroupNeighbours + 1 : 0;
+  kept.per_row = n < NearestRows::kNoRow ? kGroupNeighbours + 1 : 0;
   kept.rows.assign(n * kept.per_row, NearestRows::kNoRow);
   kept.distances.assign(n * kept.per_row, 0);
   ParallelFor(n, jobs, [&](std::size_t row) {
@@ -278,7 +278,8 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
       ++groups;
       for (const std::size_t row : members) group[row] = groups;
     });
-  if (joinSizes) JoinDrawnSizes(looks, commonSizes, kept, rule.most, groups, &group);
+  if (commonSizes.size() >= 2) JoinDrawnSizes(looks, commonSizes, kept, rule.most, groups, &group);
+  PartSeriesSiblings(looks, kept, &groups, &group);
   // Numbered in the order of their first row; "Bad Icon" rows are 0.
   std::vector<std::size_t> numberOf(groups + 1, 0);
   std::size_t numbered = 0;

@@ -48,9 +48,11 @@ namespace vexlor {
 // a third part alike each (a series' plain small size). Each part is looked
 // at again in the same way. (A cut into more than 2,048 distinct pictures
 // weighs only the parts its cut links join, and keeps none apart: every
-// pair would cost their square.) Last, the groups that hold one artwork
+// pair would cost their square.) Then the groups that hold one artwork
 // drawn anew at other sizes are joined within `most`, as
-// search/drawn_sizes.h says. Chosen on the oxygen and
+// search/drawn_sizes.h says, and last the groups that hold two series
+// siblings of one size are parted, as search/series_siblings.h says (for
+// every rule). Chosen on the oxygen and
 // Tango themes, a set of many copies and one of brightened copies with
 // bench/groups_quality.sh: strict (2, 16, 3, 10, 255), the default (2, 20,
 // 4, 16, 8), loose (1.5, 20, 6, 24, 255).

@@ -30,10 +30,13 @@ ParsedGroupsOptions ParseGroupsOptions(int argc, const char* const* argv) {
       "it joins pictures whose majority signatures differ by D bits or more, or whose\n"
       "median grey maps differ in places, at the weakest links; by default, parts whose\n"
       "maps differ by the second, faint rule never join, not even through a third alike\n"
-      "each. Last, two groups whose icons share no size (as loaded; each size held by at\n"
+      "each. Then two groups whose icons share no size (as loaded; each size held by at\n"
       "least 1% of the icons) join, as one icon drawn at other sizes, when each is the\n"
       "other's nearest such group, within M by the root distance, with signatures at\n"
-      "most 20 bits apart; again until none is left.\n"
+      "most 20 bits apart; again until none is left. Last, a group holding two icons of\n"
+      "one size, one among the other's 10 nearest, alike but for a detail (16 x 16 grey\n"
+      "maps: a cell more than 8 apart while 230 of 256 stay within 1, as a calendar's\n"
+      "days) is made again from its nearest pairs, never joining two such siblings.\n"
       "W, M, D, G: 2, 20, 4, 16; --strict 2, 16, 3, 10; --loose 1.5, 20, 6, 24",
       "vexlor-groups");
   app.add_option("DATA", o.data, "The data set")->required();

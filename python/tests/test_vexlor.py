@@ -259,11 +259,27 @@ def test_groups_from_shards_weigh_each_icon_size():
     # joined as one icon at two sizes, apart when the sizes are the same.
     bad = np.zeros(2, dtype=bool)
     signatures = np.array([0x0123456789abcdef, 0x0123456789abcdef ^ 0x3ff], dtype=np.uint64)
-    looks = (signatures, np.full(2, ~np.uint64(0)), np.zeros((2, 64), np.uint8), np.zeros((2, 32), np.int16))
+    looks = (signatures, np.full(2, ~np.uint64(0)), np.zeros((2, 64), np.uint8), np.zeros((2, 256), np.uint8),
+             np.zeros((2, 32), np.int16))
     rows, distances = np.array([[1], [0]]), np.full((2, 1), 8.0)
     for sides, expected in (((16, 32), [1, 1]), ((16, 16), [1, 2])):
         sizes = np.array([[side, side] for side in sides], dtype=np.uint32)
         grouped = vexlor._vexlor.group_neighbours(bad, *looks, sizes, np.ones(2, dtype=bool), rows, distances,
+                                                  "default", 1)
+        assert grouped.tolist() == expected
+
+
+def test_groups_from_shards_part_icons_alike_but_for_a_detail():
+    # One picture at one size, but for one cell of the detail map (a
+    # calendar's day): joined when that cell matches, parted when not.
+    bad, has = np.zeros(2, dtype=bool), np.ones(2, dtype=bool)
+    looks = (np.zeros(2, np.uint64), np.full(2, ~np.uint64(0)), np.zeros((2, 64), np.uint8))
+    colours, sizes = np.zeros((2, 32), np.int16), np.full((2, 2), 48, dtype=np.uint32)
+    rows, distances = np.array([[1], [0]]), np.full((2, 1), 3.0)
+    for day, expected in ((0, [1, 1]), (40, [1, 2])):
+        details = np.zeros((2, 256), np.uint8)
+        details[1, 37] = day
+        grouped = vexlor._vexlor.group_neighbours(bad, *looks, details, colours, sizes, has, rows, distances,
                                                   "default", 1)
         assert grouped.tolist() == expected
 

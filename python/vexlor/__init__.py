@@ -363,7 +363,7 @@ def groups(path, *, strict=False, loose=False, jobs=0):
     as vexlor-groups finds them: an (N,) int64 array, row i the group of line
     i, numbered from 1 in the order of their first line, 0 for a "Bad Icon"
     line. Each icon is measured again, with the data set's settings, for its
-    signature, grey and colour maps and size; one that cannot be is a group of its own, with a single
+    signature, grey, detail and colour maps and size; one that cannot be is a group of its own, with a single
     RuntimeWarning naming the icons. Raises ValueError for a results file
     without a manifest."""
     values, _, names, settings, rule = _grouped_data_set(path, strict, loose)

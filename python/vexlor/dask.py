@@ -134,7 +134,7 @@ def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
     """vexlor.groups(path) across the workers of `client`: the data set's
     rows cut into `shards` parts in order (default: one for each worker),
     each part indexed on a worker (ShardedIndex) and its icons' signatures,
-    grey and colour maps and sizes measured there; each row's nearest are those of all the
+    grey, detail and colour maps and sizes measured there; each row's nearest are those of all the
     shards. The groups are vexlor.groups's wherever the shards' indexes find
     the true nearest, as they do on small shards. Every worker must see the
     icons at the same paths."""
@@ -155,9 +155,9 @@ def groups(client, path, *, shards=None, strict=False, loose=False, jobs=1):
     rows = np.concatenate([r for r, _ in found])
     distances = np.concatenate([d for _, d in found])
     seen = client.gather(looking)
-    signatures, steady, greys, colours, sizes, has = (np.concatenate([part[i] for part in seen])
-                                                      for i in range(6))
-    reasons = [r for part in seen for r in part[6]]
+    signatures, steady, greys, details, colours, sizes, has = (
+        np.concatenate([part[i] for part in seen]) for i in range(7))
+    reasons = [r for part in seen for r in part[7]]
     vexlor._warn_of_unsigned(reasons, stacklevel=2)
-    return _vexlor.group_neighbours(bad, signatures, steady, greys, colours, sizes, has, rows, distances,
-                                    rule, jobs)
+    return _vexlor.group_neighbours(bad, signatures, steady, greys, details, colours, sizes, has, rows,
+                                    distances, rule, jobs)
