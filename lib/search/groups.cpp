@@ -278,7 +278,8 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
       ++groups;
       for (const std::size_t row : members) group[row] = groups;
     });
-  if (commonSizes.size() >= 2) JoinDrawnSizes(looks, commonSizes, kept, rule.most, groups, &group);
+  if (commonSizes.size() >= 2 && kept.per_row > 0)
+    JoinDrawnSizes(looks, commonSizes, kept, rule.most, groups, &group);
   PartSeriesSiblings(looks, kept, &groups, &group);
   // Numbered in the order of their first row; "Bad Icon" rows are 0.
   std::vector<std::size_t> numberOf(groups + 1, 0);

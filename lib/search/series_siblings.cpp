@@ -79,7 +79,8 @@ void PartSeriesSiblings(const std::vector<std::optional<IconLook>>& looks, const
         const std::uint32_t other = nearest.rows[i];
         if (other == NearestRows::kNoRow) break;
         if (other != row && groupOf[other] == groupOf[row] && looks[other])
-          visit(Pair{nearest.distances[i], std::min<std::size_t>(row, other), std::max<std::size_t>(row, other)});
+          visit(Pair{nearest.distances[i], std::min<std::size_t>(row, other),
+                     std::max<std::size_t>(row, other)});
       }
     }
   };
