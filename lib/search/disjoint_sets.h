@@ -22,6 +22,20 @@ class DisjointSets {
     b = Find(b);
     if (a != b) parent_[std::max(a, b)] = std::min(a, b);
   }
+  // The items of each set, in the order of their first item, each in item order.
+  std::vector<std::vector<std::size_t>> Sets() {
+    std::vector<std::vector<std::size_t>> sets;
+    std::vector<std::size_t> placeOf(parent_.size(), 0);  // leader -> place in `sets` + 1
+    for (std::size_t i = 0; i < parent_.size(); ++i) {
+      std::size_t& place = placeOf[Find(i)];
+      if (place == 0) {
+        sets.emplace_back();
+        place = sets.size();
+      }
+      sets[place - 1].push_back(i);
+    }
+    return sets;
+  }
 
  private:
   std::vector<std::size_t> parent_;

@@ -21,11 +21,6 @@ bool Overlap(const Sizes& a, const Sizes& b) {
   return false;
 }
 
-std::optional<IconSize> SizeOf(const std::optional<IconLook>& look) {
-  if (!look || look->width == 0 || look->height == 0) return std::nullopt;
-  return IconSize{look->width} << 32 | look->height;
-}
-
 // Each group's sizes, or none for a group that takes no part (a row of it
 // without a size, or with one not `common`).
 std::vector<Sizes> CommonSizesOf(const std::vector<std::optional<IconLook>>& looks,
@@ -36,7 +31,7 @@ std::vector<Sizes> CommonSizesOf(const std::vector<std::optional<IconLook>>& loo
   for (std::size_t row = 0; row < group.size(); ++row) {
     const std::size_t g = group[row];
     if (g == 0) continue;
-    const std::optional<IconSize> size = SizeOf(looks[row]);
+    const std::optional<IconSize> size = looks[row] ? SizeOf(*looks[row]) : std::nullopt;
     if (!size || !std::binary_search(common.begin(), common.end(), *size))
       takesPart[g] = false;
     else
@@ -99,11 +94,16 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
 
 }  // namespace
 
+std::optional<IconSize> SizeOf(const IconLook& look) {
+  if (look.width == 0 || look.height == 0) return std::nullopt;
+  return IconSize{look.width} << 32 | look.height;
+}
+
 std::vector<IconSize> CommonIconSizes(const std::vector<std::optional<IconLook>>& looks) {
   std::unordered_map<IconSize, std::size_t> rowsOfSize;
   std::size_t sized = 0;
   for (const std::optional<IconLook>& look : looks)
-    if (const std::optional<IconSize> size = SizeOf(look)) {
+    if (const std::optional<IconSize> size = look ? SizeOf(*look) : std::nullopt) {
       ++rowsOfSize[*size];
       ++sized;
     }

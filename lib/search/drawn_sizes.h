@@ -3,22 +3,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <vector>
 
 #include "descriptors/icon_signature.h"
+#include "search/nearest_rows.h"
 
 namespace vexlor {
 
-// Each row's nearest other rows, nearest first: up to `per_row` of them
-// from rows[row * per_row], kNoRow after the last, with their distances.
-struct NearestRows {
-  static constexpr std::uint32_t kNoRow = std::numeric_limits<std::uint32_t>::max();
-  std::size_t per_row = 0;
-  std::vector<std::uint32_t> rows;
-  std::vector<double> distances;
-};
+// An icon's width and height as loaded, as one value; none where the look
+// does not know them.
+using IconSize = std::uint64_t;  // width << 32 | height
+std::optional<IconSize> SizeOf(const IconLook& look);
 
 // Joins the groups that hold one artwork drawn at other sizes. A theme
 // draws an icon anew for its small sizes, and the drawings differ in
@@ -36,7 +32,6 @@ struct NearestRows {
 // take part. `group[row]` is a row's group, 1 to `groups`, or 0 for none; a
 // joined group takes the lower number. Chosen on the tuned sets of groups.h.
 inline constexpr int kDrawnSizeBits = 20;
-using IconSize = std::uint64_t;  // width << 32 | height
 void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks,
                     const std::vector<IconSize>& common, const NearestRows& nearest, double most,
                     std::size_t groups, std::vector<std::size_t>* group);

@@ -8,6 +8,7 @@
 #include "descriptors/icon_signature.h"
 #include "search/disjoint_sets.h"
 #include "search/drawn_sizes.h"
+#include "search/nearest_rows.h"
 #include "search/series_siblings.h"
 #include "support/parallel_for.h"
 
@@ -19,22 +20,6 @@ struct Link {
   std::size_t a, b;  // rows
   double score;
 };
-
-// The members of each set of `sets` over `n` items, in the order of their
-// first item, each in item order.
-std::vector<std::vector<std::size_t>> SetsOf(DisjointSets& sets, std::size_t n) {
-  std::vector<std::vector<std::size_t>> out;
-  std::vector<std::size_t> placeOf(n, 0);  // leader -> place in `out` + 1
-  for (std::size_t i = 0; i < n; ++i) {
-    std::size_t& place = placeOf[sets.Find(i)];
-    if (place == 0) {
-      out.emplace_back();
-      place = out.size();
-    }
-    out[place - 1].push_back(i);
-  }
-  return out;
-}
 
 // The picture most of `rows` show: each signature bit as most of them have
 // it, each grey cell their median (the upper one of an even count).
@@ -113,7 +98,7 @@ class ChainCutter {
       DisjointSets parts(rows.size());
       for (const Link& link : links)
         if (link.score <= cut) parts.Join(localOf_[link.a], localOf_[link.b]);
-      std::vector<std::vector<std::size_t>> pieces = SetsOf(parts, rows.size());
+      std::vector<std::vector<std::size_t>> pieces = parts.Sets();
       if (pieces.size() < 2) continue;
       std::vector<IconLook> pictures;
       for (std::vector<std::size_t>& piece : pieces) {
@@ -122,7 +107,7 @@ class ChainCutter {
       }
       DisjointSets alike(pieces.size());
       JoinAlike(pictures, pieces, links, cut, &alike);
-      const std::vector<std::vector<std::size_t>> kinds = SetsOf(alike, pieces.size());
+      const std::vector<std::vector<std::size_t>> kinds = alike.Sets();
       if (kinds.size() < 2) continue;
       for (const std::vector<std::size_t>& kind : kinds) {
         std::vector<std::size_t> part;
@@ -261,7 +246,7 @@ std::vector<std::size_t> GroupRows(std::size_t rows, const std::function<bool(st
   for (const std::vector<Link>& links : linksOf)
     for (const Link& link : links) chains.Join(link.a, link.b);
   // Each chain's rows and links, in the order of their first row.
-  std::vector<std::vector<std::size_t>> rowsOf = SetsOf(chains, n);
+  std::vector<std::vector<std::size_t>> rowsOf = chains.Sets();
   std::vector<std::size_t> chainOf(n);
   for (std::size_t c = 0; c < rowsOf.size(); ++c)
     for (const std::size_t row : rowsOf[c]) chainOf[row] = c;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "search/disjoint_sets.h"
+#include "search/drawn_sizes.h"
 
 namespace vexlor {
 
@@ -14,7 +15,7 @@ namespace {
 constexpr int kStillLevels = 1;
 
 bool DrawnAlikeButForADetail(const IconLook& a, const IconLook& b) {
-  if (a.width == 0 || a.height == 0 || a.width != b.width || a.height != b.height) return false;
+  if (!SizeOf(a) || SizeOf(a) != SizeOf(b)) return false;
   int most = 0, moved = 0;
   for (std::size_t i = 0; i < a.detail.size(); ++i) {
     const int change = std::abs(a.detail[i] - b.detail[i]);
@@ -57,14 +58,10 @@ void PartGroup(const std::vector<std::size_t>& rows, const std::vector<Pair>& pa
     apartFrom[leader].insert(apartFrom[leader].end(), apartFrom[other].begin(), apartFrom[other].end());
     apartFrom[other] = {};
   }
-  std::unordered_map<std::size_t, std::vector<std::size_t>> membersOf;
-  std::vector<std::size_t> leaders;  // in the order of their first row
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    std::vector<std::size_t>& members = membersOf[parts.Find(i)];
-    if (members.empty()) leaders.push_back(parts.Find(i));
-    members.push_back(rows[i]);
+  for (std::vector<std::size_t>& part : parts.Sets()) {
+    for (std::size_t& place : part) place = rows[place];
+    found(part);
   }
-  for (const std::size_t leader : leaders) found(membersOf[leader]);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "descriptors/icon_signature.h"
-#include "search/drawn_sizes.h"
+#include "search/nearest_rows.h"
 
 namespace vexlor {
 
