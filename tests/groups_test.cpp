@@ -366,6 +366,49 @@ TEST(GroupRows, AnArtworkDrawnAtOtherSizesJoinsWhereItsSiblingsShareTheirs) {
   EXPECT_EQ(groups.back(), 8 + fillers);
 }
 
+// An icon at 64 px with its copy at 32 px, and the theme's own drawing at
+// 32 px (10 signature bits off, too far to link): the copy is the 64 px
+// picture scaled, so it keeps the icon from no drawing at 32 px, and the
+// drawing, all of whose cells moved from the copy's, joins. Another icon's
+// series sibling at 32 px, one cell far from that icon's copy and 40 a
+// little (too many to part as siblings within a group), does not.
+TEST(GroupRows, CopiesAtASizeDoNotKeepAnIconFromItsDrawingThere) {
+  const auto none = [](std::size_t) { return false; };
+  const std::uint64_t a = 0x0123456789abcdef, b = a ^ 0xffff0000ffff0000;
+  struct Icon {
+    std::uint64_t signature;
+    std::uint32_t side;
+    int moved;  // levels added to every detail cell, or if negative to cell 37 (and 2 to 40 others)
+  };
+  const std::vector<Icon> icons = {
+      {a, 64, 0}, {a ^ 0x7000000, 32, 0}, {a ^ 0x3ff, 32, 3},    // 0-2: A, its copy, its drawing
+      {b, 64, 0}, {b ^ 0x7000000, 32, 0}, {b ^ 0x3ff, 32, -40}};  // 3-5: B, its copy, a sibling
+  std::vector<std::optional<IconLook>> looks(icons.size());
+  for (std::size_t row = 0; row < icons.size(); ++row) {
+    IconLook& look = looks[row].emplace(SeriesLook(0, 1));
+    look.signature = icons[row].signature;
+    look.width = look.height = icons[row].side;
+    for (std::size_t c = 0; c < look.detail.size(); ++c)
+      look.detail[c] = static_cast<std::uint8_t>(60 + c % 100 + std::max(icons[row].moved, 0));
+    if (icons[row].moved < 0) {
+      look.detail[37] += 40;
+      for (std::size_t c = 100; c < 140; ++c) look.detail[c] += 2;
+    }
+  }
+  const std::map<std::pair<std::size_t, std::size_t>, double> apart = {
+      {{0, 1}, 1}, {{0, 2}, 5}, {{1, 2}, 6}, {{3, 4}, 1}, {{3, 5}, 5}, {{4, 5}, 6}};
+  const auto nearest = [&](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (const auto& [pair, distance] : apart)
+      if (pair.first == row || pair.second == row)
+        near.push_back({pair.first == row ? pair.second : pair.first, distance});
+    std::sort(near.begin(), near.end(), [](auto& x, auto& y) { return x.distance < y.distance; });
+    return near;
+  };
+  EXPECT_EQ(GroupRows(icons.size(), none, looks, nearest, kDefaultGroups, 2),
+            (std::vector<std::size_t>{1, 1, 1, 2, 2, 3}));
+}
+
 // A calendar's days at one size: one picture but for the day, which only
 // the detail map sees. Each day ends in its own group with its copies and
 // A's drawing at another size. Not parted: a day 8 levels off (no further

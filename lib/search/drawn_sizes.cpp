@@ -1,10 +1,12 @@
 #include "search/drawn_sizes.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <tuple>
 #include <unordered_map>
 
+#include "search/detail_change.h"
 #include "search/disjoint_sets.h"
 
 namespace vexlor {
@@ -21,12 +23,72 @@ bool Overlap(const Sizes& a, const Sizes& b) {
   return false;
 }
 
-// Each group's sizes, or none for a group that takes no part (a row of it
-// without a size, or with one not `common`).
-std::vector<Sizes> CommonSizesOf(const std::vector<std::optional<IconLook>>& looks,
-                                 const std::vector<IconSize>& common,
-                                 const std::vector<std::size_t>& group, std::size_t groups) {
-  std::vector<Sizes> sizesOf(groups + 1);
+void SortOnce(Sizes& sizes) {
+  std::sort(sizes.begin(), sizes.end());
+  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+}
+
+std::uint64_t AreaOf(const IconLook& look) { return std::uint64_t{look.width} * look.height; }
+
+// Whether `small` is the picture of `large` at a smaller size: a copy
+// scaled down, or a drawing at twice its size (a theme's @2x).
+bool ScaledFrom(const IconLook& small, const IconLook& large) {
+  if (AreaOf(large) <= AreaOf(small) || SignatureDistance(small.signature, large.signature) > kScaledBits)
+    return false;
+  for (std::size_t i = 0; i < small.grey.size(); ++i)
+    if (std::abs(small.grey[i] - large.grey[i]) > kScaledGreyLevels) return false;
+  return true;
+}
+
+// Whether two icons of one size look like two of a series drawn from one
+// source: few cells moved at all, or one far while most stay near. An icon
+// drawn anew, or a copy of another size's drawing, moves cells everywhere.
+bool SiblingsOfOneSource(const IconLook& a, const IconLook& b) {
+  const DetailChange beyondStill(a.detail, b.detail, kShareStillLevels);
+  if (beyondStill.moved < kRedrawnMovedCells) return true;
+  const DetailChange beyondNear(a.detail, b.detail, kShareNearLevels);
+  return beyondNear.most > kShareFarLevels &&
+         beyondNear.moved <= kDetailMapSide * kDetailMapSide - kShareNearCells;
+}
+
+// A group's part in the joining: its sizes, the sizes it was drawn at (of
+// rows not ScaledFrom a larger row of it), and its rows, by size. No sizes:
+// it takes no part.
+struct SizedGroup {
+  Sizes sizes, drawn;
+  std::vector<std::pair<IconSize, std::size_t>> rows;  // (size, row), sorted
+};
+
+// Whether two groups share a size at which a row of one and a row of the
+// other look like SiblingsOfOneSource; groups whose shared sizes hold more
+// than kMostSharedSizePairs pairs are not compared and count as such.
+bool SiblingsAtASharedSize(const std::vector<std::optional<IconLook>>& looks, const SizedGroup& g,
+                           const SizedGroup& h) {
+  std::size_t compared = 0;
+  for (auto i = g.rows.begin(), j = h.rows.begin(); i != g.rows.end() && j != h.rows.end();) {
+    if (i->first != j->first) {
+      i->first < j->first ? ++i : ++j;
+      continue;
+    }
+    const auto iEnd = std::find_if(i, g.rows.end(), [&](const auto& r) { return r.first != i->first; });
+    const auto jEnd = std::find_if(j, h.rows.end(), [&](const auto& r) { return r.first != j->first; });
+    compared += static_cast<std::size_t>(iEnd - i) * static_cast<std::size_t>(jEnd - j);
+    if (compared > kMostSharedSizePairs) return true;
+    for (auto a = i; a != iEnd; ++a)
+      for (auto b = j; b != jEnd; ++b)
+        if (SiblingsOfOneSource(*looks[a->second], *looks[b->second])) return true;
+    i = iEnd;
+    j = jEnd;
+  }
+  return false;
+}
+
+// Each group's part, as SizedGroup says; none for a group with a row
+// without a size, or with one not `common`.
+std::vector<SizedGroup> SizedGroupsOf(const std::vector<std::optional<IconLook>>& looks,
+                                      const std::vector<IconSize>& common,
+                                      const std::vector<std::size_t>& group, std::size_t groups) {
+  std::vector<SizedGroup> sized(groups + 1);
   std::vector<bool> takesPart(groups + 1, true);
   for (std::size_t row = 0; row < group.size(); ++row) {
     const std::size_t g = group[row];
@@ -35,14 +97,36 @@ std::vector<Sizes> CommonSizesOf(const std::vector<std::optional<IconLook>>& loo
     if (!size || !std::binary_search(common.begin(), common.end(), *size))
       takesPart[g] = false;
     else
-      sizesOf[g].push_back(*size);
+      sized[g].rows.emplace_back(*size, row);
   }
   for (std::size_t g = 1; g <= groups; ++g) {
-    std::sort(sizesOf[g].begin(), sizesOf[g].end());
-    sizesOf[g].erase(std::unique(sizesOf[g].begin(), sizesOf[g].end()), sizesOf[g].end());
-    if (!takesPart[g]) sizesOf[g].clear();
+    SizedGroup& mine = sized[g];
+    if (!takesPart[g]) {
+      mine = {};
+      continue;
+    }
+    // Largest first, so a scaled row finds its source early.
+    std::sort(mine.rows.begin(), mine.rows.end(), [&](const auto& x, const auto& y) {
+      return std::tuple(AreaOf(*looks[y.second]), x) < std::tuple(AreaOf(*looks[x.second]), y);
+    });
+    for (std::size_t i = 0; i < mine.rows.size(); ++i) {
+      const IconLook& look = *looks[mine.rows[i].second];
+      bool scaled = false;
+      for (std::size_t j = 0; j < std::min(i, kMostScaledSources) && !scaled; ++j)
+        scaled = ScaledFrom(look, *looks[mine.rows[j].second]);
+      mine.sizes.push_back(mine.rows[i].first);
+      if (!scaled) mine.drawn.push_back(mine.rows[i].first);
+    }
+    std::sort(mine.rows.begin(), mine.rows.end());
+    SortOnce(mine.sizes);
+    SortOnce(mine.drawn);
   }
-  return sizesOf;
+  return sized;
+}
+
+// Whether groups `g` and `h` may be one artwork at other sizes.
+bool MayJoin(const std::vector<std::optional<IconLook>>& looks, const SizedGroup& g, const SizedGroup& h) {
+  return !Overlap(g.drawn, h.drawn) && !(Overlap(g.sizes, h.sizes) && SiblingsAtASharedSize(looks, g, h));
 }
 
 struct Pair {
@@ -50,29 +134,29 @@ struct Pair {
   std::size_t g, h;  // g < h, groups as `joined` leads them
 };
 
-// The pairs of groups (of `sizesOf`, as `joined` leads them) each of which
-// is the other's nearest group of other sizes, by their rows' `nearest`
-// whose signatures are at most kDrawnSizeBits apart, within `most`; nearest
-// first.
+// The pairs of groups (of `sized`, as `joined` leads them) each of which
+// is the other's nearest group drawn at other sizes, by their rows'
+// `nearest` whose signatures are at most kDrawnSizeBits apart, within
+// `most`; nearest first.
 std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& looks,
                                 const NearestRows& nearest, double most,
                                 const std::vector<std::size_t>& group,
-                                const std::vector<Sizes>& sizesOf, DisjointSets& joined) {
+                                const std::vector<SizedGroup>& sized, DisjointSets& joined) {
   struct Nearest {
     double distance;
     std::size_t other;  // 0: none
   };
-  std::vector<Nearest> nearestOf(sizesOf.size(), {0, 0});
+  std::vector<Nearest> nearestOf(sized.size(), {0, 0});
   for (std::size_t row = 0; row < group.size(); ++row) {
     if (group[row] == 0) continue;
     const std::size_t g = joined.Find(group[row]);
-    if (sizesOf[g].empty()) continue;  // takes no part
+    if (sized[g].sizes.empty()) continue;  // takes no part
     for (std::size_t i = row * nearest.per_row; i < (row + 1) * nearest.per_row; ++i) {
       const std::uint32_t other = nearest.rows[i];
       if (other == NearestRows::kNoRow) break;
       if (group[other] == 0) continue;
       const std::size_t h = joined.Find(group[other]);
-      if (h == g || sizesOf[h].empty() || Overlap(sizesOf[g], sizesOf[h])) continue;
+      if (h == g || sized[h].sizes.empty() || Overlap(sized[g].drawn, sized[h].drawn)) continue;
       if (SignatureDistance(looks[row]->signature, looks[other]->signature) > kDrawnSizeBits) continue;
       Nearest& found = nearestOf[g];
       if (found.other == 0 || std::tie(nearest.distances[i], h) < std::tie(found.distance, found.other))
@@ -90,6 +174,13 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
     return std::tie(x.distance, x.g, x.h) < std::tie(y.distance, y.g, y.h);
   });
   return pairs;
+}
+
+template <typename T>
+std::vector<T> Merged(const std::vector<T>& a, const std::vector<T>& b) {
+  std::vector<T> both;
+  std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
+  return both;
 }
 
 }  // namespace
@@ -117,21 +208,20 @@ std::vector<IconSize> CommonIconSizes(const std::vector<std::optional<IconLook>>
 void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks,
                     const std::vector<IconSize>& common, const NearestRows& nearest, double most,
                     std::size_t groups, std::vector<std::size_t>* group) {
-  std::vector<Sizes> sizesOf = CommonSizesOf(looks, common, *group, groups);
+  std::vector<SizedGroup> sized = SizedGroupsOf(looks, common, *group, groups);
   DisjointSets joined(groups + 1);
   for (bool any = true; any;) {
     any = false;
-    for (const Pair& pair : MutualNearest(looks, nearest, most, *group, sizesOf, joined)) {
+    for (const Pair& pair : MutualNearest(looks, nearest, most, *group, sized, joined)) {
       const std::size_t g = joined.Find(pair.g), h = joined.Find(pair.h);
-      // An earlier pair of this pass joined them, or gave one the other's size.
-      if (g == h || Overlap(sizesOf[g], sizesOf[h])) continue;
+      // An earlier pair of this pass may have joined them, or grown one.
+      if (g == h || !MayJoin(looks, sized[g], sized[h])) continue;
       joined.Join(g, h);
       const std::size_t leader = joined.Find(g), other = leader == g ? h : g;
-      Sizes both;
-      std::set_union(sizesOf[g].begin(), sizesOf[g].end(), sizesOf[h].begin(), sizesOf[h].end(),
-                     std::back_inserter(both));
-      sizesOf[leader] = std::move(both);
-      sizesOf[other] = {};
+      SizedGroup both{Merged(sized[g].sizes, sized[h].sizes), Merged(sized[g].drawn, sized[h].drawn),
+                      Merged(sized[g].rows, sized[h].rows)};
+      sized[leader] = std::move(both);
+      sized[other] = {};
       any = true;
     }
   }

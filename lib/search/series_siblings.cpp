@@ -1,10 +1,10 @@
 #include "search/series_siblings.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <tuple>
 #include <unordered_map>
 
+#include "search/detail_change.h"
 #include "search/disjoint_sets.h"
 #include "search/drawn_sizes.h"
 
@@ -16,13 +16,8 @@ constexpr int kStillLevels = 1;
 
 bool DrawnAlikeButForADetail(const IconLook& a, const IconLook& b) {
   if (!SizeOf(a) || SizeOf(a) != SizeOf(b)) return false;
-  int most = 0, moved = 0;
-  for (std::size_t i = 0; i < a.detail.size(); ++i) {
-    const int change = std::abs(a.detail[i] - b.detail[i]);
-    most = std::max(most, change);
-    if (change > kStillLevels && ++moved > kDetailMapSide * kDetailMapSide - kSiblingStillCells) return false;
-  }
-  return most > kSiblingDetailLevels;
+  const DetailChange change(a.detail, b.detail, kStillLevels);
+  return change.most > kSiblingDetailLevels && change.moved <= kDetailMapSide * kDetailMapSide - kSiblingStillCells;
 }
 
 struct Pair {
