@@ -2,8 +2,10 @@
 // people make them join their original, a look-alike of another series does
 // not, and the output keeps DATA's lines.
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <numbers>
 #include <sstream>
@@ -214,6 +216,20 @@ std::function<std::vector<Neighbour>(std::size_t)> AllNear(std::size_t rows) {
   };
 }
 
+// Nearest rows for GroupRows from `apart`, the distances of the pairs of
+// rows that are near; a row in no pair has none.
+std::function<std::vector<Neighbour>(std::size_t)> NearestOfPairs(
+    std::map<std::pair<std::size_t, std::size_t>, double> apart) {
+  return [apart = std::move(apart)](std::size_t row) {
+    std::vector<Neighbour> near;
+    for (const auto& [pair, distance] : apart)
+      if (pair.first == row || pair.second == row)
+        near.push_back({pair.first == row ? pair.second : pair.first, distance});
+    std::sort(near.begin(), near.end(), [](auto& x, auto& y) { return x.distance < y.distance; });
+    return near;
+  };
+}
+
 // Icons of one series whose signatures agree, an emblem apart: the grey map
 // parts them, where copies that differ a little everywhere, or all alike
 // (brighter), stay together.
@@ -349,17 +365,8 @@ TEST(GroupRows, AnArtworkDrawnAtOtherSizesJoinsWhereItsSiblingsShareTheirs) {
     look.signature = drawing.signature;
     look.width = look.height = drawing.side;
   }
-  const std::map<std::pair<std::size_t, std::size_t>, double> apart = {
-      {{0, 1}, 8}, {{2, 3}, 8}, {{0, 2}, 5}, {{1, 3}, 5}, {{0, 3}, 12}, {{1, 2}, 12},
-      {{4, 5}, 6}, {{6, 7}, 25}, {{8, 9}, 6}};
-  const auto nearest = [&](std::size_t row) {
-    std::vector<Neighbour> near;
-    for (const auto& [pair, distance] : apart)
-      if (pair.first == row || pair.second == row)
-        near.push_back({pair.first == row ? pair.second : pair.first, distance});
-    std::sort(near.begin(), near.end(), [](auto& x, auto& y) { return x.distance < y.distance; });
-    return near;
-  };
+  const auto nearest = NearestOfPairs({{{0, 1}, 8}, {{2, 3}, 8}, {{0, 2}, 5}, {{1, 3}, 5}, {{0, 3}, 12},
+                                       {{1, 2}, 12}, {{4, 5}, 6}, {{6, 7}, 25}, {{8, 9}, 6}});
   const std::vector<std::size_t> groups = GroupRows(n, none, looks, nearest, kDefaultGroups, 2);
   EXPECT_EQ(std::vector<std::size_t>(groups.begin(), groups.begin() + 10),
             (std::vector<std::size_t>{1, 1, 2, 2, 3, 4, 5, 6, 7, 8}));
@@ -395,16 +402,8 @@ TEST(GroupRows, CopiesAtASizeDoNotKeepAnIconFromItsDrawingThere) {
       for (std::size_t c = 100; c < 140; ++c) look.detail[c] += 2;
     }
   }
-  const std::map<std::pair<std::size_t, std::size_t>, double> apart = {
-      {{0, 1}, 1}, {{0, 2}, 5}, {{1, 2}, 6}, {{3, 4}, 1}, {{3, 5}, 5}, {{4, 5}, 6}};
-  const auto nearest = [&](std::size_t row) {
-    std::vector<Neighbour> near;
-    for (const auto& [pair, distance] : apart)
-      if (pair.first == row || pair.second == row)
-        near.push_back({pair.first == row ? pair.second : pair.first, distance});
-    std::sort(near.begin(), near.end(), [](auto& x, auto& y) { return x.distance < y.distance; });
-    return near;
-  };
+  const auto nearest =
+      NearestOfPairs({{{0, 1}, 1}, {{0, 2}, 5}, {{1, 2}, 6}, {{3, 4}, 1}, {{3, 5}, 5}, {{4, 5}, 6}});
   EXPECT_EQ(GroupRows(icons.size(), none, looks, nearest, kDefaultGroups, 2),
             (std::vector<std::size_t>{1, 1, 1, 2, 2, 3}));
 }

@@ -51,11 +51,11 @@ bool SiblingsOfOneSource(const IconLook& a, const IconLook& b) {
          beyondNear.moved <= kDetailMapSide * kDetailMapSide - kShareNearCells;
 }
 
-// A group's part in the joining: its sizes, the sizes it was drawn at (of
-// rows not ScaledFrom a larger row of it), and its rows, by size. No sizes:
-// it takes no part.
+// A group's part in the joining: the sizes it was drawn at (of rows not
+// ScaledFrom a larger row of it), and its rows, by size. No rows: it takes
+// no part.
 struct SizedGroup {
-  Sizes sizes, drawn;
+  Sizes drawn;
   std::vector<std::pair<IconSize, std::size_t>> rows;  // (size, row), sorted
 };
 
@@ -114,11 +114,9 @@ std::vector<SizedGroup> SizedGroupsOf(const std::vector<std::optional<IconLook>>
       bool scaled = false;
       for (std::size_t j = 0; j < std::min(i, kMostScaledSources) && !scaled; ++j)
         scaled = ScaledFrom(look, *looks[mine.rows[j].second]);
-      mine.sizes.push_back(mine.rows[i].first);
       if (!scaled) mine.drawn.push_back(mine.rows[i].first);
     }
     std::sort(mine.rows.begin(), mine.rows.end());
-    SortOnce(mine.sizes);
     SortOnce(mine.drawn);
   }
   return sized;
@@ -126,7 +124,7 @@ std::vector<SizedGroup> SizedGroupsOf(const std::vector<std::optional<IconLook>>
 
 // Whether groups `g` and `h` may be one artwork at other sizes.
 bool MayJoin(const std::vector<std::optional<IconLook>>& looks, const SizedGroup& g, const SizedGroup& h) {
-  return !Overlap(g.drawn, h.drawn) && !(Overlap(g.sizes, h.sizes) && SiblingsAtASharedSize(looks, g, h));
+  return !Overlap(g.drawn, h.drawn) && !SiblingsAtASharedSize(looks, g, h);
 }
 
 struct Pair {
@@ -150,13 +148,13 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
   for (std::size_t row = 0; row < group.size(); ++row) {
     if (group[row] == 0) continue;
     const std::size_t g = joined.Find(group[row]);
-    if (sized[g].sizes.empty()) continue;  // takes no part
+    if (sized[g].rows.empty()) continue;  // takes no part
     for (std::size_t i = row * nearest.per_row; i < (row + 1) * nearest.per_row; ++i) {
       const std::uint32_t other = nearest.rows[i];
       if (other == NearestRows::kNoRow) break;
       if (group[other] == 0) continue;
       const std::size_t h = joined.Find(group[other]);
-      if (h == g || sized[h].sizes.empty() || Overlap(sized[g].drawn, sized[h].drawn)) continue;
+      if (h == g || sized[h].rows.empty() || Overlap(sized[g].drawn, sized[h].drawn)) continue;
       if (SignatureDistance(looks[row]->signature, looks[other]->signature) > kDrawnSizeBits) continue;
       Nearest& found = nearestOf[g];
       if (found.other == 0 || std::tie(nearest.distances[i], h) < std::tie(found.distance, found.other))
@@ -218,8 +216,7 @@ void JoinDrawnSizes(const std::vector<std::optional<IconLook>>& looks,
       if (g == h || !MayJoin(looks, sized[g], sized[h])) continue;
       joined.Join(g, h);
       const std::size_t leader = joined.Find(g), other = leader == g ? h : g;
-      SizedGroup both{Merged(sized[g].sizes, sized[h].sizes), Merged(sized[g].drawn, sized[h].drawn),
-                      Merged(sized[g].rows, sized[h].rows)};
+      SizedGroup both{Merged(sized[g].drawn, sized[h].drawn), Merged(sized[g].rows, sized[h].rows)};
       sized[leader] = std::move(both);
       sized[other] = {};
       any = true;
