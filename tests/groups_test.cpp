@@ -408,6 +408,36 @@ TEST(GroupRows, CopiesAtASizeDoNotKeepAnIconFromItsDrawingThere) {
             (std::vector<std::size_t>{1, 1, 1, 2, 2, 3}));
 }
 
+// A series of twelve icons drawn at 64 px only, each row's nearest its
+// eleven siblings: no row's nearest is of a group it may join. Two of them
+// have a drawing at 16 px, too far to link, whose nearest is its icon:
+// the one 8 signature bits off, as alike as a scaled copy, joins it; the
+// one 10 bits off stays apart.
+TEST(GroupRows, AnIconWhoseNearestAreItsSiblingsTakesItsDrawingAlikeAsACopy) {
+  const auto none = [](std::size_t) { return false; };
+  const std::size_t series = 12, n = series + 2;
+  std::vector<std::optional<IconLook>> looks(n);
+  std::map<std::pair<std::size_t, std::size_t>, double> apart;
+  for (std::size_t row = 0; row < series; ++row) {
+    IconLook& look = looks[row].emplace();
+    look.signature = 0x9e3779b97f4a7c15 * (row + 1);  // about 32 bits from each other
+    look.width = look.height = 64;
+    for (std::size_t other = 0; other < row; ++other) apart[{other, row}] = 6;
+  }
+  for (const std::size_t small : {series, series + 1}) {
+    IconLook& look = looks[small].emplace();
+    const std::size_t icon = small - series;
+    look.signature = looks[icon]->signature ^ (icon == 0 ? 0xff : 0x3ff);
+    look.width = look.height = 16;
+    apart[{icon, small}] = 9;
+  }
+  std::vector<std::size_t> expected(n);
+  for (std::size_t row = 0; row < series; ++row) expected[row] = row + 1;
+  expected[series] = 1;
+  expected[series + 1] = series + 1;
+  EXPECT_EQ(GroupRows(n, none, looks, NearestOfPairs(apart), kDefaultGroups, 2), expected);
+}
+
 // A calendar's days at one size: one picture but for the day, which only
 // the detail map sees. Each day ends in its own group with its copies and
 // A's drawing at another size. Not parted: a day 8 levels off (no further

@@ -135,7 +135,9 @@ struct Pair {
 // The pairs of groups (of `sized`, as `joined` leads them) each of which
 // is the other's nearest group drawn at other sizes, by their rows'
 // `nearest` whose signatures are at most kDrawnSizeBits apart, within
-// `most`; nearest first.
+// `most`; and each group that has no such nearest group with the nearest
+// group whose nearest it is, if their pictures are as alike as a scaled
+// copy (AdoptsAcrossSizes); nearest first.
 std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& looks,
                                 const NearestRows& nearest, double most,
                                 const std::vector<std::size_t>& group,
@@ -143,8 +145,9 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
   struct Nearest {
     double distance;
     std::size_t other;  // 0: none
+    int bits;           // between the two rows found
   };
-  std::vector<Nearest> nearestOf(sized.size(), {0, 0});
+  std::vector<Nearest> nearestOf(sized.size(), {0, 0, 0});
   for (std::size_t row = 0; row < group.size(); ++row) {
     if (group[row] == 0) continue;
     const std::size_t g = joined.Find(group[row]);
@@ -155,18 +158,31 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
       if (group[other] == 0) continue;
       const std::size_t h = joined.Find(group[other]);
       if (h == g || sized[h].rows.empty() || Overlap(sized[g].drawn, sized[h].drawn)) continue;
-      if (SignatureDistance(looks[row]->signature, looks[other]->signature) > kDrawnSizeBits) continue;
+      const int bits = SignatureDistance(looks[row]->signature, looks[other]->signature);
+      if (bits > kDrawnSizeBits) continue;
       Nearest& found = nearestOf[g];
       if (found.other == 0 || std::tie(nearest.distances[i], h) < std::tie(found.distance, found.other))
-        found = {nearest.distances[i], h};
+        found = {nearest.distances[i], h, bits};
       break;
     }
+  }
+  // The nearest group pointing at each group that points at none.
+  std::vector<Nearest> adopterOf(sized.size(), {0, 0, 0});
+  for (std::size_t g = 1; g < nearestOf.size(); ++g) {
+    const Nearest& mine = nearestOf[g];
+    if (mine.other == 0 || nearestOf[mine.other].other != 0) continue;
+    Nearest& adopter = adopterOf[mine.other];
+    if (adopter.other == 0 || std::tie(mine.distance, g) < std::tie(adopter.distance, adopter.other))
+      adopter = {mine.distance, g, mine.bits};
   }
   std::vector<Pair> pairs;
   for (std::size_t g = 1; g < nearestOf.size(); ++g) {
     const Nearest& mine = nearestOf[g];
     if (mine.other > g && mine.distance <= most && nearestOf[mine.other].other == g)
       pairs.push_back({mine.distance, g, mine.other});
+    const Nearest& adopter = adopterOf[g];
+    if (adopter.other != 0 && adopter.distance <= most && adopter.bits <= kAdoptedBits)
+      pairs.push_back({adopter.distance, std::min(g, adopter.other), std::max(g, adopter.other)});
   }
   std::sort(pairs.begin(), pairs.end(), [](const Pair& x, const Pair& y) {
     return std::tie(x.distance, x.g, x.h) < std::tie(y.distance, y.g, y.h);

@@ -24,7 +24,12 @@ std::optional<IconSize> SizeOf(const IconLook& look);
 // nearest such group, no further than `most` by the root distance between
 // a row of one and a row of the other (among the rows' `nearest`) whose
 // signatures are at most kDrawnSizeBits apart; again and again, the nearest
-// pairs first, until no such pair is left.
+// pairs first, until no such pair is left. A group none of whose rows'
+// nearest is of a group it may join (its nearest are its own rows and its
+// size's siblings: a series drawn at a few large sizes) is joined with the
+// nearest group whose nearest it is, if the two rows found are at most
+// kAdoptedBits apart, a picture as alike as a scaled copy; looking further
+// down the rows' nearest, or a looser bound, joins series siblings.
 // (Unrelated pictures' signatures differ in about half their 64 bits; two
 // sets of other sizes, as 48 px icons from one theme beside 32 px ones
 // from another, would otherwise join each one's nearest.)
@@ -48,6 +53,7 @@ std::optional<IconSize> SizeOf(const IconLook& look);
 // Chosen on the tuned sets of groups.h.
 inline constexpr int kDrawnSizeBits = 20;
 inline constexpr int kScaledBits = 8, kScaledGreyLevels = 16;
+inline constexpr int kAdoptedBits = kScaledBits;
 inline constexpr int kShareStillLevels = 1, kRedrawnMovedCells = 60;
 inline constexpr int kShareNearLevels = 4, kShareFarLevels = 24, kShareNearCells = 176;
 inline constexpr std::size_t kMostSharedSizePairs = 4096, kMostScaledSources = 64;
