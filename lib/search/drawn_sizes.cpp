@@ -144,8 +144,8 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
                                 const std::vector<SizedGroup>& sized, DisjointSets& joined) {
   struct Nearest {
     double distance;
-    std::size_t other;  // 0: none
-    int bits;           // between the two rows found
+    std::uint32_t other;  // 0: none; groups number fewer than the rows' 32 bits
+    int bits;             // between the two rows found
   };
   std::vector<Nearest> nearestOf(sized.size(), {0, 0, 0});
   for (std::size_t row = 0; row < group.size(); ++row) {
@@ -162,27 +162,39 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
       if (bits > kDrawnSizeBits) continue;
       Nearest& found = nearestOf[g];
       if (found.other == 0 || std::tie(nearest.distances[i], h) < std::tie(found.distance, found.other))
-        found = {nearest.distances[i], h, bits};
+        found = {nearest.distances[i], static_cast<std::uint32_t>(h), bits};
       break;
     }
-  }
-  // The nearest group pointing at each group that points at none.
-  std::vector<Nearest> adopterOf(sized.size(), {0, 0, 0});
-  for (std::size_t g = 1; g < nearestOf.size(); ++g) {
-    const Nearest& mine = nearestOf[g];
-    if (mine.other == 0 || nearestOf[mine.other].other != 0) continue;
-    Nearest& adopter = adopterOf[mine.other];
-    if (adopter.other == 0 || std::tie(mine.distance, g) < std::tie(adopter.distance, adopter.other))
-      adopter = {mine.distance, g, mine.bits};
   }
   std::vector<Pair> pairs;
   for (std::size_t g = 1; g < nearestOf.size(); ++g) {
     const Nearest& mine = nearestOf[g];
     if (mine.other > g && mine.distance <= most && nearestOf[mine.other].other == g)
       pairs.push_back({mine.distance, g, mine.other});
-    const Nearest& adopter = adopterOf[g];
-    if (adopter.other != 0 && adopter.distance <= most && adopter.bits <= kAdoptedBits)
-      pairs.push_back({adopter.distance, std::min(g, adopter.other), std::max(g, adopter.other)});
+  }
+  // The groups pointing at a group that points at none, by the group they
+  // point at, nearest first: kept apart from nearestOf, as they are a few.
+  struct Pointer {
+    std::uint32_t at;
+    double distance;
+    std::uint32_t from;
+    int bits;
+  };
+  std::vector<Pointer> pointers;
+  for (std::size_t g = 1; g < nearestOf.size(); ++g) {
+    const Nearest& mine = nearestOf[g];
+    if (mine.other != 0 && nearestOf[mine.other].other == 0)
+      pointers.push_back({mine.other, mine.distance, static_cast<std::uint32_t>(g), mine.bits});
+  }
+  std::sort(pointers.begin(), pointers.end(), [](const Pointer& x, const Pointer& y) {
+    return std::tie(x.at, x.distance, x.from) < std::tie(y.at, y.distance, y.from);
+  });
+  for (std::size_t i = 0; i < pointers.size(); ++i) {
+    const Pointer& nearestPointer = pointers[i];
+    if (i > 0 && pointers[i - 1].at == nearestPointer.at) continue;
+    if (nearestPointer.distance <= most && nearestPointer.bits <= kAdoptedBits)
+      pairs.push_back({nearestPointer.distance, std::min(nearestPointer.at, nearestPointer.from),
+                       std::max(nearestPointer.at, nearestPointer.from)});
   }
   std::sort(pairs.begin(), pairs.end(), [](const Pair& x, const Pair& y) {
     return std::tie(x.distance, x.g, x.h) < std::tie(y.distance, y.g, y.h);
