@@ -166,12 +166,6 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
       break;
     }
   }
-  std::vector<Pair> pairs;
-  for (std::size_t g = 1; g < nearestOf.size(); ++g) {
-    const Nearest& mine = nearestOf[g];
-    if (mine.other > g && mine.distance <= most && nearestOf[mine.other].other == g)
-      pairs.push_back({mine.distance, g, mine.other});
-  }
   // The groups pointing at a group that points at none, by the group they
   // point at, nearest first: kept apart from nearestOf, as they are a few.
   struct Pointer {
@@ -181,9 +175,14 @@ std::vector<Pair> MutualNearest(const std::vector<std::optional<IconLook>>& look
     int bits;
   };
   std::vector<Pointer> pointers;
+  std::vector<Pair> pairs;
   for (std::size_t g = 1; g < nearestOf.size(); ++g) {
     const Nearest& mine = nearestOf[g];
-    if (mine.other != 0 && nearestOf[mine.other].other == 0)
+    if (mine.other == 0) continue;
+    const std::uint32_t itsNearest = nearestOf[mine.other].other;
+    if (itsNearest == g && mine.other > g && mine.distance <= most)
+      pairs.push_back({mine.distance, g, mine.other});
+    else if (itsNearest == 0)
       pointers.push_back({mine.other, mine.distance, static_cast<std::uint32_t>(g), mine.bits});
   }
   std::sort(pointers.begin(), pointers.end(), [](const Pointer& x, const Pointer& y) {
